@@ -1,0 +1,3 @@
+#pragma once
+// The mesher's queue of active front vertices, ordered by (key, index).
+class FrontQueue {};

@@ -1,0 +1,41 @@
+#pragma once
+// The host's core interface: progress bar, cancel flag, redraw, time and node
+// look-up. The running host installs its implementation at start-up.
+#include "base_types.h"
+#include "interval.h"
+
+class INode;
+class ViewExp;
+class CommandMode;
+class PickModeCallback;
+
+// A progress callback the host calls while the bar is up; the plug-in's do nothing.
+using LPTHREAD_START_ROUTINE = DWORD (*)(void*);
+
+constexpr int REDRAW_BEGIN = 1;
+constexpr int REDRAW_INTERACTIVE = 2;
+constexpr int REDRAW_END = 3;
+constexpr int REDRAW_NORMAL = 4;
+
+class Interface {
+public:
+    virtual ~Interface() = default;
+
+    virtual BOOL ProgressStart(const MCHAR* title, BOOL dispBar, LPTHREAD_START_ROUTINE fn,
+                               void* arg) = 0;
+    virtual void ProgressUpdate(int pct, BOOL showPct = TRUE, const MCHAR* title = nullptr) = 0;
+    virtual void ProgressEnd() = 0;
+    virtual BOOL GetCancel() = 0;
+    virtual void SetCancel(BOOL sw) = 0;
+
+    virtual void RedrawViews(TimeValue t, DWORD vpFlags = REDRAW_NORMAL, void* changedObj = nullptr) = 0;
+    virtual INode* GetINodeByHandle(ULONG handle) = 0;
+    virtual INode* GetRootNode() = 0;
+    virtual TimeValue GetTime() = 0;
+    virtual void SetPickMode(PickModeCallback* pc) = 0;
+    virtual void ClearPickMode() = 0;
+};
+
+// The interface of the running host; null until the host installs one.
+Interface* GetCOREInterface();
+void SetCOREInterface(Interface* ip);
