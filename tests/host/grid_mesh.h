@@ -17,7 +17,11 @@ inline Mesh GridMesh(int n) {
             m.faces[2 * q].setVerts(a, b, e);
             m.faces[2 * q + 1].setVerts(a, e, d);
             for (int k = 0; k < 2; k++) {
-                m.faces[2 * q + k].setEdgeVisFlags(k == 0, k == 1, k == 1 ? 1 : 0);
+                // The diagonal a-e is hidden on both sides.
+                if (k == 0)
+                    m.faces[2 * q].setEdgeVisFlags(EDGE_VIS, EDGE_VIS, EDGE_INVIS);
+                else
+                    m.faces[2 * q + 1].setEdgeVisFlags(EDGE_INVIS, EDGE_VIS, EDGE_VIS);
                 m.faces[2 * q + k].setSmGroup(1);
             }
         }
