@@ -109,6 +109,10 @@ public:
     void AddFace(int a, int b, int c, int id);
     void SmoothFaceIds();
     void SizeAt(const Point2& p, SizeMatrix& m, int& id) const;
+    // Position and activity changes go through these so that the queue of
+    // active vertices stays in step with the keys.
+    void MoveVertex(int v, const Point2& p);
+    void RetireVertex(int v);
 
     // --- mesh output (mesh_output.cpp) ---
     GrowableArray<InsertOutline> insertOutlines;

@@ -1,0 +1,90 @@
+// Prints the mesh quality of every generated terrain for the current tuning
+// constants, or for constants given as Name=value arguments:
+//   mesh_quality_report [N=257] [MaxEdgeFactor=0.1] [TriangleShapeFactor=3] ...
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "bench/mesh_quality.h"
+#include "bench/terrain_generators.h"
+#include "geometry/tuning_constants.h"
+
+namespace {
+
+struct Named {
+    const char* name;
+    float* value;
+};
+
+const Named constants[] = {
+    {"MaxEdgeFactor", &Tuning.MaxEdgeFactor},
+    {"SizeGrowthFactor", &Tuning.SizeGrowthFactor},
+    {"DirectionSteps", &Tuning.DirectionSteps},
+    {"TriangleShapeFactor", &Tuning.TriangleShapeFactor},
+    {"CurvatureScale", &Tuning.CurvatureScale},
+    {"FrontSeedCount", &Tuning.FrontSeedCount},
+    {"FrontAngleLimit", &Tuning.FrontAngleLimit},
+    {"FrontAngleBias", &Tuning.FrontAngleBias},
+    {"FrontRelaxScale", &Tuning.FrontRelaxScale},
+    {"FrontRelaxBias", &Tuning.FrontRelaxBias},
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int n = 257;
+    for (int i = 1; i < argc; ++i) {
+        const char* eq = std::strchr(argv[i], '=');
+        if (!eq) {
+            std::fprintf(stderr, "mesh_quality_report: argument %d '%s': expected Name=value\n", i,
+                         argv[i]);
+            return 2;
+        }
+        const std::string name(argv[i], static_cast<std::size_t>(eq - argv[i]));
+        char* end = nullptr;
+        const double value = std::strtod(eq + 1, &end);
+        if (end == eq + 1 || *end) {
+            std::fprintf(stderr, "mesh_quality_report: argument %d '%s': '%s' is not a number\n", i,
+                         argv[i], eq + 1);
+            return 2;
+        }
+        bool known = false;
+        if (name == "N") {
+            n = static_cast<int>(value);
+            known = n >= 3;
+        }
+        for (const Named& c : constants)
+            if (name == c.name) {
+                *c.value = static_cast<float>(value);
+                known = true;
+            }
+        if (!known) {
+            std::fprintf(stderr,
+                         "mesh_quality_report: argument %d '%s': unknown name or bad value\n", i,
+                         argv[i]);
+            return 2;
+        }
+    }
+    std::printf("N = %d;", n);
+    for (const Named& c : constants) std::printf(" %s=%g", c.name, *c.value);
+    std::printf("\n\n| terrain | vertices | faces | min angle | 5%% angle | median angle | cw | "
+                "overlaps | covered | max dz | mean dz | mean dz x faces | ms |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (terrain::Kind k : terrain::AllKinds()) {
+        SurfaceBuilder b;
+        terrain::FillGrid(b, k, n);
+        const auto t0 = std::chrono::steady_clock::now();
+        terrain::MeshTerrain(b);
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count();
+        const quality::Report r = quality::Measure(b);
+        std::printf(
+            "| %s | %d | %d | %.1f | %.1f | %.1f | %d | %ld | %.4f | %.2f | %.3f | %.0f | %.0f |\n",
+            terrain::Name(k).c_str(), r.vertices, r.faces, r.minAngle, r.p5Angle, r.medianAngle,
+            r.clockwise, r.overlaps, r.covered, r.maxError, r.meanError, r.meanError * r.faces, ms);
+    }
+    return 0;
+}
