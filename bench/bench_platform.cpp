@@ -44,8 +44,10 @@ void BM_OnePlatformBounds(benchmark::State& state) {
     const DomedPlatform dome;
     const PlatformSettings settings{35.0f, 40.0f, 2, 3, 4};
     for (auto _ : state) {
-        pb.AddPlatformFaces("dome", settings, dome.FaceCount(),
-                            [&](int f, Point3* p) { dome.Face(f, p); });
+        pb.AddPlatformFaces("dome", settings, dome.FaceCount(), [&](int f, Point3* p) {
+            dome.Face(f, p);
+            return true;
+        });
         benchmark::DoNotOptimize(pb.upper.data());
     }
     state.counters["faces"] = dome.FaceCount();

@@ -153,7 +153,7 @@ void PlatformBounds::StartPlatform(const PlatformSettings& settings) {
 
 void PlatformBounds::AddPlatformFaces(const char* name, const PlatformSettings& settings,
                                       int faceCount,
-                                      const std::function<void(int, Point3*)>& face) {
+                                      const std::function<bool(int, Point3*)>& face) {
     Interface* ip = GetCOREInterface();
     const std::string title = std::string("Platform Building: ") + (name ? name : "");
     if (ip) ip->ProgressStart(title.c_str(), TRUE, NoProgressWork, nullptr);
@@ -166,8 +166,7 @@ void PlatformBounds::AddPlatformFaces(const char* name, const PlatformSettings& 
             last = percent;
         }
         Point3 p[3];
-        face(f, p);
-        RasterizeTriangle(p[0], p[1], p[2], settings.platformId);
+        if (face(f, p)) RasterizeTriangle(p[0], p[1], p[2], settings.platformId);
     }
     if (ip) ip->ProgressEnd();
 

@@ -21,6 +21,7 @@ void AddPad(PlatformBounds& pb, const char* name, const PlatformSettings& s, flo
         p[0] = q[0];
         p[1] = q[f == 0 ? 1 : 2];
         p[2] = q[f == 0 ? 2 : 3];
+        return true;
     });
 }
 
