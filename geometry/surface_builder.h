@@ -63,11 +63,14 @@ public:
     bool GatherContours(IParamBlock2* pblock);
     void AddContourNode(INode* node);
     void AppendSegment(const Point3& a, const Point3& b);
+    // The segments of one shape line of n points, transformed to world space.
+    void AppendLineSegments(const Point3* points, int n, bool closed, const Matrix3& tm);
     FBox2 ContourBounds() const;
     std::int32_t CountSamples(float step) const;
     std::int32_t ResampleContours(float step, Point3* out, std::int32_t capacity) const;
-    // Box, extent, origin, divisor and resampling after GatherContours.
-    void SetUpSampling(int levels);
+    // Box, extent, origin, divisor and resampling after GatherContours. False
+    // when the contours span no area (or no finite one): nothing can be fitted.
+    bool SetUpSampling(int levels);
 
     // --- height field (height_field.cpp) ---
     std::vector<Point3> samples;
@@ -82,6 +85,9 @@ public:
     void InitHeightGrid();
     void RefineGrid();
     void FitSamples(int stride);
+    // The coarse-to-fine schedule under the "Surface Building" progress bar:
+    // InitHeightGrid, then per level RefineGrid and ten fit-and-smooth rounds.
+    void FitHeightField(int levels);
 
     // --- size field (size_field.cpp) ---
     std::vector<SizeMatrix> sizeField;

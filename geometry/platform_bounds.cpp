@@ -1,0 +1,366 @@
+// Platform rasterisation, slope envelopes and their spreading over the grid.
+#if defined(__GNUC__) && !defined(__clang__)
+// The full-grid sweeps are written to vectorise; -O2 alone only vectorises
+// loops of known trip count.
+#pragma GCC optimize("tree-vectorize", "vect-cost-model=dynamic")
+#endif
+
+#include "geometry/platform_bounds.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "host/sdk/interface.h"
+
+namespace {
+
+DWORD NoProgressWork(void*) {
+    return 0;
+}
+
+// trunc(v) limited to [lo, hi]; a value that is not a number gives lo. Clamping
+// before the conversion keeps huge grid coordinates from overflowing an int.
+int TruncInto(float v, int lo, int hi) {
+    if (!(v >= static_cast<float>(lo))) return lo;
+    if (v >= static_cast<float>(hi)) return hi;
+    return std::max(lo, std::min(hi, static_cast<int>(v)));
+}
+
+float DistanceXY(const Point2& p, const Point3& q) {
+    const float dx = p.x - q.x, dy = p.y - q.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// mask is all ones or all zeros; a branch-free choice keeps the loops vectorisable.
+std::int32_t Select(std::int32_t mask, std::int32_t a, std::int32_t b) {
+    return (a & mask) | (b & ~mask);
+}
+
+float Radians(float degrees) {
+    return degrees / 180.0f * 3.1415927f;
+}
+
+} // namespace
+
+SlopeEdge MakeSlopeEdge(const Point3& a, const Point3& b, float downStep, float upStep) {
+    SlopeEdge e;
+    e.a = a;
+    e.b = b;
+    e.sDown = downStep;
+    e.sUp = upStep;
+    const float dx = b.x - a.x, dy = b.y - a.y;
+    e.len = std::sqrt(dx * dx + dy * dy);
+    if (!(e.len > 0.0f)) {
+        e.upFlat = e.downFlat = true;
+        return e;
+    }
+    e.toLocal = Inverse(Matrix2(Point2(-dy, dx), Point2(dx, dy), Point2(a.x, a.y)));
+    const float g = (b.z - a.z) / e.len;
+    const float qDown = e.sDown * e.sDown - g * g;
+    if (qDown <= 0.0f) {
+        e.downFlat = true;
+    } else {
+        e.kDown = g / std::sqrt(qDown);
+        e.wDown = std::sqrt(e.kDown * e.kDown + 1.0f) * e.len * e.sDown;
+    }
+    const float qUp = e.sUp * e.sUp - g * g;
+    if (qUp <= 0.0f) {
+        e.upFlat = true;
+    } else {
+        e.kUp = g / std::sqrt(qUp);
+        e.wUp = std::sqrt(e.kUp * e.kUp + 1.0f) * e.len * e.sUp;
+    }
+    return e;
+}
+
+// A t' that is not a number (a degenerate edge) falls through to a cone.
+float EdgeLower(const SlopeEdge& e, const Point2& p) {
+    if (e.downFlat) {
+        if (e.a.z <= e.b.z) return e.b.z - DistanceXY(p, e.b) * e.sDown;
+        return e.a.z - DistanceXY(p, e.a) * e.sDown;
+    }
+    const Point2 ut = p * e.toLocal;
+    const float u = std::fabs(ut.x);
+    const float t = ut.y + u * e.kDown;
+    if (t >= 0.0f && t <= 1.0f) return (1.0f - t) * e.a.z + t * e.b.z - u * e.wDown;
+    if (t > 1.0f) return e.b.z - DistanceXY(p, e.b) * e.sDown;
+    return e.a.z - DistanceXY(p, e.a) * e.sDown;
+}
+
+float EdgeUpper(const SlopeEdge& e, const Point2& p) {
+    if (e.upFlat) {
+        if (e.b.z <= e.a.z) return e.b.z + DistanceXY(p, e.b) * e.sUp;
+        return e.a.z + DistanceXY(p, e.a) * e.sUp;
+    }
+    const Point2 ut = p * e.toLocal;
+    const float u = std::fabs(ut.x);
+    const float t = ut.y - u * e.kUp;
+    if (t >= 0.0f && t <= 1.0f) return (1.0f - t) * e.a.z + t * e.b.z + u * e.wUp;
+    if (t > 1.0f) return e.b.z + DistanceXY(p, e.b) * e.sUp;
+    return e.a.z + DistanceXY(p, e.a) * e.sUp;
+}
+
+const std::vector<SpreadDirection>& SpreadDirections() {
+    static const std::vector<SpreadDirection> directions = [] {
+        std::vector<SpreadDirection> d;
+        for (int dy = -8; dy <= 8; ++dy) {
+            for (int dx = -8; dx <= 8; ++dx) {
+                if (dx * dx + dy * dy >= 73) continue;
+                bool reducible = false;
+                for (int k = 2; k <= 20 && !reducible; ++k)
+                    reducible = std::abs(dx) % k == 0 && std::abs(dy) % k == 0;
+                if (!reducible) d.push_back({dx, dy});
+            }
+        }
+        return d;
+    }();
+    return directions;
+}
+
+void PlatformBounds::InitBounds(const Point2& gridOrigin, float gridCellSize, int n,
+                                std::int32_t baseMatId) {
+    origin = gridOrigin;
+    cellSize = gridCellSize;
+    gridSize = n;
+    const std::size_t count = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+    upper.assign(count, 1.0e30f);
+    lower.assign(count, -1.0e30f);
+    upperIds.assign(count, baseMatId);
+    lowerIds.assign(count, baseMatId);
+    platUpper.assign(count, 1.0e30f);
+    platLower.assign(count, -1.0e30f);
+    platUpperIds.assign(count, baseMatId);
+    platLowerIds.assign(count, baseMatId);
+}
+
+void PlatformBounds::FreeBounds() {
+    for (auto* g : {&upper, &lower, &platUpper, &platLower}) std::vector<float>().swap(*g);
+    for (auto* g : {&upperIds, &lowerIds, &platUpperIds, &platLowerIds})
+        std::vector<std::int32_t>().swap(*g);
+}
+
+void PlatformBounds::StartPlatform(const PlatformSettings& settings) {
+    std::fill(platUpper.begin(), platUpper.end(), 1.0e30f);
+    std::fill(platLower.begin(), platLower.end(), -1.0e30f);
+    std::fill(platUpperIds.begin(), platUpperIds.end(), settings.slopeUpId);
+    std::fill(platLowerIds.begin(), platLowerIds.end(), settings.slopeDownId);
+    upStep = std::tan(Radians(settings.slopeUp)) * cellSize;
+    downStep = std::tan(Radians(settings.slopeDown)) * cellSize;
+}
+
+void PlatformBounds::AddPlatformFaces(const char* name, const PlatformSettings& settings,
+                                      int faceCount,
+                                      const std::function<void(int, Point3*)>& face) {
+    Interface* ip = GetCOREInterface();
+    const std::string title = std::string("Platform Building: ") + (name ? name : "");
+    if (ip) ip->ProgressStart(title.c_str(), TRUE, NoProgressWork, nullptr);
+    StartPlatform(settings);
+    int last = 0;
+    for (int f = 0; f < faceCount; ++f) {
+        const int percent = static_cast<int>(static_cast<std::int64_t>(f) * 100 / faceCount);
+        if (percent != last) {
+            if (ip) ip->ProgressUpdate(percent, TRUE, nullptr);
+            last = percent;
+        }
+        Point3 p[3];
+        face(f, p);
+        RasterizeTriangle(p[0], p[1], p[2], settings.platformId);
+    }
+    if (ip) ip->ProgressEnd();
+
+    const std::string slopes = std::string("Slope Building: ") + (name ? name : "");
+    if (ip) ip->ProgressStart(slopes.c_str(), TRUE, NoProgressWork, nullptr);
+    SpreadSlopes();
+    if (ip) ip->ProgressEnd();
+    MergePlatform();
+}
+
+void PlatformBounds::RasterizeTriangle(const Point3& p0, const Point3& p1, const Point3& p2,
+                                       std::int32_t id) {
+    auto toGrid = [&](const Point3& p) {
+        return Point3((p.x - origin.x) / cellSize, (p.y - origin.y) / cellSize, p.z);
+    };
+    Point3 a = toGrid(p0), b = toGrid(p1), c = toGrid(p2);
+    if (b.y < a.y) std::swap(a, b);
+    if (c.y < b.y) std::swap(b, c);
+    if (b.y < a.y) std::swap(a, b);
+
+    RasterizeEdgeBand(a, b);
+    RasterizeEdgeBand(b, c);
+    RasterizeEdgeBand(c, a);
+
+    const Point3 nrm = (b - a) ^ (c - a);
+    if (nrm.z == 0.0f) return;
+    const float px = nrm.x / nrm.z, py = nrm.y / nrm.z, pc = (nrm % a) / nrm.z;
+
+    const int n = gridSize;
+    // Limits past the grid only need to stay past it; clamping keeps them in int range.
+    const int y0 = TruncInto(a.y + 1.0f, 0, n);
+    const int y1 = TruncInto(b.y + 1.0f, 0, n - 1);
+    const int y2 = TruncInto(c.y + 1.0f, -1, n - 1);
+    for (int r = y0; r < y2; ++r) {
+        const float fr = static_cast<float>(r);
+        const float first = r < y1 ? (fr - a.y) * (b.x - a.x) / (b.y - a.y) + a.x + 1.0f
+                                   : (fr - b.y) * (c.x - b.x) / (c.y - b.y) + b.x + 1.0f;
+        const float second = (fr - a.y) * (c.x - a.x) / (c.y - a.y) + a.x + 1.0f;
+        const int e1 = TruncInto(first, -1, n), e2 = TruncInto(second, -1, n);
+        const int xs = std::max(std::min(e1, e2), 0);
+        const int xe = std::min(std::max(e1, e2), n - 1);
+        const std::size_t base = static_cast<std::size_t>(r) * n;
+        for (int col = xs; col < xe; ++col) {
+            const float z = -px * static_cast<float>(col) - py * fr + pc;
+            const std::size_t j = base + col;
+            if (z < platUpper[j]) {
+                platUpper[j] = z;
+                platUpperIds[j] = id;
+            }
+            if (z > platLower[j]) {
+                platLower[j] = z;
+                platLowerIds[j] = id;
+            }
+        }
+    }
+}
+
+void PlatformBounds::RasterizeEdgeBand(const Point3& a, const Point3& b) {
+    const SlopeEdge e = MakeSlopeEdge(a, b, downStep, upStep);
+    const int n = gridSize;
+    const int r0 = TruncInto(std::min(a.y, b.y) - 3.0f + 1.0f, 0, n - 1);
+    const int r1 = TruncInto(std::max(a.y, b.y) + 3.0f + 1.0f, 0, n - 1);
+    const int c0 = TruncInto(std::min(a.x, b.x) - 3.0f + 1.0f, 0, n - 1);
+    const int c1 = TruncInto(std::max(a.x, b.x) + 3.0f + 1.0f, 0, n - 1);
+    const bool level = b.y - a.y == 0.0f;
+    const float m = level ? 0.0f : (b.x - a.x) / (b.y - a.y);
+    const float h = std::sqrt(m * m + 1.0f) * 3.0f;
+    for (int r = r0; r < r1; ++r) {
+        int cs = c0, ce = c1;
+        if (!level) {
+            const float x = (static_cast<float>(r) - a.y) * m + a.x;
+            cs = std::max(TruncInto(x - h + 1.0f, c0, c1), c0);
+            ce = std::min(TruncInto(x + h + 1.0f, c0, c1), c1);
+        }
+        const std::size_t base = static_cast<std::size_t>(r) * n;
+        for (int col = cs; col < ce; ++col) {
+            const Point2 p(static_cast<float>(col), static_cast<float>(r));
+            const std::size_t j = base + col;
+            platLower[j] = std::max(platLower[j], EdgeLower(e, p));
+            platUpper[j] = std::min(platUpper[j], EdgeUpper(e, p));
+        }
+    }
+}
+
+namespace {
+
+// One sweep of the bound propagation along (dx, dy): target = better of itself and
+// source moved by s (lower bounds drop by s and keep the maximum, upper bounds
+// rise by s and keep the minimum). For dy != 0 a sweep reads one row and writes
+// another, so the columns of a row are independent and vectorise; the order of
+// the rows carries values along the whole direction.
+template <bool Lower> void Spread(float* grid, int n, int dx, int dy, float s) {
+    const int cFirst = std::max(0, -dx);
+    const int cEnd = std::min(n, n - dx);
+    auto better = [](float target, float source, float step) {
+        if constexpr (Lower) {
+            const float v = source - step;
+            return target < v ? v : target;
+        } else {
+            const float v = source + step;
+            return v < target ? v : target;
+        }
+    };
+    if (dy != 0) {
+        auto row = [&](int r) {
+            const float* __restrict src = grid + static_cast<std::size_t>(r) * n;
+            float* __restrict dst = grid + static_cast<std::size_t>(r + dy) * n + dx;
+            for (int c = cFirst; c < cEnd; ++c) dst[c] = better(dst[c], src[c], s);
+        };
+        if (dy > 0)
+            for (int r = 0; r + dy < n; ++r) row(r);
+        else
+            for (int r = n - 1; r + dy >= 0; --r) row(r);
+        return;
+    }
+    // Along a row each value feeds the next one: a running recurrence.
+    for (int r = 0; r < n; ++r) {
+        float* g = grid + static_cast<std::size_t>(r) * n;
+        if (dx > 0)
+            for (int c = cFirst; c < cEnd; ++c) g[c + dx] = better(g[c + dx], g[c], s);
+        else
+            for (int c = cEnd - 1; c >= cFirst; --c) g[c + dx] = better(g[c + dx], g[c], s);
+    }
+}
+
+float DirectionLength(int dx, int dy) {
+    return std::sqrt(static_cast<float>(dx * dx + dy * dy));
+}
+
+} // namespace
+
+void PlatformBounds::SpreadLower(int dx, int dy) {
+    Spread<true>(platLower.data(), gridSize, dx, dy, DirectionLength(dx, dy) * downStep);
+}
+
+void PlatformBounds::SpreadUpper(int dx, int dy) {
+    Spread<false>(platUpper.data(), gridSize, dx, dy, DirectionLength(dx, dy) * upStep);
+}
+
+void PlatformBounds::SpreadSlopes() {
+    Interface* ip = GetCOREInterface();
+    const std::vector<SpreadDirection>& dirs = SpreadDirections();
+    const int count = static_cast<int>(dirs.size());
+    for (int i = 0; i < count; ++i) {
+        const int percent = static_cast<int>(i * 100.0 / count);
+        SpreadLower(dirs[i].dx, dirs[i].dy);
+        if (ip) ip->ProgressUpdate(percent, TRUE, nullptr);
+        SpreadUpper(dirs[i].dx, dirs[i].dy);
+        if (ip) ip->ProgressUpdate(percent, TRUE, nullptr);
+    }
+}
+
+namespace {
+
+// Keeps, node by node, the better of the kept bound and the candidate with its ID:
+// the lower value for upper bounds, the higher for lower bounds.
+template <bool Lower>
+void MergeBound(float* __restrict kept, std::int32_t* __restrict keptIds,
+                const float* __restrict cand, const std::int32_t* __restrict candIds,
+                std::size_t count) {
+    for (std::size_t j = 0; j < count; ++j) {
+        const float c = cand[j], k = kept[j];
+        const bool take = Lower ? k < c : c < k;
+        const std::int32_t mask = -static_cast<std::int32_t>(take);
+        kept[j] = take ? c : k;
+        keptIds[j] = Select(mask, candIds[j], keptIds[j]);
+    }
+}
+
+} // namespace
+
+void PlatformBounds::MergePlatform() {
+    MergeBound<false>(upper.data(), upperIds.data(), platUpper.data(), platUpperIds.data(),
+                      upper.size());
+    MergeBound<true>(lower.data(), lowerIds.data(), platLower.data(), platLowerIds.data(),
+                     lower.size());
+}
+
+void PlatformBounds::ClampHeights(float* heights, std::int32_t* ids) const {
+    const std::size_t count = upper.size();
+    float* __restrict h = heights;
+    std::int32_t* __restrict id = ids;
+    const float* __restrict up = upper.data();
+    const float* __restrict lo = lower.data();
+    const std::int32_t* __restrict upIds = upperIds.data();
+    const std::int32_t* __restrict loIds = lowerIds.data();
+    for (std::size_t j = 0; j < count; ++j) {
+        float v = h[j];
+        const std::int32_t u = -static_cast<std::int32_t>(up[j] < v);
+        v = up[j] < v ? up[j] : v;
+        const std::int32_t k = Select(u, upIds[j], id[j]);
+        const std::int32_t l = -static_cast<std::int32_t>(v < lo[j]);
+        h[j] = v < lo[j] ? lo[j] : v;
+        id[j] = Select(l, loIds[j], k);
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Upper and lower height bounds that platforms put on the height grid: the
+// platform faces fix the height, cut and fill slopes spread out around them.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "host/sdk/matrix.h"
+#include "host/sdk/point.h"
+
+class IParamBlock2;
+
+// The settings of one platform slot.
+struct PlatformSettings {
+    float slopeUp = 45.0f;   // degrees of the rising (cut) slope
+    float slopeDown = 45.0f; // degrees of the falling (fill) slope
+    std::int32_t platformId = 2;
+    std::int32_t slopeUpId = 3;
+    std::int32_t slopeDownId = 4;
+};
+
+// The slope envelopes of one triangle edge, in grid coordinates (z in world units).
+struct SlopeEdge {
+    Point3 a, b;
+    float len = 0.0f;
+    float kUp = 0.0f, kDown = 0.0f; // lateral shift of the envelope's touching point
+    float wUp = 0.0f, wDown = 0.0f; // height change per unit of lateral coordinate
+    float sUp = 0.0f, sDown = 0.0f;
+    Matrix2 toLocal; // grid point -> (lateral u, along t)
+    bool upFlat = false, downFlat = false;
+};
+
+SlopeEdge MakeSlopeEdge(const Point3& a, const Point3& b, float downStep, float upStep);
+float EdgeLower(const SlopeEdge& e, const Point2& p);
+float EdgeUpper(const SlopeEdge& e, const Point2& p);
+
+// The spreading directions: short integer vectors without a common divisor.
+struct SpreadDirection {
+    int dx, dy;
+};
+const std::vector<SpreadDirection>& SpreadDirections();
+
+struct PlatformBounds {
+    float upStep = 0.0f;
+    float downStep = 0.0f;
+    float cellSize = 0.0f;
+    Point2 origin;
+    std::int32_t gridSize = 0;
+    // All platforms so far, and the platform being processed.
+    std::vector<float> upper, lower, platUpper, platLower;
+    std::vector<std::int32_t> upperIds, lowerIds, platUpperIds, platLowerIds;
+
+    void InitBounds(const Point2& gridOrigin, float gridCellSize, int n, std::int32_t baseMatId);
+    // False when the slot is empty or its object gives no triangle mesh.
+    bool AddPlatform(IParamBlock2* pblock, int index);
+    void ClampHeights(float* heights, std::int32_t* ids) const;
+    void FreeBounds();
+
+    // The stages of AddPlatform once the node's faces are at hand. face(f, pts)
+    // fills the world positions of face f's three corners.
+    void AddPlatformFaces(const char* name, const PlatformSettings& settings, int faceCount,
+                          const std::function<void(int, Point3*)>& face);
+    void StartPlatform(const PlatformSettings& settings);
+    void RasterizeTriangle(const Point3& p0, const Point3& p1, const Point3& p2, std::int32_t id);
+    void RasterizeEdgeBand(const Point3& a, const Point3& b);
+    void SpreadLower(int dx, int dy);
+    void SpreadUpper(int dx, int dy);
+    void SpreadSlopes();
+    void MergePlatform();
+};

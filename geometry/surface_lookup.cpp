@@ -1,0 +1,176 @@
+#include "geometry/surface_lookup.h"
+
+#include <utility>
+
+namespace {
+
+constexpr int kMaxDepth = 16;
+
+std::unique_ptr<QuadNode> BuildNode(const Point2& boxMin, const Point2& boxMax,
+                                    std::vector<const SurfacePatch*> list, int depth) {
+    auto node = std::make_unique<QuadNode>();
+    node->boxMin = boxMin;
+    node->boxMax = boxMax;
+    node->centre = (boxMin + boxMax) * 0.5f;
+    if (depth < static_cast<int>(list.size()) && depth < kMaxDepth) {
+        const Point2 half = (boxMax - boxMin) * 0.5f;
+        for (int i = 0; i < 2; ++i) {
+            for (int j = 0; j < 2; ++j) {
+                const Point2 lo = boxMin + Point2(j * half.x, i * half.y);
+                const Point2 hi = lo + half;
+                std::vector<const SurfacePatch*> sub;
+                for (const SurfacePatch* p : list)
+                    if (PatchOverlapsBox(*p, lo, hi)) sub.push_back(p);
+                node->child[j + 2 * i] = BuildNode(lo, hi, std::move(sub), depth + 1);
+            }
+        }
+        return node;
+    }
+    node->refCount = static_cast<std::int32_t>(list.size());
+    node->patchRefs = std::move(list);
+    return node;
+}
+
+SurfacePatch MakePatch(const Point3 v[3], const Point3 n[3]) {
+    SurfacePatch s;
+    for (int i = 0; i < 3; ++i) s.corner[i] = Point2(v[i].x, v[i].y);
+    const Point3 g = (v[0] + v[1] + v[2]) / 3.0f;
+    s.h0 = v[0].z;
+    s.h1 = v[1].z;
+    s.h2 = v[2].z;
+    s.e01 = 3.0f * ControlHeight(v[0], n[0], v[1], 0.3333333f);
+    s.e02 = 3.0f * ControlHeight(v[0], n[0], v[2], 0.3333333f);
+    s.e10 = 3.0f * ControlHeight(v[1], n[1], v[0], 0.3333333f);
+    s.e12 = 3.0f * ControlHeight(v[1], n[1], v[2], 0.3333333f);
+    s.e20 = 3.0f * ControlHeight(v[2], n[2], v[0], 0.3333333f);
+    s.e21 = 3.0f * ControlHeight(v[2], n[2], v[1], 0.3333333f);
+    float sum = 0.0f;
+    for (int i = 0; i < 3; ++i) sum += ControlHeight(v[i], n[i], g, 0.666666f);
+    s.mid = 2.0f * sum;
+
+    const Point3 fn = (v[1] - v[0]) ^ (v[2] - v[0]);
+    if (fn.z == 0.0f) {
+        s.usable = false;
+        return s;
+    }
+    s.planeA = -fn.x / fn.z;
+    s.planeB = -fn.y / fn.z;
+    s.planeC = (fn % v[0]) / fn.z;
+    s.toLocal = Inverse(Matrix2(s.corner[1] - s.corner[0], s.corner[2] - s.corner[0], s.corner[0]));
+    return s;
+}
+
+} // namespace
+
+float ControlHeight(const Point3& p, const Point3& n, const Point3& q, float f) {
+    // A normal lying in the x, y plane says nothing about the slope towards q.
+    if (n.z == 0.0f) return p.z;
+    return p.z + f * (n.x * (p.x - q.x) + n.y * (p.y - q.y)) / n.z;
+}
+
+bool SegmentsCross(const Point2& a, const Point2& b, const Point2& c, const Point2& d) {
+    const Point2 m1(-(b - a).y, (b - a).x);
+    const float s1 = DotProd(c - a, m1), s2 = DotProd(d - a, m1);
+    if ((s1 <= 0.0f) != (s2 > 0.0f)) return false;
+    const Point2 m2(-(d - c).y, (d - c).x);
+    const float t1 = DotProd(a - c, m2), t2 = DotProd(b - c, m2);
+    return (t1 <= 0.0f) == (t2 > 0.0f);
+}
+
+bool PatchOverlapsBox(const SurfacePatch& patch, const Point2& boxMin, const Point2& boxMax) {
+    for (const Point2& c : patch.corner)
+        if (c.x >= boxMin.x && c.x <= boxMax.x && c.y >= boxMin.y && c.y <= boxMax.y) return true;
+    const Point2 box[4] = {boxMin, Point2(boxMax.x, boxMin.y), boxMax, Point2(boxMin.x, boxMax.y)};
+    if (patch.usable)
+        for (const Point2& b : box)
+            if (patch.Contains(b)) return true;
+    for (int i = 0; i < 3; ++i) {
+        const Point2& a = patch.corner[i];
+        const Point2& b = patch.corner[(i + 1) % 3];
+        if (SegmentsCross(a, b, box[0], box[2]) || SegmentsCross(a, b, box[1], box[3])) return true;
+    }
+    return false;
+}
+
+void SurfacePatch::Local(const Point2& p, float& u, float& v, float& w) const {
+    const Point2 l = p * toLocal;
+    u = l.x;
+    v = l.y;
+    w = 1.0f - u - v;
+}
+
+bool SurfacePatch::Contains(const Point2& p) const {
+    if (!usable) return false;
+    float u, v, w;
+    Local(p, u, v, w);
+    return u >= 0.0f && v >= 0.0f && w >= 0.0f;
+}
+
+float SurfacePatch::Evaluate(float u, float v, float w) const {
+    return h0 * w * w * w + h1 * u * u * u + h2 * v * v * v + (e01 * u + e02 * v) * w * w +
+           (e10 * w + e12 * v) * u * u + (e20 * w + e21 * u) * v * v + mid * u * v * w;
+}
+
+void SurfaceLookup::FreeSurfaceLookup() {
+    root.reset();
+    patches.reset();
+    patchCount = 0;
+}
+
+void SurfaceLookup::BuildFromTriangles(const Point3* verts, int numVerts,
+                                       const std::int32_t* corners, int numFaces) {
+    FreeSurfaceLookup();
+    if (numFaces <= 0) return;
+
+    std::vector<Point3> normals(static_cast<std::size_t>(numVerts), Point3(0.0f, 0.0f, 0.0f));
+    for (int f = 0; f < numFaces; ++f) {
+        const std::int32_t* c = corners + 3 * f;
+        const Point3 n = Normalize((verts[c[1]] - verts[c[0]]) ^ (verts[c[2]] - verts[c[0]]));
+        for (int k = 0; k < 3; ++k) normals[static_cast<std::size_t>(c[k])] += n;
+    }
+
+    patchCount = numFaces;
+    patches = std::make_unique<SurfacePatch[]>(static_cast<std::size_t>(numFaces));
+    for (int f = 0; f < numFaces; ++f) {
+        const std::int32_t* c = corners + 3 * f;
+        const Point3 v[3] = {verts[c[0]], verts[c[1]], verts[c[2]]};
+        const Point3 n[3] = {normals[static_cast<std::size_t>(c[0])],
+                             normals[static_cast<std::size_t>(c[1])],
+                             normals[static_cast<std::size_t>(c[2])]};
+        patches[static_cast<std::size_t>(f)] = MakePatch(v, n);
+    }
+    normals.clear();
+    normals.shrink_to_fit();
+
+    Point2 lo(1.0e30f, 1.0e30f), hi(-1.0e30f, -1.0e30f);
+    for (int i = 0; i < numVerts; ++i) {
+        if (verts[i].x < lo.x) lo.x = verts[i].x;
+        if (verts[i].y < lo.y) lo.y = verts[i].y;
+        if (verts[i].x > hi.x) hi.x = verts[i].x;
+        if (verts[i].y > hi.y) hi.y = verts[i].y;
+    }
+    std::vector<const SurfacePatch*> all(static_cast<std::size_t>(numFaces));
+    for (int f = 0; f < numFaces; ++f)
+        all[static_cast<std::size_t>(f)] = &patches[static_cast<std::size_t>(f)];
+    root = BuildNode(lo, hi, std::move(all), 0);
+}
+
+const QuadNode* SurfaceLookup::LeafFor(const Point2& p) const {
+    const QuadNode* node = root.get();
+    if (!node) return nullptr;
+    while (!node->IsLeaf())
+        node =
+            node->child[(p.x > node->centre.x ? 1 : 0) + 2 * (p.y > node->centre.y ? 1 : 0)].get();
+    return node;
+}
+
+void SurfaceLookup::SurfaceHeight(const Point2& p, float& h) const {
+    if (!patches) return;
+    const QuadNode* leaf = LeafFor(p);
+    for (const SurfacePatch* patch : leaf->patchRefs) {
+        if (!patch->usable) continue;
+        float u, v, w;
+        patch->Local(p, u, v, w);
+        if (u >= 0.0f && v >= 0.0f && w >= 0.0f) h = patch->Evaluate(u, v, w);
+    }
+}

@@ -1,0 +1,192 @@
+// The stored form of a Mesh: a sequence of chunks, laid out in
+// docs/mesh-format.md. Loading checks every count against the chunk lengths
+// and every index against its range, so a damaged file is an IO_ERROR.
+#include <vector>
+
+#include "host/sdk/io.h"
+#include "host/sdk/mesh.h"
+
+namespace {
+
+constexpr USHORT MESH_HEADER_CHUNK = 0x0100;
+constexpr USHORT MESH_VERTS_CHUNK = 0x0110;
+constexpr USHORT MESH_FACES_CHUNK = 0x0120;
+constexpr USHORT MESH_VSEL_CHUNK = 0x0130;
+constexpr USHORT MESH_FSEL_CHUNK = 0x0131;
+constexpr USHORT MESH_ESEL_CHUNK = 0x0132;
+constexpr USHORT MESH_MAP_CHUNK = 0x0140;
+
+IOResult WriteBytes(ISave* s, const void* p, size_t n) {
+    if (n == 0) return IO_OK;
+    ULONG w = 0;
+    IOResult r = s->Write(p, static_cast<ULONG>(n), &w);
+    return r == IO_OK && w == n ? IO_OK : IO_ERROR;
+}
+
+IOResult ReadBytes(ILoad* l, void* p, size_t n) {
+    if (n == 0) return IO_OK;
+    ULONG got = 0;
+    IOResult r = l->Read(p, static_cast<ULONG>(n), &got);
+    return r == IO_OK && got == n ? IO_OK : IO_ERROR;
+}
+
+IOResult SaveBits(ISave* s, USHORT id, const BitArray& b) {
+    s->BeginChunk(id);
+    std::vector<BYTE> bytes((b.GetSize() + 7) / 8, 0);
+    for (int i = 0; i < b.GetSize(); i++)
+        if (b[i]) bytes[i / 8] |= static_cast<BYTE>(1u << (i % 8));
+    IOResult r = s->WriteInt(b.GetSize());
+    if (r == IO_OK) r = WriteBytes(s, bytes.data(), bytes.size());
+    s->EndChunk();
+    return r;
+}
+
+IOResult LoadBits(ILoad* l, BitArray& b, int expected) {
+    int n = 0;
+    if (l->ReadInt(n) != IO_OK || n != expected) return IO_ERROR;
+    if (l->CurChunkLength() != 4 + static_cast<ULONG>((n + 7) / 8)) return IO_ERROR;
+    std::vector<BYTE> bytes((n + 7) / 8);
+    if (ReadBytes(l, bytes.data(), bytes.size()) != IO_OK) return IO_ERROR;
+    b.SetSize(n);
+    b.ClearAll();
+    for (int i = 0; i < n; i++)
+        if (bytes[i / 8] & (1u << (i % 8))) b.Set(i);
+    return IO_OK;
+}
+
+} // namespace
+
+IOResult Mesh::Save(ISave* isave) {
+    IOResult r = IO_OK;
+    auto track = [&r](IOResult x) {
+        if (x != IO_OK) r = x;
+    };
+    isave->BeginChunk(MESH_HEADER_CHUNK);
+    track(isave->WriteInt(numVerts));
+    track(isave->WriteInt(numFaces));
+    track(isave->WriteUInt(selLevel));
+    isave->EndChunk();
+
+    isave->BeginChunk(MESH_VERTS_CHUNK);
+    for (const Point3& p : verts) {
+        float xyz[3] = {p.x, p.y, p.z};
+        track(WriteBytes(isave, xyz, sizeof xyz));
+    }
+    isave->EndChunk();
+
+    isave->BeginChunk(MESH_FACES_CHUNK);
+    for (const Face& f : faces) {
+        DWORD rec[5] = {f.v[0], f.v[1], f.v[2], f.smGroup, f.flags};
+        track(WriteBytes(isave, rec, sizeof rec));
+    }
+    isave->EndChunk();
+
+    track(SaveBits(isave, MESH_VSEL_CHUNK, vertSel));
+    track(SaveBits(isave, MESH_FSEL_CHUNK, faceSel));
+    track(SaveBits(isave, MESH_ESEL_CHUNK, edgeSel));
+
+    for (int mp = 0; mp < getNumMaps(); mp++) {
+        const MeshMap& mm = maps[mp];
+        if (!mm.used) continue;
+        isave->BeginChunk(MESH_MAP_CHUNK);
+        track(isave->WriteInt(mp));
+        track(isave->WriteInt(mm.getNumVerts()));
+        track(isave->WriteInt(mm.getNumFaces()));
+        for (const UVVert& p : mm.tv) {
+            float xyz[3] = {p.x, p.y, p.z};
+            track(WriteBytes(isave, xyz, sizeof xyz));
+        }
+        for (const TVFace& t : mm.tf) track(WriteBytes(isave, t.t, sizeof t.t));
+        isave->EndChunk();
+    }
+    return r;
+}
+
+IOResult Mesh::Load(ILoad* iload) {
+    Init();
+    bool haveHeader = false;
+    int nv = 0, nf = 0;
+    IOResult r;
+    while ((r = iload->OpenChunk()) == IO_OK) {
+        USHORT id = iload->CurChunkID();
+        ULONG len = iload->CurChunkLength();
+        IOResult res = IO_OK;
+        if (id == MESH_HEADER_CHUNK) {
+            DWORD level = 0;
+            if (iload->ReadInt(nv) != IO_OK || iload->ReadInt(nf) != IO_OK ||
+                iload->ReadUInt(level) != IO_OK || nv < 0 || nf < 0)
+                res = IO_ERROR;
+            else {
+                setNumVerts(nv);
+                setNumFaces(nf);
+                selLevel = level;
+                haveHeader = true;
+            }
+        } else if (!haveHeader) {
+            res = IO_ERROR;
+        } else if (id == MESH_VERTS_CHUNK) {
+            if (len != 12u * static_cast<ULONG>(nv)) res = IO_ERROR;
+            for (int i = 0; i < nv && res == IO_OK; i++) {
+                float xyz[3];
+                res = ReadBytes(iload, xyz, sizeof xyz);
+                verts[i] = Point3(xyz[0], xyz[1], xyz[2]);
+            }
+        } else if (id == MESH_FACES_CHUNK) {
+            if (len != 20u * static_cast<ULONG>(nf)) res = IO_ERROR;
+            for (int i = 0; i < nf && res == IO_OK; i++) {
+                DWORD rec[5];
+                res = ReadBytes(iload, rec, sizeof rec);
+                if (res != IO_OK) break;
+                if (rec[0] >= static_cast<DWORD>(nv) || rec[1] >= static_cast<DWORD>(nv) ||
+                    rec[2] >= static_cast<DWORD>(nv))
+                    res = IO_ERROR;
+                faces[i].setVerts(static_cast<int>(rec[0]), static_cast<int>(rec[1]),
+                                  static_cast<int>(rec[2]));
+                faces[i].smGroup = rec[3];
+                faces[i].flags = rec[4];
+            }
+        } else if (id == MESH_VSEL_CHUNK) {
+            res = LoadBits(iload, vertSel, nv);
+        } else if (id == MESH_FSEL_CHUNK) {
+            res = LoadBits(iload, faceSel, nf);
+        } else if (id == MESH_ESEL_CHUNK) {
+            res = LoadBits(iload, edgeSel, 3 * nf);
+        } else if (id == MESH_MAP_CHUNK) {
+            int mp = -1, mv = -1, mf = -1;
+            if (iload->ReadInt(mp) != IO_OK || iload->ReadInt(mv) != IO_OK ||
+                iload->ReadInt(mf) != IO_OK || mp < 0 || mp >= MAX_MESHMAPS || mv < 0 || mf != nf ||
+                len != 12u + 12u * static_cast<ULONG>(mv) + 12u * static_cast<ULONG>(mf))
+                res = IO_ERROR;
+            if (res == IO_OK) {
+                if (mp >= getNumMaps()) setNumMaps(mp + 1, TRUE);
+                MeshMap& mm = maps[mp];
+                mm.used = true;
+                mm.tv.resize(mv);
+                mm.tf.resize(mf);
+                for (int i = 0; i < mv && res == IO_OK; i++) {
+                    float xyz[3];
+                    res = ReadBytes(iload, xyz, sizeof xyz);
+                    mm.tv[i] = UVVert(xyz[0], xyz[1], xyz[2]);
+                }
+                for (int i = 0; i < mf && res == IO_OK; i++) {
+                    res = ReadBytes(iload, mm.tf[i].t, sizeof mm.tf[i].t);
+                    for (DWORD t : mm.tf[i].t)
+                        if (t >= static_cast<DWORD>(mv)) res = IO_ERROR;
+                }
+            }
+        }
+        // Chunks of later versions are skipped.
+        IOResult c = iload->CloseChunk();
+        if (res == IO_OK) res = c;
+        if (res != IO_OK) {
+            Init();
+            return res;
+        }
+    }
+    if (r != IO_END) {
+        Init();
+        return r;
+    }
+    InvalidateTopologyCache();
+    return IO_OK;
+}
