@@ -102,8 +102,6 @@ public:
     void InvalidateWS();
 
 private:
-    void FreeWSResults();
-
     ULONG handle_;
     std::string name_;
     DWORD wireColor_ = 0x00808080;
