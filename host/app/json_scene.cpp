@@ -229,7 +229,7 @@ JsonSpline ReadSpline(const Reader& r, Reader::Object& o) {
         r.Expect(pts, json::value_t::array, lo.At("points"), "a list of points");
         if (pts.size() < 2) r.Fail(lo.At("points"), "a line needs at least 2 points");
         for (std::size_t k = 0; k < pts.size(); ++k)
-            line.points.push_back(r.Point(pts[k], Join(lo.At("points"), k)));
+            line.points.push_back(r.Point(pts[k], Join(lo.At("points"), k), 2));
         if (const json* c = lo.Take("closed")) line.closed = r.Bool(*c, lo.At("closed"));
         lo.Finish("\"points\" or \"closed\"");
         s.lines.push_back(std::move(line));
@@ -386,10 +386,51 @@ const char* TerrainListNodeParam(TerrainList list) {
 
 JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
     Reader r(file);
+    // The parser's own errors know the line but not the place in the
+    // document; this keeps the JSON path of the value being read.
+    struct Frame {
+        bool array;
+        std::size_t index;
+        std::string key;
+    };
+    std::vector<Frame> frames;
+    auto here = [&frames] {
+        std::string path;
+        for (const Frame& f : frames) path = f.array ? Join(path, f.index) : Join(path, f.key);
+        return path;
+    };
+    auto done = [&frames] {
+        if (!frames.empty() && frames.back().array) ++frames.back().index;
+    };
+    json::parser_callback_t track = [&](int, json::parse_event_t event, json& parsed) {
+        switch (event) {
+        case json::parse_event_t::object_start:
+            frames.push_back({false, 0, {}});
+            break;
+        case json::parse_event_t::array_start:
+            frames.push_back({true, 0, {}});
+            break;
+        case json::parse_event_t::key:
+            frames.back().key = parsed.get<std::string>();
+            break;
+        case json::parse_event_t::object_end:
+        case json::parse_event_t::array_end:
+            frames.pop_back();
+            done();
+            break;
+        case json::parse_event_t::value:
+            done();
+            break;
+        }
+        return true;
+    };
     json doc;
     try {
-        doc = json::parse(text);
-    } catch (const json::parse_error& e) {
+        doc = json::parse(text, track);
+    } catch (const json::out_of_range&) {
+        // Numbers too large for a double are the only non-finite values JSON can hold.
+        r.Fail(here(), "the number is not finite");
+    } catch (const json::exception& e) {
         // The library's message carries the line and column.
         std::string what = e.what();
         const auto pos = what.find("parse error");
