@@ -171,6 +171,7 @@ bool WriteScene(Scene& scene, MemorySave& out, std::string& error) {
             ReferenceTarget* t = o->GetReference(k);
             auto it = t ? ids.find(t) : ids.end();
             track(out.WriteInt(it == ids.end() ? -1 : it->second));
+            track(out.WriteUInt(it == ids.end() ? 0 : t->SuperClassID()));
         }
         out.EndChunk();
         out.EndChunk();
@@ -427,7 +428,11 @@ private:
     int objectCount_ = 0, nodeCount_ = 0;
     std::vector<ClassKey> classes_;
     std::vector<ReferenceTarget*> objects_;
-    std::vector<std::vector<int>> refs_;
+    struct SavedRef {
+        int id = -1;
+        ULONG sclass = 0;
+    };
+    std::vector<std::vector<SavedRef>> refs_;
     std::vector<std::pair<INode*, INode*>> hierarchy_;
 };
 
