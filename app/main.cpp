@@ -25,8 +25,9 @@ int main(int argc, char** argv) {
     commands.back().first = app.get_subcommand("info");
 
     if (argc <= 1) {
-        std::cout << app.help();
-        return kExitOk;
+        // No subcommand is a usage error; the usage goes where errors go.
+        std::cerr << app.help();
+        return kExitBadInput;
     }
     try {
         app.parse(argc, argv);

@@ -43,7 +43,7 @@ TEST(ClassesCommand, ListsTheClassesOfTheGivenPlugin) {
     Run r = Contorra("classes --plugin '" + Fixture("fixture_good.dlo") + "'");
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')).find("index  class name"), 0u) << r.out;
-    EXPECT_NE(r.out.find("0      \"FixtureBox\"  \"FixtureBox\"     0x00000010 geometric object  "
+    EXPECT_NE(r.out.find("0      \"FixtureBox\"  \"FixtureBox\"   0x00000010 geometric object  "
                          "(0x00001234, 0x00005678)  \"Fixtures\""),
               std::string::npos)
         << r.out;
@@ -79,6 +79,7 @@ TEST(CommandLine, RefusedPluginsAndBadUsageGiveTheirExitCodes) {
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("/nonexistent/contorra.dlo"), std::string::npos);
 
+    EXPECT_EQ(Contorra("").code, 2) << "a subcommand is required";
     EXPECT_EQ(Contorra("frobnicate").code, 2);
     EXPECT_EQ(Contorra("classes --no-such-option").code, 2);
     EXPECT_EQ(Contorra("info").code, 2) << "FILE is required";

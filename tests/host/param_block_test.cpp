@@ -169,8 +169,10 @@ TEST(ParamBlock, NodeEntriesAreReferencesThatFollowTheNodes) {
     ASSERT_TRUE(pb->SetValue(kNodes, 0, a, 4));
     EXPECT_EQ(pb->NumRefs(), 5);
     EXPECT_EQ(pb->GetINode(kNodes, 0, 3), b);
-    EXPECT_FALSE(pb->SetValue(kNodes, 0, static_cast<ReferenceTarget*>(CreateNewTriObject()), 1))
+    TriObject* notANode = CreateNewTriObject();
+    EXPECT_FALSE(pb->SetValue(kNodes, 0, static_cast<ReferenceTarget*>(notANode), 1))
         << "a node table takes nodes only";
+    notANode->DeleteThis();
 
     // A node change reaches the block's owner.
     int before = obj->changes;
