@@ -7,7 +7,7 @@
 #include "host/app/core_interface.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"contorra: builds terrain meshes from contour scenes with the Contorra plug-in"};
+    CLI::App app{"contorra: builds terrain meshes from contour scenes with the Contorra plug-in", "contorra"};
     app.set_version_flag("--version", "contorra 0.1.0");
     app.require_subcommand(1);
     app.fallthrough();

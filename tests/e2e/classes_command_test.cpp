@@ -10,17 +10,17 @@
 
 namespace {
 
-struct Run {
+struct RunResult {
     int code;
     std::string out;
     std::string err;
 };
 
-Run Contorra(const std::string& args, const std::string& env = "") {
+RunResult Contorra(const std::string& args, const std::string& env = "") {
     std::string errFile = std::filesystem::temp_directory_path() /
                           ("contorra_e2e_" + std::to_string(getpid()) + ".err");
     std::string cmd = env + " '" CONTORRA_BINARY "' " + args + " 2>'" + errFile + "'";
-    Run r{};
+    RunResult r{};
     FILE* p = popen(cmd.c_str(), "r");
     std::array<char, 4096> buf;
     while (std::size_t n = std::fread(buf.data(), 1, buf.size(), p)) r.out.append(buf.data(), n);
@@ -40,7 +40,7 @@ std::string Fixture(const std::string& name) {
 }
 
 TEST(ClassesCommand, ListsTheClassesOfTheGivenPlugin) {
-    Run r = Contorra("classes --plugin '" + Fixture("fixture_good.dlo") + "'");
+    RunResult r = Contorra("classes --plugin '" + Fixture("fixture_good.dlo") + "'");
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')).find("index  class name"), 0u) << r.out;
     EXPECT_NE(r.out.find("0      \"FixtureBox\"  \"FixtureBox\"   0x00000010 geometric object  "
@@ -48,7 +48,7 @@ TEST(ClassesCommand, ListsTheClassesOfTheGivenPlugin) {
               std::string::npos)
         << r.out;
     // The environment names the plug-in when the option does not.
-    Run env = Contorra("classes", "CONTORRA_PLUGIN='" + Fixture("fixture_good.dlo") + "'");
+    RunResult env = Contorra("classes", "CONTORRA_PLUGIN='" + Fixture("fixture_good.dlo") + "'");
     EXPECT_EQ(env.code, 0);
     EXPECT_EQ(env.out, r.out);
 }
@@ -57,7 +57,7 @@ TEST(ClassesCommand, ShowsTheTerrainPluginsTwoClasses) {
     std::string dlo =
         (std::filesystem::path(CONTORRA_BINARY).parent_path() / "contorra.dlo").string();
     if (!std::filesystem::exists(dlo)) GTEST_SKIP() << "the plug-in module is not built";
-    Run r = Contorra("classes");
+    RunResult r = Contorra("classes");
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("0x00000820 world-space modifier  (0x14292E5E, 0x16395A25)  \"\""),
               std::string::npos)
@@ -70,12 +70,12 @@ TEST(ClassesCommand, ShowsTheTerrainPluginsTwoClasses) {
 }
 
 TEST(CommandLine, RefusedPluginsAndBadUsageGiveTheirExitCodes) {
-    Run bad = Contorra("classes --plugin '" + Fixture("fixture_badversion.dlo") + "'");
+    RunResult bad = Contorra("classes --plugin '" + Fixture("fixture_badversion.dlo") + "'");
     EXPECT_EQ(bad.code, 1);
     EXPECT_TRUE(bad.out.empty());
     EXPECT_NE(bad.err.find("0x2EE02000"), std::string::npos) << bad.err;
 
-    Run missing = Contorra("classes --plugin /nonexistent/contorra.dlo");
+    RunResult missing = Contorra("classes --plugin /nonexistent/contorra.dlo");
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("/nonexistent/contorra.dlo"), std::string::npos);
 
@@ -84,12 +84,12 @@ TEST(CommandLine, RefusedPluginsAndBadUsageGiveTheirExitCodes) {
     EXPECT_EQ(Contorra("classes --no-such-option").code, 2);
     EXPECT_EQ(Contorra("info").code, 2) << "FILE is required";
 
-    Run help = Contorra("info --help");
+    RunResult help = Contorra("info --help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("FILE"), std::string::npos);
 
-    Run garbage = Contorra("info --plugin '" + Fixture("fixture_good.dlo") + "' '" +
-                           Fixture("fixture_good.rc") + "'");
+    RunResult garbage = Contorra("info --plugin '" + Fixture("fixture_good.dlo") + "' '" +
+                                 Fixture("fixture_good.rc") + "'");
     EXPECT_EQ(garbage.code, 2);
     EXPECT_NE(garbage.err.find("not a scene file"), std::string::npos) << garbage.err;
 }

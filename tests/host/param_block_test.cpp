@@ -249,6 +249,56 @@ TEST(ParamBlock, SaveAndLoadRestoreValuesTablesAndKeys) {
     back->DeleteThis();
 }
 
+// A block whose reference parameters live in its owner's references, as a
+// texture map keeps its sub-maps.
+class OwnerDesc : public ClassDesc2 {
+public:
+    int IsPublic() override { return 0; }
+    void* Create(BOOL) override { return nullptr; }
+    const MCHAR* ClassName() override { return "Owner"; }
+    SClass_ID SuperClassID() override { return REF_TARGET_CLASS_ID; }
+    Class_ID ClassID() override { return Class_ID(0x0e, 0x0f); }
+    const MCHAR* Category() override { return ""; }
+};
+OwnerDesc ownerDesc;
+ParamBlockDesc2 ownerBlock(
+    BlockSpec(0, "owned", 0, &ownerDesc, P_AUTO_CONSTRUCT, 1)
+        .Param(ParamDef(0, "first", TYPE_REFTARG).OwnersRef(0))
+        .Param(ParamDef(1, "maps", TYPE_REFTARG_TAB, P_VARIABLE_SIZE).Table(2).OwnersRef(2)));
+
+class Owner : public ReferenceTarget {
+public:
+    std::vector<RefTargetHandle> refs = std::vector<RefTargetHandle>(4, nullptr);
+    Owner() { ownerDesc.MakeAutoParamBlocks(this); }
+    SClass_ID SuperClassID() override { return REF_TARGET_CLASS_ID; }
+    int NumRefs() override { return static_cast<int>(refs.size()); }
+    RefTargetHandle GetReference(int i) override { return refs[static_cast<std::size_t>(i)]; }
+    void SetReference(int i, RefTargetHandle t) override { refs[static_cast<std::size_t>(i)] = t; }
+    IParamBlock2* Block() { return static_cast<IParamBlock2*>(refs[1]); }
+    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override {
+        return REF_SUCCEED;
+    }
+};
+
+TEST(ParamBlock, OwnersReferenceParametersLiveInTheOwner) {
+    auto* owner = new Owner();
+    IParamBlock2* pb = owner->Block();
+    ASSERT_NE(pb, nullptr);
+    EXPECT_EQ(pb->NumRefs(), 0) << "the block holds none of them itself";
+    TriObject* a = CreateNewTriObject();
+    TriObject* b = CreateNewTriObject();
+    ASSERT_TRUE(pb->SetValue(0, 0, a));
+    ASSERT_TRUE(pb->SetValue(1, 0, b, 1));
+    EXPECT_EQ(owner->GetReference(0), a);
+    EXPECT_EQ(owner->GetReference(3), b);
+    EXPECT_EQ(pb->GetReferenceTarget(1, 0, 1), b);
+    // The owner changing its reference is what the block reads.
+    owner->ReplaceReference(2, a);
+    EXPECT_EQ(pb->GetReferenceTarget(1, 0, 0), a);
+    EXPECT_EQ(pb->GetReferenceTarget(1, 0, 2), nullptr) << "outside the table's count";
+    owner->DeleteThis();
+}
+
 TEST(ClassDescriptor, EditingOpensTheRolloutsInDeclaredOrderAndClosesThem) {
     procA.log.clear();
     procB.log.clear();

@@ -85,6 +85,24 @@ TEST(ResourceScript, ReadsStringsAndDialogsWithTheirSymbols) {
     EXPECT_EQ(d->controls[1].x, 36);
 }
 
+TEST(ResourceScript, ReadsTheTerrainModulesScript) {
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
+    std::string rc = (exe.parent_path() / "contorra.rc").string();
+    if (!std::filesystem::exists(rc))
+        GTEST_SKIP() << "the module's resource script is not beside the build";
+    std::string error;
+    auto script = ReadResourceScript(rc, error);
+    ASSERT_TRUE(script) << error;
+    EXPECT_EQ(script->strings.at(1), "Terravel");
+    EXPECT_EQ(script->strings.at(10), "ContorraBorder");
+    const DialogTemplate* terravel = script->Dialog(124);
+    ASSERT_NE(terravel, nullptr);
+    bool pick = false;
+    for (const DialogControl& c : terravel->controls)
+        pick |= c.id == 1016 && c.text == "OnRunDriving";
+    EXPECT_TRUE(pick);
+}
+
 TEST(ResourceScript, ErrorsNameTheLineAndTheProblem) {
     std::string error;
     std::string text = "STRINGTABLE\nBEGIN\n  1 \"one\"\n  IDS_MISSING \"two\"\nEND\n";
