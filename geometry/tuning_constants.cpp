@@ -10,9 +10,9 @@ TuningConstants Tuning = {
     2.1f,  // GridRefineFactor
     1.0f,  // GridRefineOffset
     32.0f, // DirectionSteps
-    0.1f,  // MaxEdgeFactor
-    0.5f,  // SizeGrowthFactor
-    1.0f,  // CurvatureScale
+    0.03f, // MaxEdgeFactor
+    0.05f, // SizeGrowthFactor
+    4.0f,  // CurvatureScale
     3.0f,  // TriangleShapeFactor
     6.0f,  // FrontSeedCount
     5.0f,  // FrontAngleLimit

@@ -98,12 +98,15 @@ public:
     int NumSubs() override { return 1; }
     Animatable* SubAnim(int i) override { return i == 0 ? object_ : nullptr; }
 
+    // Name, wire colour, selection, visibility and the transforms; the
+    // hierarchy and the references are the scene file's.
+    IOResult Save(ISave* isave) override;
+    IOResult Load(ILoad* iload) override;
+
     // Forgets the cached world state.
     void InvalidateWS();
 
 private:
-    void FreeWSResults();
-
     ULONG handle_;
     std::string name_;
     DWORD wireColor_ = 0x00808080;

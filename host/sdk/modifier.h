@@ -94,11 +94,17 @@ public:
     void AddModifier(Modifier* mod, ModContext* mc = nullptr, int before = 0);
     void DeleteModifier(int index = 0);
 
-    // The base object with every modifier applied, bottom first.
-    ObjectState Eval(TimeValue t) override;
-    // Applies the modifiers to a state evaluated elsewhere (the node's
-    // world-space stack, or a stack evaluated for a known node).
+    // The base object with every modifier applied, bottom first. The result
+    // is kept until a change or an evaluation at a time it does not cover.
+    ObjectState Eval(TimeValue t) override { return Eval(t, nullptr); }
+    // The same for the node that holds the stack, handed to the modifiers.
+    ObjectState Eval(TimeValue t, INode* node);
+    // Applies the modifiers to a state evaluated elsewhere: the node's
+    // world-space stack, whose input comes from the node's own object.
     ObjectState EvalFrom(TimeValue t, ObjectState in, INode* node);
+    // How long the last result holds; NEVER after a change.
+    Interval CachedValidity() const { return cacheValid_; }
+    void InvalidateCache() { cacheValid_ = NEVER; }
     Interval ObjectValidity(TimeValue t) override;
     int CanConvertToType(Class_ID obtype) override;
     Object* ConvertToType(TimeValue t, Class_ID obtype) override;
@@ -126,6 +132,8 @@ private:
     std::vector<std::unique_ptr<ModContext>> contexts_;
     // Objects the last evaluation made (copies, conversions); freed by the next.
     std::vector<Object*> results_;
+    ObjectState cached_;
+    Interval cacheValid_ = NEVER;
 };
 
 IDerivedObject* CreateDerivedObject(Object* base = nullptr);

@@ -563,7 +563,6 @@ public:
 private:
     void Collect();
     std::vector<ParamBlockDesc2*> descs_;
-    bool collected_ = false;
     struct OpenMap {
         ParamBlockDesc2* desc;
         IParamMap2* map;

@@ -1,0 +1,147 @@
+#include <algorithm>
+
+#include "host/sdk/param_block2.h"
+
+IParamMap2::IParamMap2(ParamBlockDesc2* desc, const MapDef& map, IParamBlock2* pb, HWND hWnd)
+    : desc_(desc), map_(map), pb_(pb), hWnd_(hWnd), proc_(map.proc) {
+    if (pb_) pb_->SetMap(this, map_.id);
+}
+
+void IParamMap2::SetParamBlock(IParamBlock2* pb) {
+    if (pb_) pb_->SetMap(nullptr, map_.id);
+    pb_ = pb;
+    if (pb_) pb_->SetMap(this, map_.id);
+    if (proc_) proc_->SetParamBlock(pb);
+    Invalidate();
+}
+
+void IParamMap2::SetThing(ReferenceTarget* m) {
+    if (proc_) proc_->SetThing(m);
+}
+
+INT_PTR IParamMap2::Send(TimeValue t, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return proc_ ? proc_->DlgProc(t, this, hWnd_, msg, wParam, lParam) : FALSE;
+}
+
+IParamMap2* CreateCPParamMap2(MapID map_id, IParamBlock2* pb, Interface* ip, HINSTANCE hInst,
+                              int dialogId, const MCHAR* title, DWORD flags,
+                              ParamMap2UserDlgProc* dlgProc) {
+    if (!pb) return nullptr;
+    ParamBlockDesc2* desc = pb->GetDesc();
+    MapDef def;
+    if (const MapDef* declared = desc->GetMapDef(map_id)) def = *declared;
+    def.id = map_id;
+    def.dialogId = dialogId;
+    def.rollFlags = flags;
+    def.proc = dlgProc;
+    (void)hInst;
+    HWND wnd = win32host::CreateHeadlessWindow("#32770", nullptr, dialogId);
+    SetWindowTextA(wnd, title ? title : "");
+    auto* map = new IParamMap2(desc, def, pb, wnd);
+    map->SetTitle(title ? title : "");
+    map->Send(ip ? ip->GetTime() : 0, WM_INITDIALOG, 0, 0);
+    return map;
+}
+
+void DestroyCPParamMap2(IParamMap2* m) {
+    if (!m) return;
+    Interface* ip = GetCOREInterface();
+    m->Send(ip ? ip->GetTime() : 0, WM_DESTROY, 0, 0);
+    if (IParamBlock2* pb = m->GetParamBlock()) pb->SetMap(nullptr, m->GetMapID());
+    DestroyWindow(m->GetHWnd());
+    delete m;
+}
+
+ClassDesc2::~ClassDesc2() {
+    // Rollouts still open at the end belong to nobody else.
+    for (OpenMap& o : open_) {
+        if (IParamBlock2* pb = o.map->GetParamBlock()) pb->SetMap(nullptr, o.map->GetMapID());
+        DestroyWindow(o.map->GetHWnd());
+        delete o.map;
+    }
+}
+
+int ClassDesc2::NumParamBlockDescs() {
+    Collect();
+    return static_cast<int>(descs_.size());
+}
+
+ParamBlockDesc2* ClassDesc2::GetParamBlockDesc(int i) {
+    Collect();
+    return i >= 0 && i < static_cast<int>(descs_.size()) ? descs_[static_cast<std::size_t>(i)]
+                                                         : nullptr;
+}
+
+ParamBlockDesc2* ClassDesc2::GetParamBlockDescByID(BlockID id) {
+    Collect();
+    for (ParamBlockDesc2* d : descs_)
+        if (d->ID == id) return d;
+    return nullptr;
+}
+
+void ClassDesc2::AddParamBlockDesc(ParamBlockDesc2* pbd) {
+    if (pbd && std::find(descs_.begin(), descs_.end(), pbd) == descs_.end()) descs_.push_back(pbd);
+}
+
+void ClassDesc2::MakeAutoParamBlocks(ReferenceMaker* owner) {
+    if (!owner) return;
+    Collect();
+    for (ParamBlockDesc2* d : descs_) {
+        if (!(d->flags & P_AUTO_CONSTRUCT) || d->ref < 0) continue;
+        owner->ReplaceReference(d->ref, CreateParameterBlock2(d, owner));
+    }
+}
+
+void ClassDesc2::BeginEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG, Animatable*) {
+    if (!obj) return;
+    Collect();
+    if (!open_.empty()) {
+        // Already open for another object of this class: switch it over.
+        for (OpenMap& o : open_) {
+            IParamBlock2* pb = obj->GetParamBlockByID(o.desc->ID);
+            o.map->SetParamBlock(pb);
+            if (obj->IsRefTarget()) o.map->SetThing(static_cast<ReferenceTarget*>(obj));
+        }
+        edited_ = obj;
+        return;
+    }
+    edited_ = obj;
+    for (ParamBlockDesc2* d : descs_) {
+        if (!(d->flags & P_AUTO_UI)) continue;
+        IParamBlock2* pb = obj->GetParamBlockByID(d->ID);
+        if (!pb) continue;
+        for (const MapDef& m : d->maps) {
+            char title[256] = "";
+            LoadStringA(HInstance(), static_cast<UINT>(m.title), title, sizeof title);
+            IParamMap2* map = CreateCPParamMap2(m.id, pb, ip, HInstance(), m.dialogId, title,
+                                                m.rollFlags, m.proc);
+            open_.push_back({d, map});
+        }
+    }
+}
+
+void ClassDesc2::EndEditParams(IObjParam*, ReferenceMaker* obj, ULONG, Animatable*) {
+    if (obj && edited_ && obj != edited_) return;
+    // Headless rollouts are always taken down: nothing would keep them alive.
+    for (OpenMap& o : open_) DestroyCPParamMap2(o.map);
+    open_.clear();
+    edited_ = nullptr;
+}
+
+IParamMap2* ClassDesc2::GetParamMap(ParamBlockDesc2* pbd, MapID id) {
+    for (OpenMap& o : open_)
+        if (o.desc == pbd && o.map->GetMapID() == id) return o.map;
+    return nullptr;
+}
+
+void ClassDesc2::SetUserDlgProc(ParamBlockDesc2* pbd, MapID id, ParamMap2UserDlgProc* proc) {
+    if (!pbd) return;
+    for (MapDef& m : pbd->maps)
+        if (m.id == id) m.proc = proc;
+    if (IParamMap2* map = GetParamMap(pbd, id)) map->SetUserDlgProc(proc);
+}
+
+void ClassDesc2::InvalidateUI(ParamBlockDesc2* pbd) {
+    for (OpenMap& o : open_)
+        if (o.desc == pbd) o.map->Invalidate();
+}
