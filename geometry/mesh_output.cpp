@@ -199,6 +199,9 @@ void SurfaceBuilder::WriteTerrainMesh(Mesh& mesh, Matrix3 nodeTM) {
         }
     }
 
+    // The look-up grid is not needed past this point; MatIdAt would rebuild it.
+    frontFaceGrid.Clear();
+
     // Marked segments select their end points and the mesh edge between them.
     BitArray vertSel(mesh.numVerts), edgeSel(3 * mesh.numFaces + 3);
     vertSel.ClearAll();

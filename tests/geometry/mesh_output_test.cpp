@@ -6,34 +6,13 @@
 #include <set>
 #include <vector>
 
+#include "bench/literal_lookups.h"
 #include "geometry/face_index.h"
 #include "geometry/geometry_primitives.h"
 #include "geometry/surface_builder.h"
 #include "host/sdk/mesh.h"
 
 namespace {
-
-// The literal look-ups: linear walks over every face, the references the
-// indexed answers must match.
-int LiteralMatIdAt(const SurfaceBuilder& b, const Point2& p) {
-    for (int f = 0; f < b.faces.count(); ++f) {
-        const FrontFace& face = b.faces[f];
-        const Point2 tri[3] = {b.vertices[face.corner0].pos, b.vertices[face.corner1].pos,
-                               b.vertices[face.corner2].pos};
-        if (PointInPolygon(p, tri, 3)) return face.matId - 1;
-    }
-    return b.baseMatId - 1;
-}
-
-int LiteralFindMeshEdge(const Mesh& mesh, int a, int b) {
-    for (int f = 0; f < mesh.numFaces; ++f)
-        for (int k = 0; k < 3; ++k) {
-            const DWORD p = mesh.faces[f].v[k], q = mesh.faces[f].v[(k + 1) % 3];
-            if ((p == DWORD(a) && q == DWORD(b)) || (p == DWORD(b) && q == DWORD(a)))
-                return 3 * f + k;
-        }
-    return -1;
-}
 
 // Heights of the plane z = 3 + 0.1 x + 0.2 y on a 5 x 5 grid over [0, 40]^2.
 float Plane(float x, float y) {
@@ -179,7 +158,7 @@ TEST(MatIdAt, IndexAgreesWithTheLinearWalkOnMeshesAndTriangleSoups) {
         }
         int inside = 0;
         for (const Point2& q : queries) {
-            const int expected = LiteralMatIdAt(b, q);
+            const int expected = literal::MatIdAt(b, q);
             ASSERT_EQ(b.MatIdAt(q), expected) << "round " << round << " at " << q.x << ", " << q.y;
             inside += expected != b.baseMatId - 1;
         }
@@ -203,7 +182,7 @@ TEST(FindMeshEdge, IndexAgreesWithTheLinearWalk) {
         int found = 0;
         for (int a = -1; a <= nv + 2; ++a)
             for (int c = -1; c <= nv + 2; ++c) {
-                const int expected = LiteralFindMeshEdge(mesh, a, c);
+                const int expected = literal::FindMeshEdge(mesh, a, c);
                 ASSERT_EQ(index.FindMeshEdge(a, c), expected) << a << "-" << c;
                 found += expected != -1;
             }
@@ -252,7 +231,7 @@ TEST(WriteTerrainMesh, OutlineOnlyInsertConstrainsWithoutRecolouringOrCutting) {
     b.WriteTerrainMesh(mesh, tm);
     EXPECT_NEAR(ProjectedArea(mesh), 1600.0, 1e-2);
     for (int f = 0; f < mesh.numFaces; ++f) {
-        EXPECT_EQ(mesh.faces[f].getMatID(), LiteralMatIdAt(b, Centre(mesh, f, tm)));
+        EXPECT_EQ(mesh.faces[f].getMatID(), literal::MatIdAt(b, Centre(mesh, f, tm)));
         EXPECT_NE(mesh.faces[f].getMatID(), 8);
     }
     for (int v = 0; v < mesh.numVerts; ++v)
@@ -306,7 +285,7 @@ TEST(WriteTerrainMesh, PaintAndCutInsertsWithTheEarlierOutlineDeciding) {
             EXPECT_EQ(id, 6);
             ++onlyB;
         } else {
-            EXPECT_EQ(id, LiteralMatIdAt(b, c));
+            EXPECT_EQ(id, literal::MatIdAt(b, c));
         }
     }
     EXPECT_GT(inA, 0);
