@@ -2,6 +2,7 @@
 // constants, or for constants given as Name=value arguments:
 //   mesh_quality_report [N=257] [MaxEdgeFactor=0.1] [TriangleShapeFactor=3] ...
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,6 +73,9 @@ int main(int argc, char** argv) {
     std::printf("\n\n| terrain | vertices | faces | min angle | 5%% angle | median angle | cw | "
                 "overlaps | covered | max dz | mean dz | mean dz x faces | ms |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    bool clean = true;
+    double logScore = 0;
+    int scored = 0;
     for (terrain::Kind k : terrain::AllKinds()) {
         SurfaceBuilder b;
         terrain::FillGrid(b, k, n);
@@ -85,6 +89,15 @@ int main(int argc, char** argv) {
             "| %s | %d | %d | %.1f | %.1f | %.1f | %d | %ld | %.4f | %.2f | %.3f | %.0f | %.0f |\n",
             terrain::Name(k).c_str(), r.vertices, r.faces, r.minAngle, r.p5Angle, r.medianAngle,
             r.clockwise, r.overlaps, r.covered, r.maxError, r.meanError, r.meanError * r.faces, ms);
+        clean = clean && r.clockwise == 0 && r.overlaps == 0 && r.covered >= 0.999;
+        if (r.meanError > 0) {
+            logScore += std::log(r.meanError * r.faces);
+            ++scored;
+        }
     }
+    // One line to compare settings by: whether every terrain is covered without
+    // folds or overlaps, and the geometric mean of mean dz x faces.
+    std::printf("\nsummary: %s, score %.1f\n", clean ? "clean" : "FAULTY",
+                scored ? std::exp(logScore / scored) : 0.0);
     return 0;
 }

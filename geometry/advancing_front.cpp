@@ -60,6 +60,7 @@ std::int32_t SurfaceBuilder::AddVertex(const Point2& p) {
     rec.active = true;
     rec.key = (p - seed).Length();
     const std::int32_t v = vertices.Append(rec);
+    if (!frontQueue) frontQueue = std::make_unique<FrontQueue>();
     if (rec.key < NoKey) frontQueue->Set(v, rec.key);
     return v;
 }
@@ -76,7 +77,7 @@ void SurfaceBuilder::MoveVertex(int v, const Point2& p) {
     FrontVertex& rec = vertices[v];
     rec.pos = p;
     rec.key = (p - seed).Length();
-    if (!rec.active) return;
+    if (!rec.active || !frontQueue) return;
     if (rec.key < NoKey)
         frontQueue->Set(v, rec.key);
     else
@@ -85,7 +86,7 @@ void SurfaceBuilder::MoveVertex(int v, const Point2& p) {
 
 void SurfaceBuilder::RetireVertex(int v) {
     vertices[v].active = false;
-    frontQueue->Remove(v);
+    if (frontQueue) frontQueue->Remove(v);
 }
 
 void SurfaceBuilder::StartFront() {
@@ -119,7 +120,7 @@ bool SurfaceBuilder::AdvanceFront() {
     // No vertex is ever made active again, so the literal scan's firstActive
     // is simply the lowest active index.
     while (firstActive < vertices.count() && !vertices[firstActive].active) ++firstActive;
-    const std::int32_t best = frontQueue->Top();
+    const std::int32_t best = frontQueue ? frontQueue->Top() : -1;
     const float smallest = best >= 0 ? vertices[best].key : NoKey;
     if (static_cast<double>(frontRadius) > smallest * 1.5) return false;
     frontRadius = smallest;

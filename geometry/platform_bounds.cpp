@@ -153,7 +153,7 @@ void PlatformBounds::StartPlatform(const PlatformSettings& settings) {
 
 void PlatformBounds::AddPlatformFaces(const char* name, const PlatformSettings& settings,
                                       int faceCount,
-                                      const std::function<void(int, Point3*)>& face) {
+                                      const std::function<bool(int, Point3*)>& face) {
     Interface* ip = GetCOREInterface();
     const std::string title = std::string("Platform Building: ") + (name ? name : "");
     if (ip) ip->ProgressStart(title.c_str(), TRUE, NoProgressWork, nullptr);
@@ -166,8 +166,7 @@ void PlatformBounds::AddPlatformFaces(const char* name, const PlatformSettings& 
             last = percent;
         }
         Point3 p[3];
-        face(f, p);
-        RasterizeTriangle(p[0], p[1], p[2], settings.platformId);
+        if (face(f, p)) RasterizeTriangle(p[0], p[1], p[2], settings.platformId);
     }
     if (ip) ip->ProgressEnd();
 
@@ -283,8 +282,23 @@ template <bool Lower> void Spread(float* grid, int n, int dx, int dy, float s) {
             for (int r = n - 1; r + dy >= 0; --r) row(r);
         return;
     }
-    // Along a row each value feeds the next one: a running recurrence.
-    for (int r = 0; r < n; ++r) {
+    // Along a row each value feeds the next one: a running recurrence whose
+    // latency would dominate. Eight rows are carried side by side instead; rows
+    // do not interact, so the order within a row is all that matters.
+    constexpr int kBlock = 8;
+    int r = 0;
+    for (; r + kBlock <= n; r += kBlock) {
+        float* g[kBlock];
+        for (int k = 0; k < kBlock; ++k) g[k] = grid + static_cast<std::size_t>(r + k) * n;
+        if (dx > 0) {
+            for (int c = cFirst; c < cEnd; ++c)
+                for (int k = 0; k < kBlock; ++k) g[k][c + dx] = better(g[k][c + dx], g[k][c], s);
+        } else {
+            for (int c = cEnd - 1; c >= cFirst; --c)
+                for (int k = 0; k < kBlock; ++k) g[k][c + dx] = better(g[k][c + dx], g[k][c], s);
+        }
+    }
+    for (; r < n; ++r) {
         float* g = grid + static_cast<std::size_t>(r) * n;
         if (dx > 0)
             for (int c = cFirst; c < cEnd; ++c) g[c + dx] = better(g[c + dx], g[c], s);

@@ -57,9 +57,10 @@ struct PlatformBounds {
     void FreeBounds();
 
     // The stages of AddPlatform once the node's faces are at hand. face(f, pts)
-    // fills the world positions of face f's three corners.
+    // fills the world positions of face f's three corners, or answers false
+    // for a face it cannot give.
     void AddPlatformFaces(const char* name, const PlatformSettings& settings, int faceCount,
-                          const std::function<void(int, Point3*)>& face);
+                          const std::function<bool(int, Point3*)>& face);
     void StartPlatform(const PlatformSettings& settings);
     void RasterizeTriangle(const Point3& p0, const Point3& p1, const Point3& p2, std::int32_t id);
     void RasterizeEdgeBand(const Point3& a, const Point3& b);

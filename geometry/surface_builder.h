@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "geometry/face_index.h"
 #include "geometry/growable_array.h"
 #include "host/sdk/box.h"
 #include "host/sdk/matrix.h"
@@ -119,6 +120,8 @@ public:
     void WriteTerrainMesh(Mesh& mesh, Matrix3 nodeTM);
     float GridHeightAt(const Point2& p) const;
     int MatIdAt(const Point2& p) const;
+    // The front faces bucketed for MatIdAt; built on first use.
+    mutable FaceBucketGrid frontFaceGrid;
 
     // --- build driver (build_driver.cpp, in terrain/) ---
     std::uint8_t built = 0;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "host/sdk/mesh.h"
+
 namespace {
 
 constexpr int kMaxDepth = 16;
@@ -173,4 +175,14 @@ void SurfaceLookup::SurfaceHeight(const Point2& p, float& h) const {
         patch->Local(p, u, v, w);
         if (u >= 0.0f && v >= 0.0f && w >= 0.0f) h = patch->Evaluate(u, v, w);
     }
+}
+
+void SurfaceLookup::BuildSurfaceLookup(const Mesh& mesh) {
+    const int nf = mesh.getNumFaces();
+    std::vector<std::int32_t> corners(static_cast<std::size_t>(nf) * 3);
+    for (int f = 0; f < nf; ++f)
+        for (int k = 0; k < 3; ++k)
+            corners[static_cast<std::size_t>(3 * f + k)] =
+                static_cast<std::int32_t>(mesh.faces[static_cast<std::size_t>(f)].v[k]);
+    BuildFromTriangles(mesh.verts.data(), mesh.getNumVerts(), corners.data(), nf);
 }

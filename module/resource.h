@@ -12,6 +12,10 @@
 #define IDS_INSERT 8
 #define IDS_UVWMAP 9
 #define IDS_BORDER_CLASS 10
+// Display names of the animatable parameters of the UVWMap rollout.
+#define IDS_WIDTH 11
+#define IDS_MAPCH 12
+#define IDS_GLOBALANGLE 13
 
 // Dialog templates.
 #define IDD_TERRAVEL 124

@@ -23,8 +23,9 @@ INT_PTR IParamMap2::Send(TimeValue t, UINT msg, WPARAM wParam, LPARAM lParam) {
     return proc_ ? proc_->DlgProc(t, this, hWnd_, msg, wParam, lParam) : FALSE;
 }
 
-IParamMap2* CreateCPParamMap2(MapID map_id, IParamBlock2* pb, Interface* ip, HINSTANCE hInst, int dialogId,
-                              const MCHAR* title, DWORD flags, ParamMap2UserDlgProc* dlgProc) {
+IParamMap2* CreateCPParamMap2(MapID map_id, IParamBlock2* pb, Interface* ip, HINSTANCE hInst,
+                              int dialogId, const MCHAR* title, DWORD flags,
+                              ParamMap2UserDlgProc* dlgProc) {
     if (!pb) return nullptr;
     ParamBlockDesc2* desc = pb->GetDesc();
     MapDef def;
@@ -67,7 +68,8 @@ int ClassDesc2::NumParamBlockDescs() {
 
 ParamBlockDesc2* ClassDesc2::GetParamBlockDesc(int i) {
     Collect();
-    return i >= 0 && i < static_cast<int>(descs_.size()) ? descs_[static_cast<std::size_t>(i)] : nullptr;
+    return i >= 0 && i < static_cast<int>(descs_.size()) ? descs_[static_cast<std::size_t>(i)]
+                                                         : nullptr;
 }
 
 ParamBlockDesc2* ClassDesc2::GetParamBlockDescByID(BlockID id) {

@@ -5,8 +5,11 @@
 
 namespace {
 std::atomic<ULONG> nextHandle{1};
+constexpr USHORT kNodeChunk = 0x2A00;
 
-bool IsOwnStack(Object* obj) { return obj && obj->ClassID() == derivObjClassID; }
+bool IsOwnStack(Object* obj) {
+    return obj && obj->ClassID() == derivObjClassID;
+}
 } // namespace
 
 INode::INode() : handle_(nextHandle++) {
@@ -52,7 +55,9 @@ void INode::AddWSModifier(WSModifier* mod) {
     InvalidateWS();
 }
 
-int INode::NumWSModifiers() const { return wsm_ ? wsm_->NumModifiers() : 0; }
+int INode::NumWSModifiers() const {
+    return wsm_ ? wsm_->NumModifiers() : 0;
+}
 
 WSModifier* INode::GetWSModifier(int i) const {
     if (!wsm_ || i < 0 || i >= wsm_->NumModifiers()) return nullptr;
@@ -66,8 +71,10 @@ Matrix3 INode::GetNodeTM(TimeValue t, Interval*) {
 }
 
 void INode::SetNodeTM(TimeValue t, const Matrix3& tm) {
-    if (parent_ && !parent_->isRoot_) localTM_ = tm * Inverse(parent_->GetNodeTM(t));
-    else localTM_ = tm;
+    if (parent_ && !parent_->isRoot_)
+        localTM_ = tm * Inverse(parent_->GetNodeTM(t));
+    else
+        localTM_ = tm;
     InvalidateWS();
     NotifyDependents(FOREVER, PART_TM, REFMSG_CHANGE);
     // Children move along: their world transforms and evaluations change.
@@ -83,7 +90,9 @@ void INode::SetObjectOffset(const Matrix3& offset) {
     NotifyDependents(FOREVER, PART_TM, REFMSG_CHANGE);
 }
 
-Matrix3 INode::GetObjectTM(TimeValue t, Interval* valid) { return offset_ * GetNodeTM(t, valid); }
+Matrix3 INode::GetObjectTM(TimeValue t, Interval* valid) {
+    return offset_ * GetNodeTM(t, valid);
+}
 
 const ObjectState& INode::EvalWorldState(TimeValue time, BOOL) {
     if (wsValid_.InInterval(time) && wsTime_ == time) return ws_;
@@ -137,8 +146,10 @@ RefTargetHandle INode::GetReference(int i) {
 }
 
 void INode::SetReference(int i, RefTargetHandle rtarg) {
-    if (i == 0) object_ = static_cast<Object*>(rtarg);
-    else if (i == 1) wsm_ = static_cast<IDerivedObject*>(rtarg);
+    if (i == 0)
+        object_ = static_cast<Object*>(rtarg);
+    else if (i == 1)
+        wsm_ = static_cast<IDerivedObject*>(rtarg);
     InvalidateWS();
 }
 
@@ -160,4 +171,43 @@ RefResult INode::NotifyRefChanged(Interval, RefTargetHandle hTarget, PartID& par
 void INode::InvalidateWS() {
     wsValid_ = NEVER;
     if (wsm_) wsm_->InvalidateCache();
+}
+
+IOResult INode::Save(ISave* isave) {
+    isave->BeginChunk(kNodeChunk);
+    IOResult r = isave->WriteCString(name_);
+    if (r == IO_OK) r = isave->WriteUInt(wireColor_);
+    if (r == IO_OK)
+        r = isave->WriteByte(static_cast<BYTE>((selected_ ? 1 : 0) | (hidden_ ? 2 : 0)));
+    for (const Matrix3* m : {&localTM_, &offset_})
+        for (int row = 0; row < 4 && r == IO_OK; ++row) {
+            const Point3& p = m->GetRow(row);
+            float xyz[3] = {p.x, p.y, p.z};
+            r = isave->WriteValue(xyz);
+        }
+    isave->EndChunk();
+    return r;
+}
+
+IOResult INode::Load(ILoad* iload) {
+    IOResult r;
+    while ((r = iload->OpenChunk()) == IO_OK) {
+        if (iload->CurChunkID() == kNodeChunk) {
+            BYTE flags = 0;
+            if ((r = iload->ReadCString(name_)) != IO_OK ||
+                (r = iload->ReadUInt(wireColor_)) != IO_OK || (r = iload->ReadByte(flags)) != IO_OK)
+                return r;
+            selected_ = (flags & 1) != 0;
+            hidden_ = (flags & 2) != 0;
+            for (Matrix3* m : {&localTM_, &offset_})
+                for (int row = 0; row < 4; ++row) {
+                    float xyz[3];
+                    if ((r = iload->ReadValue(xyz)) != IO_OK) return r;
+                    m->SetRow(row, Point3(xyz[0], xyz[1], xyz[2]));
+                }
+        }
+        iload->CloseChunk();
+    }
+    InvalidateWS();
+    return r == IO_END ? IO_OK : r;
 }

@@ -98,6 +98,11 @@ public:
     int NumSubs() override { return 1; }
     Animatable* SubAnim(int i) override { return i == 0 ? object_ : nullptr; }
 
+    // Name, wire colour, selection, visibility and the transforms; the
+    // hierarchy and the references are the scene file's.
+    IOResult Save(ISave* isave) override;
+    IOResult Load(ILoad* iload) override;
+
     // Forgets the cached world state.
     void InvalidateWS();
 

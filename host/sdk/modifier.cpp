@@ -19,7 +19,9 @@ ModContext::~ModContext() {
 
 IDerivedObject::IDerivedObject(bool worldSpace) : worldSpace_(worldSpace) {}
 
-IDerivedObject::~IDerivedObject() { FreeResults(); }
+IDerivedObject::~IDerivedObject() {
+    FreeResults();
+}
 
 void IDerivedObject::FreeResults() {
     for (Object* o : results_) o->DeleteThis();
@@ -85,11 +87,14 @@ ObjectState IDerivedObject::EvalFrom(TimeValue t, ObjectState in, INode* node) {
         Object* work = nullptr;
         if (want == defObjectClassID || os.obj->IsSubClassOf(want)) {
             // Modifiers change what they are given: never the node's own object.
-            if (owned(os.obj)) work = os.obj;
-            else work = os.obj->MakeShallowCopy(ALL_CHANNELS);
+            if (owned(os.obj))
+                work = os.obj;
+            else
+                work = os.obj->MakeShallowCopy(ALL_CHANNELS);
         } else if (os.obj->CanConvertToType(want)) {
             work = os.obj->ConvertToType(t, want);
-            if (work == os.obj) work = owned(os.obj) ? os.obj : os.obj->MakeShallowCopy(ALL_CHANNELS);
+            if (work == os.obj)
+                work = owned(os.obj) ? os.obj : os.obj->MakeShallowCopy(ALL_CHANNELS);
         }
         if (!work) continue; // the modifier cannot take this input
         if (work != os.obj && owned(os.obj)) {
@@ -134,7 +139,8 @@ RefTargetHandle IDerivedObject::GetReference(int i) {
 }
 
 void IDerivedObject::SetReference(int i, RefTargetHandle rtarg) {
-    if (i == 0) base_ = static_cast<Object*>(rtarg);
+    if (i == 0)
+        base_ = static_cast<Object*>(rtarg);
     else if (i >= 1 && i <= NumModifiers())
         mods_[static_cast<std::size_t>(i - 1)] = static_cast<Modifier*>(rtarg);
     InvalidateCache();
@@ -157,8 +163,9 @@ ReferenceTarget* IDerivedObject::Clone(RemapDir& remap) {
     auto* copy = new IDerivedObject(worldSpace_);
     copy->ReplaceReference(0, remap.CloneRef(base_));
     for (int i = NumModifiers() - 1; i >= 0; --i)
-        copy->AddModifier(static_cast<Modifier*>(remap.CloneRef(mods_[static_cast<std::size_t>(i)])),
-                          contexts_[static_cast<std::size_t>(i)].get(), 0);
+        copy->AddModifier(
+            static_cast<Modifier*>(remap.CloneRef(mods_[static_cast<std::size_t>(i)])),
+            contexts_[static_cast<std::size_t>(i)].get(), 0);
     BaseClone(this, copy, remap);
     return copy;
 }
@@ -226,4 +233,6 @@ IDerivedObject* CreateDerivedObject(Object* base) {
     return d;
 }
 
-IDerivedObject* CreateWSDerivedObject() { return new IDerivedObject(true); }
+IDerivedObject* CreateWSDerivedObject() {
+    return new IDerivedObject(true);
+}

@@ -20,7 +20,9 @@ bool IsIntType(ParamType2 t) {
     return b == TYPE_INT || b == TYPE_BOOL || b == TYPE_TIMEVALUE || b == TYPE_RADIOBTN_INDEX ||
            b == TYPE_INDEX;
 }
-bool IsPointType(ParamType2 t) { return BaseType(t) == TYPE_POINT3; }
+bool IsPointType(ParamType2 t) {
+    return BaseType(t) == TYPE_POINT3;
+}
 bool IsColorType(ParamType2 t) {
     ParamType2 b = BaseType(t);
     return b == TYPE_RGBA || b == TYPE_FRGBA || b == TYPE_HSV;
@@ -30,8 +32,12 @@ bool IsStringType(ParamType2 t) {
     return b == TYPE_STRING || b == TYPE_FILENAME;
 }
 // Integers that only switch between values hold until the next key.
-bool Stepped(ParamType2 t) { return IsIntType(t) && BaseType(t) != TYPE_INT; }
-bool OwnersRef(const ParamDef& d) { return IsRefType(d.type) && (d.flags & P_OWNERS_REF); }
+bool Stepped(ParamType2 t) {
+    return IsIntType(t) && BaseType(t) != TYPE_INT;
+}
+bool OwnersRef(const ParamDef& d) {
+    return IsRefType(d.type) && (d.flags & P_OWNERS_REF);
+}
 
 PB2Value Lerp(const PB2Value& a, const PB2Value& b, float u, ParamType2 type) {
     PB2Value v = a;
@@ -82,7 +88,8 @@ IOResult ReadValue(ILoad* l, PB2Value& v, ParamType2 type) {
 
 } // namespace
 
-IParamBlock2::IParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner) : desc_(desc), owner_(owner) {
+IParamBlock2::IParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner)
+    : desc_(desc), owner_(owner) {
     values_.resize(desc_->paramdefs.size());
     for (int i = 0; i < desc_->Count(); ++i) {
         const ParamDef& d = desc_->paramdefs[static_cast<std::size_t>(i)];
@@ -116,7 +123,8 @@ IParamBlock2::Entry* IParamBlock2::Find(ParamID id, int tabIndex, const ParamDef
     return &entries[static_cast<std::size_t>(tabIndex)];
 }
 
-PB2Value IParamBlock2::ValueAt(const Entry& e, const ParamDef& d, TimeValue t, Interval& ivalid) const {
+PB2Value IParamBlock2::ValueAt(const Entry& e, const ParamDef& d, TimeValue t,
+                               Interval& ivalid) const {
     const auto& k = e.keys;
     if (k.empty()) return e.value;
     if (t <= k.front().t) {
@@ -127,7 +135,8 @@ PB2Value IParamBlock2::ValueAt(const Entry& e, const ParamDef& d, TimeValue t, I
         ivalid &= Interval(k.back().t, TIME_PosInfinity);
         return k.back().v;
     }
-    auto hi = std::upper_bound(k.begin(), k.end(), t, [](TimeValue x, const Key& key) { return x < key.t; });
+    auto hi = std::upper_bound(k.begin(), k.end(), t,
+                               [](TimeValue x, const Key& key) { return x < key.t; });
     auto lo = hi - 1;
     if (Stepped(d.type) || IsStringType(d.type)) {
         ivalid &= Interval(lo->t, hi->t - 1);
@@ -179,7 +188,8 @@ BOOL IParamBlock2::GetValue(ParamID id, TimeValue t, AColor& v, Interval& ivalid
     return TRUE;
 }
 
-BOOL IParamBlock2::GetValue(ParamID id, TimeValue t, const MCHAR*& v, Interval& ivalid, int tabIndex) {
+BOOL IParamBlock2::GetValue(ParamID id, TimeValue t, const MCHAR*& v, Interval& ivalid,
+                            int tabIndex) {
     const ParamDef* d = nullptr;
     Entry* e = Find(id, tabIndex, &d);
     if (!e || !IsStringType(d->type)) return FALSE;
@@ -203,7 +213,8 @@ BOOL IParamBlock2::GetValue(ParamID id, TimeValue, ReferenceTarget*& v, Interval
     return TRUE;
 }
 
-BOOL IParamBlock2::Store(ParamID id, TimeValue t, int tabIndex, const PB2Value& v, bool isFloat, bool isInt) {
+BOOL IParamBlock2::Store(ParamID id, TimeValue t, int tabIndex, const PB2Value& v, bool isFloat,
+                         bool isInt) {
     const ParamDef* d = nullptr;
     Entry* e = Find(id, tabIndex, &d);
     if (!e) return FALSE;
@@ -226,9 +237,12 @@ BOOL IParamBlock2::Store(ParamID id, TimeValue t, int tabIndex, const PB2Value& 
         auto& k = e->keys;
         // The first key away from time 0 keeps the old value at 0.
         if (k.empty() && t != 0) k.push_back({0, e->value});
-        auto at = std::lower_bound(k.begin(), k.end(), t, [](const Key& key, TimeValue x) { return key.t < x; });
-        if (at != k.end() && at->t == t) at->v = x;
-        else k.insert(at, {t, x});
+        auto at = std::lower_bound(k.begin(), k.end(), t,
+                                   [](const Key& key, TimeValue x) { return key.t < x; });
+        if (at != k.end() && at->t == t)
+            at->v = x;
+        else
+            k.insert(at, {t, x});
     } else {
         // Outside animate mode a value replaces any keys.
         e->keys.clear();
@@ -282,7 +296,8 @@ BOOL IParamBlock2::SetRef(ParamID id, int tabIndex, ReferenceTarget* v) {
     Entry* e = Find(id, tabIndex, &d);
     if (!e || !IsRefType(d->type)) return FALSE;
     int ti = IsTabType(d->type) ? tabIndex : 0;
-    if (v && BaseType(d->type) == TYPE_INODE && v->SuperClassID() != BASENODE_CLASS_ID) return FALSE;
+    if (v && BaseType(d->type) == TYPE_INODE && v->SuperClassID() != BASENODE_CLASS_ID)
+        return FALSE;
     if (OwnersRef(*d)) {
         if (!owner_) return FALSE;
         owner_->ReplaceReference(d->refno + ti, v);
@@ -375,7 +390,8 @@ int IParamBlock2::Delete(ParamID id, int start, int num) {
     num = std::min(num, count - start);
     if (IsRefType(d.type) && !OwnersRef(d))
         for (int i = start; i < start + num; ++i)
-            if (entries[static_cast<std::size_t>(i)].ref) ReplaceReference(RefIndex(pi, i), nullptr);
+            if (entries[static_cast<std::size_t>(i)].ref)
+                ReplaceReference(RefIndex(pi, i), nullptr);
     entries.erase(entries.begin() + start, entries.begin() + start + num);
     Changed(id, start);
     return num;
@@ -386,14 +402,17 @@ int IParamBlock2::Insert(ParamID id, int start, int num) {
     if (pi < 0) return 0;
     auto& entries = values_[static_cast<std::size_t>(pi)];
     const ParamDef& d = desc_->paramdefs[static_cast<std::size_t>(pi)];
-    if (!IsTabType(d.type) || start < 0 || start > static_cast<int>(entries.size()) || num <= 0) return 0;
+    if (!IsTabType(d.type) || start < 0 || start > static_cast<int>(entries.size()) || num <= 0)
+        return 0;
     entries.insert(entries.begin() + start, static_cast<std::size_t>(num), Entry{});
     for (int i = start; i < start + num; ++i) Init(pi, entries[static_cast<std::size_t>(i)]);
     Changed(id, start);
     return num;
 }
 
-BOOL IParamBlock2::IsAnimated(ParamID id, int tabIndex) { return NumKeys(id, tabIndex) > 0 ? TRUE : FALSE; }
+BOOL IParamBlock2::IsAnimated(ParamID id, int tabIndex) {
+    return NumKeys(id, tabIndex) > 0 ? TRUE : FALSE;
+}
 
 int IParamBlock2::NumKeys(ParamID id, int tabIndex) {
     const ParamDef* d = nullptr;
@@ -433,7 +452,8 @@ int IParamBlock2::RefIndex(int paramIndex, int tabIndex) {
     int index = 0;
     for (int pi = 0; pi < paramIndex; ++pi) {
         const ParamDef& d = desc_->paramdefs[static_cast<std::size_t>(pi)];
-        if (IsRefType(d.type) && !OwnersRef(d)) index += static_cast<int>(values_[static_cast<std::size_t>(pi)].size());
+        if (IsRefType(d.type) && !OwnersRef(d))
+            index += static_cast<int>(values_[static_cast<std::size_t>(pi)].size());
     }
     return index + tabIndex;
 }
@@ -454,7 +474,9 @@ bool IParamBlock2::LocateRef(int refIndex, int& paramIndex, int& tabIndex) {
     return false;
 }
 
-int IParamBlock2::NumRefs() { return RefIndex(desc_->Count(), 0); }
+int IParamBlock2::NumRefs() {
+    return RefIndex(desc_->Count(), 0);
+}
 
 RefTargetHandle IParamBlock2::GetReference(int i) {
     int pi = 0, ti = 0;
@@ -464,7 +486,8 @@ RefTargetHandle IParamBlock2::GetReference(int i) {
 
 void IParamBlock2::SetReference(int i, RefTargetHandle rtarg) {
     int pi = 0, ti = 0;
-    if (LocateRef(i, pi, ti)) values_[static_cast<std::size_t>(pi)][static_cast<std::size_t>(ti)].ref = rtarg;
+    if (LocateRef(i, pi, ti))
+        values_[static_cast<std::size_t>(pi)][static_cast<std::size_t>(ti)].ref = rtarg;
 }
 
 RefResult IParamBlock2::NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) {
@@ -536,7 +559,8 @@ IOResult IParamBlock2::Load(ILoad* iload) {
                 (r = iload->ReadInt(count)) != IO_OK)
                 return r;
             // Every entry takes at least its 4-byte key count.
-            if (count < 0 || static_cast<ULONG>(count) > iload->CurChunkLength() / 4) return IO_ERROR;
+            if (count < 0 || static_cast<ULONG>(count) > iload->CurChunkLength() / 4)
+                return IO_ERROR;
             int pi = desc_->IDtoIndex(static_cast<ParamID>(id));
             const ParamDef* d = pi < 0 ? nullptr : &desc_->paramdefs[static_cast<std::size_t>(pi)];
             // A parameter this version does not know, or of another type, is skipped.
@@ -546,18 +570,22 @@ IOResult IParamBlock2::Load(ILoad* iload) {
                     if (count < static_cast<int>(entries.size()))
                         Delete(d->ID, count, static_cast<int>(entries.size()) - count);
                     else if (count > static_cast<int>(entries.size()))
-                        Insert(d->ID, static_cast<int>(entries.size()), count - static_cast<int>(entries.size()));
+                        Insert(d->ID, static_cast<int>(entries.size()),
+                               count - static_cast<int>(entries.size()));
                 } else if (count != 1) {
                     return IO_ERROR;
                 }
                 for (Entry& e : entries) {
                     int nkeys = 0;
-                    if ((r = ReadValue(iload, e.value, d->type)) != IO_OK || (r = iload->ReadInt(nkeys)) != IO_OK)
+                    if ((r = ReadValue(iload, e.value, d->type)) != IO_OK ||
+                        (r = iload->ReadInt(nkeys)) != IO_OK)
                         return r;
-                    if (nkeys < 0 || static_cast<ULONG>(nkeys) > iload->CurChunkLength() / 4) return IO_ERROR;
+                    if (nkeys < 0 || static_cast<ULONG>(nkeys) > iload->CurChunkLength() / 4)
+                        return IO_ERROR;
                     e.keys.assign(static_cast<std::size_t>(nkeys), Key{});
                     for (Key& k : e.keys)
-                        if ((r = iload->ReadInt(k.t)) != IO_OK || (r = ReadValue(iload, k.v, d->type)) != IO_OK)
+                        if ((r = iload->ReadInt(k.t)) != IO_OK ||
+                            (r = ReadValue(iload, k.v, d->type)) != IO_OK)
                             return r;
                 }
             }

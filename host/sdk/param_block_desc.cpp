@@ -16,8 +16,12 @@ BOOL animating = FALSE;
 
 } // namespace
 
-void SetAnimateMode(BOOL on) { animating = on; }
-BOOL Animating() { return animating; }
+void SetAnimateMode(BOOL on) {
+    animating = on;
+}
+BOOL Animating() {
+    return animating;
+}
 
 ParamDef& ParamDef::Range(int lo, int hi) {
     has_range = true;
@@ -37,7 +41,8 @@ ParamDef& ParamDef::Range(float lo, float hi) {
     return *this;
 }
 
-ParamDef& ParamDef::Spinner(MapID map, EditSpinnerType et, int editId, int spinId, float spinScale) {
+ParamDef& ParamDef::Spinner(MapID map, EditSpinnerType et, int editId, int spinId,
+                            float spinScale) {
     ui_map = map;
     ctrl_type = TYPE_SPINNER;
     spin_type = et;
@@ -131,7 +136,9 @@ void ParamBlockDesc2::InvalidateUI() {
     if (cd) cd->InvalidateUI(this);
 }
 
-void ParamBlockDesc2::InvalidateUI(ParamID, int) { InvalidateUI(); }
+void ParamBlockDesc2::InvalidateUI(ParamID, int) {
+    InvalidateUI();
+}
 
 // Class descriptors find their blocks among all the block descriptors.
 void ClassDesc2::Collect() {

@@ -82,7 +82,8 @@ void ReferenceTarget::MaybeAutoDelete() {
 }
 
 RefResult ReferenceTarget::NotifyDependents(Interval changeInt, PartID partID, RefMessage message,
-                                            SClass_ID sclass, BOOL propagate, RefTargetHandle hTarg) {
+                                            SClass_ID sclass, BOOL propagate,
+                                            RefTargetHandle hTarg) {
     // A cycle of references would bring the message back here.
     if (TestAFlag(A_NOTIFYDEP)) return REF_SUCCEED;
     SetAFlag(A_NOTIFYDEP);
@@ -124,7 +125,9 @@ RefTargetHandle RemapDir::FindMapping(RefTargetHandle from) {
     return it == map_.end() ? nullptr : it->second;
 }
 
-void RemapDir::AddEntry(RefTargetHandle hfrom, RefTargetHandle hto) { map_[hfrom] = hto; }
+void RemapDir::AddEntry(RefTargetHandle hfrom, RefTargetHandle hto) {
+    map_[hfrom] = hto;
+}
 
 RefTargetHandle RemapDir::CloneRef(RefTargetHandle oldTarg) {
     if (!oldTarg) return nullptr;
@@ -135,8 +138,10 @@ RefTargetHandle RemapDir::CloneRef(RefTargetHandle oldTarg) {
 }
 
 void RemapDir::PatchPointer(RefTargetHandle* patchThis, RefTargetHandle oldTarg) {
-    if (RefTargetHandle done = FindMapping(oldTarg)) *patchThis = done;
-    else patches_.emplace_back(patchThis, oldTarg);
+    if (RefTargetHandle done = FindMapping(oldTarg))
+        *patchThis = done;
+    else
+        patches_.emplace_back(patchThis, oldTarg);
 }
 
 void RemapDir::Backpatch() {
@@ -152,7 +157,9 @@ void RemapDir::Clear() {
     patches_.clear();
 }
 
-RemapDir* NewRemapDir() { return new RemapDir(); }
+RemapDir* NewRemapDir() {
+    return new RemapDir();
+}
 
 ReferenceTarget* CloneRefHierarchy(ReferenceTarget* target) {
     RemapDir remap;

@@ -46,7 +46,9 @@ BOOL SplineShape::CurveClosed(TimeValue, int curve) {
     return curve >= 0 && curve < shape.numLines ? shape[curve].IsClosed() : FALSE;
 }
 
-void SplineShape::GetLocalBoundBox(TimeValue, INode*, ViewExp*, Box3& box) { box = shape.BoundBox(); }
+void SplineShape::GetLocalBoundBox(TimeValue, INode*, ViewExp*, Box3& box) {
+    box = shape.BoundBox();
+}
 
 ReferenceTarget* SplineShape::Clone(RemapDir& remap) {
     Object* copy = MakeShallowCopy(ALL_CHANNELS);
@@ -98,4 +100,6 @@ IOResult SplineShape::Load(ILoad* iload) {
     return r == IO_END ? IO_OK : r;
 }
 
-SplineShape* CreateNewSplineShape() { return new SplineShape(); }
+SplineShape* CreateNewSplineShape() {
+    return new SplineShape();
+}

@@ -68,4 +68,6 @@ IOResult TriObject::Load(ILoad* iload) {
     return r == IO_END ? IO_OK : r;
 }
 
-TriObject* CreateNewTriObject() { return new TriObject(); }
+TriObject* CreateNewTriObject() {
+    return new TriObject();
+}

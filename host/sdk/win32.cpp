@@ -74,7 +74,8 @@ BOOL UnregisterClassA(LPCSTR name, HINSTANCE) {
     if (!name) return FALSE;
     std::lock_guard g(S().lock);
     auto& classes = S().classes;
-    auto it = std::find_if(classes.begin(), classes.end(), [name](const auto& c) { return c.name == name; });
+    auto it = std::find_if(classes.begin(), classes.end(),
+                           [name](const auto& c) { return c.name == name; });
     if (it == classes.end()) return FALSE;
     classes.erase(it);
     return TRUE;
@@ -137,7 +138,9 @@ BOOL DestroyWindow(HWND wnd) {
 
 namespace win32host {
 
-const std::vector<WindowClassRecord>& RegisteredClasses() { return S().classes; }
+const std::vector<WindowClassRecord>& RegisteredClasses() {
+    return S().classes;
+}
 
 void ClearRegisteredClasses() {
     std::lock_guard g(S().lock);
@@ -158,6 +161,9 @@ void ForgetModule(HINSTANCE module) {
     std::lock_guard g(S().lock);
     S().strings.erase(module);
     S().quietModules.erase(module);
+    // Its window procedures go with it.
+    std::erase_if(S().classes,
+                  [module](const WindowClassRecord& c) { return c.record.hInstance == module; });
 }
 
 HWND CreateHeadlessWindow(const std::string& className, HWND parent, int templateId) {

@@ -154,6 +154,7 @@ bool ThreadCallsDisabled(HMODULE module);
 
 // The loader hands over each module's string table once it has read it.
 void SetModuleStrings(HINSTANCE module, std::map<UINT, std::string> strings);
+// Drops the module's strings and the window classes it registered.
 void ForgetModule(HINSTANCE module);
 
 // A headless window of the given class (dialog template id for dialogs);

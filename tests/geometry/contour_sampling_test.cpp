@@ -46,17 +46,40 @@ TEST(ContourSegments, TransformedToWorldAndGrowByHalf) {
     EXPECT_EQ(b.segments.count(), 1001);
 }
 
+// Sets a refinement factor for one test.
+class FactorScope {
+public:
+    explicit FactorScope(float factor) : saved_(Tuning.GridRefineFactor) {
+        Tuning.GridRefineFactor = factor;
+    }
+    ~FactorScope() { Tuning.GridRefineFactor = saved_; }
+
+private:
+    float saved_;
+};
+
 TEST(SamplingSetUp, SquareGridWithFivePercentMarginForThinContours) {
     SurfaceBuilder b;
     const Point3 line[2] = {{-200, 10, 0}, {800, 30, 5}}; // 1000 wide, 20 high
     b.AppendLineSegments(line, 2, false, kIdentity);
-    ASSERT_TRUE(b.SetUpSampling(3));
-    EXPECT_FLOAT_EQ(b.extent, 1100.0f);
-    EXPECT_FLOAT_EQ(b.origin.x, -250.0f);        // 5% of 1000 before the box
-    EXPECT_FLOAT_EQ(b.origin.y, 20.0f - 550.0f); // centred on the thin side
-    // 8 x 2^3 divisions of the extent give the step; the line is 1000.2 long.
-    const double step = 1100.0 / 64.0;
-    EXPECT_EQ(b.sampleCount, static_cast<int>((step * 0.5 + std::hypot(1000.0, 20.0)) / step));
+    const double length = std::hypot(1000.0, 20.0);
+    {
+        FactorScope factor(2.0f);
+        ASSERT_TRUE(b.SetUpSampling(3));
+        EXPECT_FLOAT_EQ(b.extent, 1100.0f);
+        EXPECT_FLOAT_EQ(b.origin.x, -250.0f);        // 5% of 1000 before the box
+        EXPECT_FLOAT_EQ(b.origin.y, 20.0f - 550.0f); // centred on the thin side
+        // 8 x 2^3 = 64 divisions of the extent make the step.
+        const double step = 1100.0 / 64.0;
+        EXPECT_EQ(b.sampleCount, static_cast<int>((step * 0.5 + length) / step));
+    }
+    {
+        // The fraction only changes the spacing: 8 -> 20 -> 50 -> 125 divisions.
+        FactorScope factor(2.5f);
+        ASSERT_TRUE(b.SetUpSampling(3));
+        const double step = 1100.0 / 125.0;
+        EXPECT_EQ(b.sampleCount, static_cast<int>((step * 0.5 + length) / step));
+    }
 }
 
 TEST(Resampling, SamplesOnSegmentsWithInterpolatedHeights) {

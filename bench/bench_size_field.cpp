@@ -1,0 +1,45 @@
+// BuildSizeField on generated terrains at the default grid of ten refinement
+// levels (N = 1025), plus its growth-limiting sweeps alone.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "bench/terrain_generators.h"
+#include "geometry/size_field.h"
+
+namespace {
+
+void BM_BuildSizeField(benchmark::State& state) {
+    const auto kind = static_cast<terrain::Kind>(state.range(1));
+    SurfaceBuilder b;
+    terrain::FillGrid(b, kind, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        b.BuildSizeField();
+        benchmark::DoNotOptimize(b.sizeField.data());
+    }
+    state.SetLabel(terrain::Name(kind));
+    state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(b.gridSize) * b.gridSize,
+                                                   benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_BuildSizeField)
+    ->Args({1025, static_cast<int>(terrain::Kind::Contours)})
+    ->Args({1025, static_cast<int>(terrain::Kind::Flat)})
+    ->Args({513, static_cast<int>(terrain::Kind::Contours)})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_LimitGrowth(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    std::vector<float> start(static_cast<std::size_t>(n) * n, 1.0e30f);
+    for (int i = 0; i < n; ++i) start[i] = start[static_cast<std::size_t>(i) * n] = 5.0f;
+    std::vector<float> l;
+    for (auto _ : state) {
+        l = start;
+        LimitGrowth(n, 0.5f, l.data());
+        benchmark::DoNotOptimize(l.data());
+    }
+}
+BENCHMARK(BM_LimitGrowth)->Arg(1025)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,289 @@
+#include "host/app/mesh_export.h"
+
+#include <assimp/Exporter.hpp>
+#include <assimp/material.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
+
+#include "host/app/atomic_file.h"
+#include "host/app/material_colours.h"
+
+namespace contorra {
+
+namespace {
+
+const MeshFormatInfo kFormats[] = {
+    {MeshFormat::Obj, "obj", "obj", 1, true, true, false, false},
+    {MeshFormat::Ply, "ply", "ply", 1, true, false, false, false},
+    {MeshFormat::Stl, "stl", "stlb", 0, false, false, false, false},
+    {MeshFormat::Gltf, "gltf", "gltf2", AI_MAX_NUMBER_OF_TEXTURECOORDS, true, true, true, true},
+    {MeshFormat::Glb, "glb", "glb2", AI_MAX_NUMBER_OF_TEXTURECOORDS, true, true, true, true},
+    // Text FBX: the binary form written by this assimp cannot be read back.
+    {MeshFormat::Fbx, "fbx", "fbxa", AI_MAX_NUMBER_OF_TEXTURECOORDS, true, true, true, false},
+};
+
+// A corner's identity in an output mesh: mesh vertex, normal and one index per
+// exported map channel. Corners with equal keys share an output vertex.
+constexpr int kMaxKey = 1 + 3 + AI_MAX_NUMBER_OF_TEXTURECOORDS + 1;
+using CornerKey = std::array<std::uint32_t, kMaxKey>;
+
+struct CornerKeyHash {
+    std::size_t operator()(const CornerKey& k) const {
+        std::size_t h = 1469598103934665603ull;
+        for (std::uint32_t v : k) h = (h ^ v) * 1099511628211ull;
+        return h;
+    }
+};
+
+std::uint32_t Bits(float f) {
+    std::uint32_t u;
+    std::memcpy(&u, &f, sizeof u);
+    return u;
+}
+
+aiVector3D Axis(const Point3& p, bool yUp) {
+    return yUp ? aiVector3D(p.x, p.z, -p.y) : aiVector3D(p.x, p.y, p.z);
+}
+
+aiMaterial* MakeMaterial(int zeroBasedId) {
+    auto* m = new aiMaterial;
+    const int id = zeroBasedId + 1;
+    const aiString name(("MatID_" + std::to_string(id)).c_str());
+    m->AddProperty(&name, AI_MATKEY_NAME);
+    const Color c = MaterialIdColour(id);
+    const aiColor3D diffuse(c.r, c.g, c.b);
+    m->AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
+    const aiColor4D base(c.r, c.g, c.b, 1.0f);
+    m->AddProperty(&base, 1, AI_MATKEY_BASE_COLOR);
+    return m;
+}
+
+// A map channel is exported only when it has a map face for every face and
+// every map face points at an existing map vertex.
+bool UsableChannel(const Mesh& mesh, int ch) {
+    if (!mesh.mapSupport(ch)) return false;
+    const MeshMap& mm = mesh.Map(ch);
+    if (mm.getNumFaces() != mesh.getNumFaces()) return false;
+    const auto n = static_cast<DWORD>(mm.getNumVerts());
+    return std::all_of(mm.tf.begin(), mm.tf.end(),
+                       [n](const TVFace& f) { return f.t[0] < n && f.t[1] < n && f.t[2] < n; });
+}
+
+} // namespace
+
+std::optional<MeshFormat> MeshFormatOf(const std::filesystem::path& path) {
+    std::string ext = path.extension().string();
+    if (ext.empty()) return std::nullopt;
+    ext.erase(0, 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const auto& f : kFormats)
+        if (ext == f.extension) return f.format;
+    return std::nullopt;
+}
+
+const MeshFormatInfo& FormatInfo(MeshFormat format) {
+    for (const auto& f : kFormats)
+        if (f.format == format) return f;
+    return kFormats[0];
+}
+
+const char* MeshFormatList() {
+    return "obj, ply, stl, gltf, glb, fbx";
+}
+
+std::unique_ptr<aiScene> MeshToScene(const Mesh& source, MeshFormat format,
+                                     const std::string& name) {
+    const MeshFormatInfo& info = FormatInfo(format);
+    Mesh mesh = source;
+    mesh.buildNormals();
+    const int nv = mesh.getNumVerts();
+    const int nf = mesh.getNumFaces();
+
+    std::vector<int> uvChannels;
+    for (int ch = 1; ch < MAX_MESHMAPS && static_cast<int>(uvChannels.size()) < info.uvSets; ++ch)
+        if (UsableChannel(mesh, ch)) uvChannels.push_back(ch);
+    const bool colours = info.colours && UsableChannel(mesh, 0);
+
+    auto cornerKey = [&](int f, int c) {
+        CornerKey key{};
+        key[0] = mesh.faces[f].v[c];
+        const Point3 n = mesh.getCornerNormal(f, c);
+        key[1] = Bits(n.x);
+        key[2] = Bits(n.y);
+        key[3] = Bits(n.z);
+        for (std::size_t k = 0; k < uvChannels.size(); ++k)
+            key[4 + k] = mesh.Map(uvChannels[k]).tf[f].t[c];
+        if (colours) key[kMaxKey - 1] = mesh.Map(0).tf[f].t[c];
+        return key;
+    };
+    // What the joining exporters compare: position, normal, first UV set.
+    auto weakKey = [&](int f, int c) {
+        CornerKey key{};
+        const Point3& p = mesh.verts[mesh.faces[f].v[c]];
+        const Point3 n = mesh.getCornerNormal(f, c);
+        key[0] = Bits(p.x);
+        key[1] = Bits(p.y);
+        key[2] = Bits(p.z);
+        key[3] = Bits(n.x);
+        key[4] = Bits(n.y);
+        key[5] = Bits(n.z);
+        if (!uvChannels.empty()) {
+            const MeshMap& mm = mesh.Map(uvChannels[0]);
+            const UVVert& uv = mm.tv[mm.tf[f].t[c]];
+            key[6] = Bits(uv.x);
+            key[7] = Bits(uv.y);
+        }
+        return key;
+    };
+
+    // Faces grouped by material ID, in ID order; faces with a bad vertex index are dropped.
+    std::map<int, std::vector<int>> groups;
+    for (int f = 0; f < nf; ++f) {
+        const Face& face = mesh.faces[f];
+        if (face.v[0] >= static_cast<DWORD>(nv) || face.v[1] >= static_cast<DWORD>(nv) ||
+            face.v[2] >= static_cast<DWORD>(nv))
+            continue;
+        groups[info.materials ? face.getMatID() : 0].push_back(f);
+    }
+
+    // One output mesh per group, or, for exporters that join vertices, per
+    // layer of a group: a face goes into the first layer where none of its
+    // corners would be joined with a different corner.
+    struct Part {
+        unsigned material;
+        int matId;
+        std::vector<int> faces;
+    };
+    std::vector<Part> parts;
+    unsigned materialIndex = 0;
+    for (const auto& [matId, faceList] : groups) {
+        if (!info.joinsVertices || uvChannels.size() < 2) {
+            parts.push_back({materialIndex++, matId, faceList});
+            continue;
+        }
+        using Layer = std::unordered_map<CornerKey, CornerKey, CornerKeyHash>;
+        std::vector<Layer> layers;
+        const std::size_t base = parts.size();
+        for (int f : faceList) {
+            CornerKey weak[3], full[3];
+            for (int c = 0; c < 3; ++c) {
+                weak[c] = weakKey(f, c);
+                full[c] = cornerKey(f, c);
+            }
+            std::size_t l = 0;
+            for (; l < layers.size(); ++l) {
+                bool fits = true;
+                for (int c = 0; c < 3 && fits; ++c) {
+                    auto it = layers[l].find(weak[c]);
+                    fits = it == layers[l].end() || it->second == full[c];
+                }
+                if (fits) break;
+            }
+            if (l == layers.size()) {
+                layers.emplace_back();
+                parts.push_back({materialIndex, matId, {}});
+            }
+            for (int c = 0; c < 3; ++c) layers[l].emplace(weak[c], full[c]);
+            parts[base + l].faces.push_back(f);
+        }
+        ++materialIndex;
+    }
+
+    auto scene = std::make_unique<aiScene>();
+    scene->mRootNode = new aiNode(name.empty() ? std::string("mesh") : name);
+    scene->mNumMaterials = std::max(materialIndex, 1u);
+    scene->mMaterials = new aiMaterial*[scene->mNumMaterials];
+    std::fill(scene->mMaterials, scene->mMaterials + scene->mNumMaterials, nullptr);
+    for (const Part& part : parts)
+        if (!scene->mMaterials[part.material])
+            scene->mMaterials[part.material] = MakeMaterial(part.matId);
+    if (!scene->mMaterials[0]) scene->mMaterials[0] = MakeMaterial(0); // an empty mesh
+    const auto partCount = static_cast<unsigned>(parts.size());
+    scene->mNumMeshes = partCount;
+    scene->mMeshes = partCount ? new aiMesh*[partCount] : nullptr;
+    scene->mRootNode->mNumMeshes = partCount;
+    scene->mRootNode->mMeshes = partCount ? new unsigned[partCount] : nullptr;
+
+    for (unsigned pi = 0; pi < partCount; ++pi) {
+        const Part& part = parts[pi];
+        std::unordered_map<CornerKey, unsigned, CornerKeyHash> index;
+        std::vector<std::array<int, 2>> origin; // (face, corner) of each output vertex
+        std::vector<unsigned> corners;
+        corners.reserve(part.faces.size() * 3);
+        for (int f : part.faces)
+            for (int c = 0; c < 3; ++c) {
+                auto [it, fresh] =
+                    index.emplace(cornerKey(f, c), static_cast<unsigned>(origin.size()));
+                if (fresh) origin.push_back({f, c});
+                corners.push_back(it->second);
+            }
+
+        auto* am = new aiMesh;
+        am->mName = aiString((std::string(scene->mRootNode->mName.C_Str()) + "_MatID_" +
+                              std::to_string(part.matId + 1))
+                                 .c_str());
+        am->mMaterialIndex = part.material;
+        am->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+        const auto count = static_cast<unsigned>(origin.size());
+        am->mNumVertices = count;
+        am->mVertices = new aiVector3D[count];
+        am->mNormals = new aiVector3D[count];
+        for (std::size_t k = 0; k < uvChannels.size(); ++k) {
+            am->mTextureCoords[k] = new aiVector3D[count];
+            am->mNumUVComponents[k] = 2;
+        }
+        if (colours) am->mColors[0] = new aiColor4D[count];
+        for (unsigned v = 0; v < count; ++v) {
+            const auto [f, c] = origin[v];
+            am->mVertices[v] = Axis(mesh.verts[mesh.faces[f].v[c]], info.yUp);
+            am->mNormals[v] = Axis(mesh.getCornerNormal(f, c), info.yUp);
+            for (std::size_t k = 0; k < uvChannels.size(); ++k) {
+                const MeshMap& mm = mesh.Map(uvChannels[k]);
+                const UVVert& uv = mm.tv[mm.tf[f].t[c]];
+                am->mTextureCoords[k][v] = aiVector3D(uv.x, uv.y, 0.0f);
+            }
+            if (colours) {
+                const MeshMap& mm = mesh.Map(0);
+                const VertColor& vc = mm.tv[mm.tf[f].t[c]];
+                am->mColors[0][v] = aiColor4D(vc.x, vc.y, vc.z, 1.0f);
+            }
+        }
+        am->mNumFaces = static_cast<unsigned>(part.faces.size());
+        am->mFaces = new aiFace[am->mNumFaces];
+        for (unsigned i = 0; i < am->mNumFaces; ++i) {
+            am->mFaces[i].mNumIndices = 3;
+            am->mFaces[i].mIndices =
+                new unsigned[3]{corners[3 * i], corners[3 * i + 1], corners[3 * i + 2]};
+        }
+        scene->mMeshes[pi] = am;
+        scene->mRootNode->mMeshes[pi] = pi;
+    }
+    return scene;
+}
+
+void ExportMesh(const Mesh& mesh, const std::filesystem::path& path, const std::string& name) {
+    const auto format = MeshFormatOf(path);
+    if (!format)
+        throw std::runtime_error(path.string() + ": unknown mesh format (use " +
+                                 std::string(MeshFormatList()) + ")");
+    if (mesh.getNumFaces() == 0)
+        throw std::runtime_error(path.string() + ": the mesh is empty, nothing to write");
+    const std::unique_ptr<aiScene> scene = MeshToScene(mesh, *format, name);
+    WriteAtomically(path, [&](const std::filesystem::path& staged) {
+        Assimp::Exporter exporter;
+        if (exporter.Export(scene.get(), FormatInfo(*format).assimpId, staged.string()) !=
+            AI_SUCCESS)
+            throw std::runtime_error(path.string() + ": " + exporter.GetErrorString());
+    });
+}
+
+} // namespace contorra

@@ -1,0 +1,143 @@
+#include "host/app/mesh_import.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "host/app/mesh_export.h"
+
+namespace contorra {
+
+namespace {
+
+// One-based material ID of an assimp material.
+int MaterialId(const aiScene& scene, unsigned index) {
+    if (index < scene.mNumMaterials) {
+        aiString name;
+        if (scene.mMaterials[index]->Get(AI_MATKEY_NAME, name) == AI_SUCCESS) {
+            const std::string s = name.C_Str();
+            const std::string prefix = "MatID_";
+            if (s.size() > prefix.size() && s.compare(0, prefix.size(), prefix) == 0 &&
+                std::all_of(s.begin() + prefix.size(), s.end(),
+                            [](unsigned char c) { return std::isdigit(c); })) {
+                const int id = std::stoi(s.substr(prefix.size(), 6));
+                if (id >= 1 && id <= 65536) return id;
+            }
+        }
+    }
+    return static_cast<int>(std::min(index, 65535u)) + 1;
+}
+
+using Key3 = std::tuple<float, float, float>;
+
+// Map vertices of one channel, shared when equal.
+struct ChannelBuilder {
+    std::map<Key3, DWORD> index;
+    std::vector<UVVert> verts;
+    std::vector<TVFace> faces;
+    bool used = false;
+    DWORD Add(const UVVert& p) {
+        auto [it, fresh] = index.emplace(Key3{p.x, p.y, p.z}, static_cast<DWORD>(verts.size()));
+        if (fresh) verts.push_back(p);
+        return it->second;
+    }
+};
+
+} // namespace
+
+Mesh ImportMesh(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw std::runtime_error(path.string() + ": no such file");
+    Assimp::Importer importer;
+    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
+                                aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    const aiScene* scene = importer.ReadFile(
+        path.string(), aiProcess_ValidateDataStructure | aiProcess_Triangulate |
+                           aiProcess_SortByPType | aiProcess_PreTransformVertices);
+    if (!scene) throw std::runtime_error(path.string() + ": " + importer.GetErrorString());
+
+    const auto format = MeshFormatOf(path);
+    const bool yUp = format && FormatInfo(*format).yUp;
+
+    std::map<Key3, DWORD> vertexIndex;
+    std::vector<Point3> verts;
+    std::vector<Face> faces;
+    const int channelCount = AI_MAX_NUMBER_OF_TEXTURECOORDS + 1;
+    std::vector<ChannelBuilder> channels(channelCount);
+
+    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+        const aiMesh* am = scene->mMeshes[m];
+        if (!(am->mPrimitiveTypes & aiPrimitiveType_TRIANGLE)) continue;
+        std::vector<DWORD> local(am->mNumVertices);
+        for (unsigned v = 0; v < am->mNumVertices; ++v) {
+            const aiVector3D& a = am->mVertices[v];
+            const Point3 p = yUp ? Point3(a.x, -a.z, a.y) : Point3(a.x, a.y, a.z);
+            auto [it, fresh] =
+                vertexIndex.emplace(Key3{p.x, p.y, p.z}, static_cast<DWORD>(verts.size()));
+            if (fresh) verts.push_back(p);
+            local[v] = it->second;
+        }
+        const MtlID mat = static_cast<MtlID>(MaterialId(*scene, am->mMaterialIndex) - 1);
+        for (unsigned f = 0; f < am->mNumFaces; ++f) {
+            const aiFace& af = am->mFaces[f];
+            if (af.mNumIndices != 3) continue;
+            Face face;
+            face.setVerts(local[af.mIndices[0]], local[af.mIndices[1]], local[af.mIndices[2]]);
+            face.setSmGroup(1);
+            face.setEdgeVisFlags(EDGE_VIS, EDGE_VIS, EDGE_VIS);
+            face.setMatID(mat);
+            faces.push_back(face);
+            for (int ch = 0; ch < channelCount; ++ch) {
+                ChannelBuilder& cb = channels[ch];
+                // A face of a mesh without this set still needs a map face.
+                const bool has =
+                    ch == 0 ? am->mColors[0] != nullptr : am->mTextureCoords[ch - 1] != nullptr;
+                DWORD t[3];
+                for (int c = 0; c < 3; ++c) {
+                    const unsigned i = af.mIndices[c];
+                    UVVert value = ch == 0 ? UVVert(1.0f, 1.0f, 1.0f) : UVVert(0.0f, 0.0f, 0.0f);
+                    if (has && ch == 0)
+                        value =
+                            UVVert(am->mColors[0][i].r, am->mColors[0][i].g, am->mColors[0][i].b);
+                    else if (has)
+                        value = UVVert(
+                            am->mTextureCoords[ch - 1][i].x, am->mTextureCoords[ch - 1][i].y,
+                            am->mNumUVComponents[ch - 1] > 2 ? am->mTextureCoords[ch - 1][i].z
+                                                             : 0.0f);
+                    t[c] = cb.Add(value);
+                }
+                cb.used = cb.used || has;
+                cb.faces.emplace_back(t[0], t[1], t[2]);
+            }
+        }
+    }
+    if (faces.empty()) throw std::runtime_error(path.string() + ": holds no triangle");
+
+    Mesh mesh;
+    mesh.setNumVerts(static_cast<int>(verts.size()));
+    mesh.setNumFaces(static_cast<int>(faces.size()));
+    for (std::size_t i = 0; i < verts.size(); ++i) mesh.setVert(static_cast<int>(i), verts[i]);
+    for (std::size_t i = 0; i < faces.size(); ++i) mesh.faces[i] = faces[i];
+    for (int ch = 0; ch < channelCount; ++ch) {
+        ChannelBuilder& cb = channels[ch];
+        if (!cb.used) continue;
+        mesh.setMapSupport(ch, TRUE);
+        mesh.setNumMapVerts(ch, static_cast<int>(cb.verts.size()));
+        mesh.setNumMapFaces(ch, static_cast<int>(cb.faces.size()));
+        std::copy(cb.verts.begin(), cb.verts.end(), mesh.Map(ch).tv.begin());
+        std::copy(cb.faces.begin(), cb.faces.end(), mesh.Map(ch).tf.begin());
+    }
+    mesh.buildBoundingBox();
+    return mesh;
+}
+
+} // namespace contorra

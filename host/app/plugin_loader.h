@@ -1,0 +1,57 @@
+#pragma once
+// Plug-in modules and the registry of every class the host can create: its
+// own scene classes and those the loaded modules offer through their exports.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/app/resource_script.h"
+#include "host/sdk/param_block2.h"
+
+struct PluginModule {
+    std::string path;
+    void* handle = nullptr; // null for the host's own classes
+    HINSTANCE instance = nullptr;
+    ULONG version = 0;
+    std::string description;
+    std::vector<ClassDesc*> classes; // in LibClassDesc order
+    ResourceScript resources;
+    // Set when the module came without a resource script beside it.
+    std::string resourceWarning;
+};
+
+class ClassRegistry {
+public:
+    // Starts with the host's own classes (meshes, shapes, the box, derived
+    // objects, nodes).
+    ClassRegistry();
+    // Sends the modules their detach notification; the libraries stay mapped
+    // until the process ends, because objects of theirs may still be about.
+    ~ClassRegistry();
+    ClassRegistry(const ClassRegistry&) = delete;
+    ClassRegistry& operator=(const ClassRegistry&) = delete;
+
+    // Opens a module, reads its resource script (NAME.rc beside NAME.dlo),
+    // calls its entry point with the process-attach notification, checks its
+    // version word and takes its classes. On failure: null, the module is
+    // closed again, and error says what went wrong.
+    PluginModule* LoadModule(const std::string& path, std::string& error);
+
+    ClassDesc* Find(SClass_ID sclass, const Class_ID& cid) const;
+    std::vector<ClassDesc*> OfSuperClass(SClass_ID sclass) const;
+    // The module a class came from; the host's pseudo-module for its own.
+    const PluginModule* ModuleOf(const ClassDesc* cd) const;
+    const std::vector<std::unique_ptr<PluginModule>>& Modules() const { return modules_; }
+
+private:
+    bool Add(ClassDesc* cd, PluginModule* owner, std::string& error);
+    struct Entry {
+        ClassDesc* desc;
+        PluginModule* module;
+    };
+    std::vector<Entry> classes_;
+    std::vector<std::unique_ptr<PluginModule>> modules_;
+};
+
+// "release 12000, interface 33, SDK revision 0" for 0x2EE02100.
+std::string DescribeApiVersion(ULONG version);

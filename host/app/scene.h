@@ -1,0 +1,36 @@
+#pragma once
+// The scene: a root node and the nodes under it. The scene owns its nodes;
+// objects live as long as something references them.
+#include <string>
+#include <vector>
+
+#include "host/sdk/inode.h"
+
+class Scene {
+public:
+    Scene();
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    INode* Root() { return root_; }
+    // A new node holding obj under parent (the root when null).
+    INode* CreateNode(Object* obj, const std::string& name, INode* parent = nullptr);
+    // Takes over a node made elsewhere (a scene file reader).
+    void Adopt(INode* node, INode* parent = nullptr);
+    // Deletes the node; its children move up to its parent. Whatever refers
+    // to the node hears REFMSG_TARGET_DELETED and drops it.
+    void DeleteNode(INode* node);
+    void Clear();
+
+    INode* FindByHandle(ULONG handle) const;
+    // The first node of that name, depth first.
+    INode* FindByName(const std::string& name) const;
+    // Every node but the root, parents before children, children in order.
+    std::vector<INode*> Nodes() const;
+    int NumNodes() const { return static_cast<int>(nodes_.size()); }
+
+private:
+    INode* root_;
+    std::vector<INode*> nodes_;
+};

@@ -1,0 +1,219 @@
+#include "geometry/advancing_front.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "bench/literal_front_scan.h"
+#include "bench/mesh_quality.h"
+#include "bench/terrain_generators.h"
+#include "geometry/front_queue.h"
+#include "geometry/size_field.h"
+#include "tests/geometry/tuning_guard.h"
+
+namespace {
+
+constexpr float Pi = 3.14159265f;
+
+// A flat 33 x 33 grid of unit cells whose size field is m everywhere.
+void UniformField(SurfaceBuilder& b, SizeMatrix m) {
+    const int n = 33;
+    b.gridSize = n;
+    b.cellSize = 1.0f;
+    b.origin = Point2(0.0f, 0.0f);
+    b.heights.assign(n * n, 0.0f);
+    b.matIds.assign(n * n, 1);
+    b.sizeField.assign(n * n, m);
+}
+
+TEST(FrontAngle, StraightFrontIsPiAndFoldsComeBackNegative) {
+    EXPECT_FLOAT_EQ(FrontAngle({0.3f, 0.4f}, {0.3f, 0.4f}, 5.0f), Pi);
+    EXPECT_FLOAT_EQ(FrontAngle({1, 0}, {2, 0}, 5.0f), Pi); // lengths do not matter
+    // B turned 60 degrees to the left of the way in: the outside angle is 240.
+    EXPECT_NEAR(FrontAngle({1, 0}, {0.5f, std::sqrt(0.75f)}, 5.0f), 4 * Pi / 3, 1e-5);
+    // 330 degrees is above 5/3 pi: a fold, taken as -30.
+    const float a = 150 * Pi / 180;
+    EXPECT_NEAR(FrontAngle({1, 0}, {std::cos(a), std::sin(a)}, 5.0f), -Pi / 6, 1e-5);
+    EXPECT_NEAR(FrontAngle({1, 0}, {std::cos(a), std::sin(a)}, 6.0f), 11 * Pi / 6, 1e-5);
+}
+
+TEST(StartFront, SeedHexagonCornerHasOutsideAngleOf240Degrees) {
+    TuningGuard guard;
+    Tuning.FrontSeedCount = 6.0f;
+    SurfaceBuilder b;
+    UniformField(b, {{2, 0}, {0, 2}});
+    b.StartFront();
+    ASSERT_EQ(b.vertices.count(), 7);
+    ASSERT_EQ(b.faces.count(), 6);
+    EXPECT_EQ(b.seed, Point2(16.5f, 16.5f));
+    for (const FrontFace& f : b.faces) { // counter-clockwise
+        const Point2 p = b.vertices[f.corner0].pos, q = b.vertices[f.corner1].pos,
+                     r = b.vertices[f.corner2].pos;
+        EXPECT_GT((q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x), 0.0f);
+    }
+    // Vertex 1 sits at 0 degrees between vertex 6 (300) and vertex 2 (60).
+    int a = -1, bb = -1;
+    ASSERT_TRUE(b.FrontNeighbours(1, a, bb));
+    EXPECT_EQ(a, 6);
+    EXPECT_EQ(bb, 2);
+    const Point2 p = b.vertices[1].pos;
+    const Point2 eA = (p - b.vertices[a].pos) / 2.0f, eB = (b.vertices[bb].pos - p) / 2.0f;
+    EXPECT_NEAR(FrontAngle(eA, eB, 5.0f), 4 * Pi / 3, 1e-5);
+    // The centre is closed all round: it has no front neighbours.
+    EXPECT_FALSE(b.FrontNeighbours(0, a, bb));
+}
+
+TEST(FrontQueue, TopIsTheSmallestKeyAndLowestIndexThroughAnyChanges) {
+    std::mt19937 rng(11);
+    FrontQueue q;
+    std::vector<float> key(300, -1.0f); // -1: not queued
+    for (int step = 0; step < 20000; ++step) {
+        const int v = static_cast<int>(rng() % key.size());
+        if (rng() % 4 == 0) {
+            q.Remove(v);
+            key[v] = -1.0f;
+        } else {
+            key[v] = static_cast<float>(rng() % 8); // few distinct keys: many ties
+            q.Set(v, key[v]);
+        }
+        int best = -1;
+        for (int i = 0; i < static_cast<int>(key.size()); ++i)
+            if (key[i] >= 0 && (best < 0 || key[i] < key[best])) best = i;
+        ASSERT_EQ(q.Top(), best) << "step " << step;
+        ASSERT_EQ(q.Contains(v), key[v] >= 0);
+    }
+}
+
+TEST(ExpandVertex, RetiresWithoutTrianglesOutsideTheAreaOrWithoutNeighbours) {
+    SurfaceBuilder b;
+    UniformField(b, {{2, 0}, {0, 2}});
+    b.StartFront();
+    const int outside = b.AddVertex({33.5f, 10.0f}); // area ends at 33 x cell 1
+    EXPECT_FALSE(b.ExpandVertex(outside));
+    const int lonely = b.AddVertex({10.0f, 10.0f});
+    EXPECT_FALSE(b.ExpandVertex(lonely));
+    EXPECT_EQ(b.faces.count(), 6);
+}
+
+TEST(ExpandVertex, MergeAndFanStayInsideTheirLists) {
+    TuningGuard guard;
+    Tuning.TriangleShapeFactor = 3.0f;
+    Tuning.FrontAngleBias = 0.5f;
+    Tuning.FrontAngleLimit = 5.0f;
+    SurfaceBuilder b;
+    UniformField(b, {{1, 0}, {0, 1}});
+    b.seed = Point2(16.0f, 16.0f);
+    // v with a fan of faces from 0 round to 340 degrees: a 20 degree gap.
+    const int v = b.AddVertex({16, 16});
+    std::vector<int> x;
+    for (int i = 0; i <= 4; ++i) {
+        const float a = 340.0f / 4 * i * Pi / 180;
+        x.push_back(b.AddVertex({16 + std::cos(a), 16 + std::sin(a)}));
+    }
+    for (int i = 0; i < 4; ++i) b.AddFace(v, x[i], x[i + 1], 1);
+    const int A = x[4], B = x[0];
+    // Fill both lists to the 17 that AddFace records.
+    const int d = b.AddVertex({5, 5});
+    for (int k = 0; k < 16; ++k) {
+        b.AddFace(A, d, b.AddVertex({5, 6}), 1);
+        b.AddFace(B, b.AddVertex({6, 5}), d, 1);
+    }
+    ASSERT_EQ(b.vertices[A].faceListCount, 17);
+    ASSERT_EQ(b.vertices[B].faceListCount, 17);
+    const Point2 mid = (b.vertices[A].pos + b.vertices[B].pos) * 0.5f;
+
+    ASSERT_TRUE(b.ExpandVertex(v)); // 20 degrees: fewer than one triangle, B merges into A
+    EXPECT_EQ(b.vertices[A].faceListCount, 32);
+    for (int i = 0; i < 32; ++i) {
+        const FrontFace& f = b.faces[b.vertices[A].faceList[i]];
+        EXPECT_TRUE(f.corner0 == A || f.corner1 == A || f.corner2 == A);
+    }
+    for (const FrontFace& f : b.faces)
+        EXPECT_TRUE(f.corner0 != B && f.corner1 != B && f.corner2 != B);
+    EXPECT_FALSE(b.vertices[B].active);
+    EXPECT_EQ(b.vertices[A].pos, mid);
+    EXPECT_FLOAT_EQ(b.vertices[A].key, (mid - b.seed).Length());
+
+    // An absurd fan count is held to the 100 entries of the fan list.
+    Tuning.TriangleShapeFactor = 1000.0f;
+    SurfaceBuilder c;
+    UniformField(c, {{2, 0}, {0, 2}});
+    c.StartFront();
+    ASSERT_TRUE(c.ExpandVertex(1));
+    EXPECT_EQ(c.faces.count(), 6 + 99);
+    EXPECT_EQ(c.vertices.count(), 7 + 98);
+}
+
+TEST(SmoothFaceIds, ChangesAFaceOnlyWhenTwoNeighboursAgreeOnAPositiveId) {
+    SurfaceBuilder b;
+    for (int i = 0; i < 10; ++i) b.AddVertex({float(i), 0.0f});
+    // f0 = (0, 1, 2) with neighbours f1 across 0-1, f2 across 1-2, f3 across 2-0;
+    // f4 lies across 0-3 of f1.
+    b.AddFace(0, 1, 2, 1);
+    b.AddFace(1, 0, 3, 7);
+    b.AddFace(2, 1, 4, 5);
+    b.AddFace(0, 2, 5, 5);
+    b.AddFace(3, 0, 6, 5);
+    // Separate: g0 = (7, 8, 9) whose only neighbour is gone (border edges count 0).
+    b.AddFace(7, 8, 9, 3);
+    b.SmoothFaceIds();
+    EXPECT_EQ(b.faces[0].matId, 5); // 7, 5, 5
+    EXPECT_EQ(b.faces[1].matId, 5); // sees f0's new 5 and f4's 5: updates are in place
+    EXPECT_EQ(b.faces[2].matId, 5);
+    EXPECT_EQ(b.faces[5].matId, 3); // 0, 0, 0 never wins
+
+    SurfaceBuilder c; // all three neighbours differ
+    for (int i = 0; i < 6; ++i) c.AddVertex({float(i), 0.0f});
+    c.AddFace(0, 1, 2, 1);
+    c.AddFace(1, 0, 3, 7);
+    c.AddFace(2, 1, 4, 8);
+    c.AddFace(0, 2, 5, 9);
+    c.SmoothFaceIds();
+    EXPECT_EQ(c.faces[0].matId, 1);
+}
+
+TEST(AdvanceFront, PicksWhatTheLiteralScanPicksOnGeneratedTerrains) {
+    for (terrain::Kind k : terrain::AllKinds()) {
+        SurfaceBuilder fast, literal;
+        terrain::FillGrid(fast, k, 65);
+        terrain::FillGrid(literal, k, 65);
+        terrain::MeshTerrain(fast);
+        terrain::MeshTerrain(literal, LiteralAdvanceFront);
+        SCOPED_TRACE(terrain::Name(k));
+        EXPECT_GT(fast.faces.count(), 50);
+        ASSERT_EQ(fast.vertices.count(), literal.vertices.count());
+        ASSERT_EQ(fast.faces.count(), literal.faces.count());
+        EXPECT_EQ(fast.firstActive, literal.firstActive);
+        EXPECT_EQ(fast.frontRadius, literal.frontRadius);
+        for (int i = 0; i < fast.vertices.count(); ++i) {
+            const FrontVertex &p = fast.vertices[i], &q = literal.vertices[i];
+            ASSERT_TRUE(p.pos == q.pos && p.key == q.key && p.active == q.active &&
+                        p.faceListCount == q.faceListCount)
+                << "vertex " << i;
+            for (int j = 0; j < p.faceListCount; ++j) ASSERT_EQ(p.faceList[j], q.faceList[j]);
+        }
+        for (int i = 0; i < fast.faces.count(); ++i) {
+            const FrontFace &p = fast.faces[i], &q = literal.faces[i];
+            ASSERT_TRUE(p.corner0 == q.corner0 && p.corner1 == q.corner1 &&
+                        p.corner2 == q.corner2 && p.matId == q.matId)
+                << "face " << i;
+        }
+    }
+}
+
+TEST(MeshTerrain, GeneratedTerrainsAreCoveredWithoutFoldsOrOverlaps) {
+    for (terrain::Kind k : terrain::AllKinds()) {
+        SurfaceBuilder b;
+        terrain::FillGrid(b, k, 129);
+        terrain::MeshTerrain(b);
+        const quality::Report r = quality::Measure(b);
+        SCOPED_TRACE(terrain::Name(k));
+        EXPECT_EQ(r.clockwise, 0);
+        EXPECT_EQ(r.overlaps, 0);
+        EXPECT_GT(r.covered, 0.999);
+    }
+}
+
+} // namespace

@@ -1,0 +1,390 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <random>
+#include <set>
+#include <vector>
+
+#include "geometry/face_index.h"
+#include "geometry/geometry_primitives.h"
+#include "geometry/surface_builder.h"
+#include "host/sdk/mesh.h"
+
+namespace {
+
+// The literal look-ups: linear walks over every face, the references the
+// indexed answers must match.
+int LiteralMatIdAt(const SurfaceBuilder& b, const Point2& p) {
+    for (int f = 0; f < b.faces.count(); ++f) {
+        const FrontFace& face = b.faces[f];
+        const Point2 tri[3] = {b.vertices[face.corner0].pos, b.vertices[face.corner1].pos,
+                               b.vertices[face.corner2].pos};
+        if (PointInPolygon(p, tri, 3)) return face.matId - 1;
+    }
+    return b.baseMatId - 1;
+}
+
+int LiteralFindMeshEdge(const Mesh& mesh, int a, int b) {
+    for (int f = 0; f < mesh.numFaces; ++f)
+        for (int k = 0; k < 3; ++k) {
+            const DWORD p = mesh.faces[f].v[k], q = mesh.faces[f].v[(k + 1) % 3];
+            if ((p == DWORD(a) && q == DWORD(b)) || (p == DWORD(b) && q == DWORD(a)))
+                return 3 * f + k;
+        }
+    return -1;
+}
+
+// Heights of the plane z = 3 + 0.1 x + 0.2 y on a 5 x 5 grid over [0, 40]^2.
+float Plane(float x, float y) {
+    return 3.0f + 0.1f * x + 0.2f * y;
+}
+
+void SetPlaneGrid(SurfaceBuilder& b) {
+    b.gridSize = 5;
+    b.cellSize = 10.0f;
+    b.origin = Point2(0.0f, 0.0f);
+    b.heights.resize(25);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c) b.heights[r * 5 + c] = Plane(c * 10.0f, r * 10.0f);
+    b.built = 1;
+}
+
+// A front of k x k squares over [0, 40]^2, two triangles each, counter-clockwise;
+// faces left of x = 20 carry ID 2, the others ID 3.
+void SetSquareFront(SurfaceBuilder& b, int k) {
+    b.vertices.Reset(100);
+    b.faces.Reset(100);
+    const float step = 40.0f / static_cast<float>(k);
+    for (int r = 0; r <= k; ++r)
+        for (int c = 0; c <= k; ++c) {
+            FrontVertex v;
+            v.pos = Point2(c * step, r * step);
+            b.vertices.Append(v);
+        }
+    for (int r = 0; r < k; ++r)
+        for (int c = 0; c < k; ++c) {
+            const int a = r * (k + 1) + c, bb = a + 1, d = a + k + 1, e = d + 1;
+            const int id = (c + 0.5f) * step < 20.0f ? 2 : 3;
+            b.faces.Append(FrontFace{a, bb, e, id});
+            b.faces.Append(FrontFace{a, e, d, id});
+        }
+    b.baseMatId = 1;
+}
+
+void AddOutline(SurfaceBuilder& b, std::vector<Point2> pts, bool closed, int type, bool split,
+                int id = 9) {
+    InsertOutline o;
+    o.pointCount = static_cast<int>(pts.size());
+    o.points = std::make_unique<Point2[]>(pts.size());
+    std::copy(pts.begin(), pts.end(), o.points.get());
+    o.closed = closed;
+    o.type = type;
+    o.split = split;
+    o.insertId = id;
+    b.insertOutlines.Append(std::move(o));
+}
+
+Point2 WorldXY(const Mesh& m, int v, const Matrix3& tm) {
+    const Point3 w = m.verts[v] * tm;
+    return Point2(w.x, w.y);
+}
+
+Point2 Centre(const Mesh& m, int f, const Matrix3& tm) {
+    const Face& face = m.faces[f];
+    const Point3 c = ((m.verts[face.v[0]] + m.verts[face.v[1]] + m.verts[face.v[2]]) / 3.0f) * tm;
+    return Point2(c.x, c.y);
+}
+
+double ProjectedArea(const Mesh& m) {
+    double s = 0;
+    for (int f = 0; f < m.numFaces; ++f) {
+        const Point3 &a = m.verts[m.faces[f].v[0]], &b = m.verts[m.faces[f].v[1]],
+                     &c = m.verts[m.faces[f].v[2]];
+        s += 0.5 * ((double(b.x) - a.x) * (double(c.y) - a.y) -
+                    (double(b.y) - a.y) * (double(c.x) - a.x));
+    }
+    return s;
+}
+
+double DistanceToSegment(Point2 p, Point2 a, Point2 b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy);
+    t = std::clamp(t, 0.0, 1.0);
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// On the border of the square [0, 40]^2 the test fronts cover.
+bool OnBorder(Point2 p) {
+    return p.x == 0 || p.x == 40 || p.y == 0 || p.y == 40;
+}
+
+Matrix3 Translation(float x, float y, float z) {
+    Matrix3 tm(1);
+    tm.SetTrans(Point3(x, y, z));
+    return tm;
+}
+
+TEST(GridHeightAt, ReproducesAPlaneInsideAndOutsideTheGrid) {
+    SurfaceBuilder b;
+    SetPlaneGrid(b);
+    for (Point2 p : {Point2(0.0f, 0.0f), Point2(13.5f, 27.25f), Point2(40.0f, 40.0f),
+                     Point2(39.9f, 0.1f), Point2(-7.0f, 12.0f), Point2(55.0f, -3.0f)})
+        EXPECT_NEAR(b.GridHeightAt(p), Plane(p.x, p.y), 1e-4) << p.x << ", " << p.y;
+}
+
+TEST(GridHeightAt, ExtrapolatesFromTheBorderCell) {
+    // Heights x^2 along each row (in cell units): nodes 0, 1, 4, 9, 16.
+    SurfaceBuilder b;
+    b.gridSize = 5;
+    b.cellSize = 1.0f;
+    b.heights.resize(25);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c) b.heights[r * 5 + c] = float(c * c);
+    EXPECT_FLOAT_EQ(b.GridHeightAt(Point2(2.5f, 1.0f)), 6.5f);   // between 4 and 9
+    EXPECT_FLOAT_EQ(b.GridHeightAt(Point2(-1.0f, 2.0f)), -1.0f); // 0 - (1 - 0)
+    EXPECT_FLOAT_EQ(b.GridHeightAt(Point2(6.0f, 3.0f)), 30.0f);  // 16 + 2 x (16 - 9)
+}
+
+TEST(MatIdAt, IndexAgreesWithTheLinearWalkOnMeshesAndTriangleSoups) {
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> coord(-5.0f, 45.0f);
+    std::uniform_int_distribution<int> id(1, 6);
+    for (int round = 0; round < 12; ++round) {
+        SurfaceBuilder b;
+        if (round % 2 == 0) {
+            SetSquareFront(b, 3 + round);
+        } else {
+            // Overlapping, degenerate and repeated triangles with random IDs.
+            b.vertices.Reset(100);
+            b.faces.Reset(100);
+            for (int i = 0; i < 60; ++i) {
+                FrontVertex v;
+                v.pos = Point2(coord(rng), coord(rng));
+                b.vertices.Append(v);
+            }
+            std::uniform_int_distribution<int> pick(0, 59);
+            for (int f = 0; f < 80; ++f)
+                b.faces.Append(FrontFace{pick(rng), pick(rng), f % 9 ? pick(rng) : 0, id(rng)});
+            b.baseMatId = 4;
+        }
+        // Queries: random points, every vertex, every edge midpoint.
+        std::vector<Point2> queries;
+        for (int i = 0; i < 400; ++i) queries.push_back(Point2(coord(rng), coord(rng)));
+        for (int v = 0; v < b.vertices.count(); ++v) queries.push_back(b.vertices[v].pos);
+        for (int f = 0; f < b.faces.count(); ++f) {
+            const Point2 a = b.vertices[b.faces[f].corner0].pos;
+            const Point2 c = b.vertices[b.faces[f].corner1].pos;
+            queries.push_back((a + c) * 0.5f);
+        }
+        int inside = 0;
+        for (const Point2& q : queries) {
+            const int expected = LiteralMatIdAt(b, q);
+            ASSERT_EQ(b.MatIdAt(q), expected) << "round " << round << " at " << q.x << ", " << q.y;
+            inside += expected != b.baseMatId - 1;
+        }
+        EXPECT_GT(inside, 0); // the comparison must cover faces, not only misses
+    }
+}
+
+TEST(FindMeshEdge, IndexAgreesWithTheLinearWalk) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 20; ++round) {
+        Mesh mesh;
+        const int nv = 5 + round;
+        mesh.setNumVerts(nv);
+        mesh.setNumFaces(3 * nv);
+        // A small vertex range makes repeated sides, degenerate faces and
+        // faces naming vertices past the list (nv, nv + 1) common.
+        std::uniform_int_distribution<int> pick(0, nv + 1);
+        for (int f = 0; f < mesh.numFaces; ++f)
+            mesh.faces[f].setVerts(pick(rng), pick(rng), pick(rng));
+        const MeshEdgeIndex index(mesh);
+        int found = 0;
+        for (int a = -1; a <= nv + 2; ++a)
+            for (int c = -1; c <= nv + 2; ++c) {
+                const int expected = LiteralFindMeshEdge(mesh, a, c);
+                ASSERT_EQ(index.FindMeshEdge(a, c), expected) << a << "-" << c;
+                found += expected != -1;
+            }
+        EXPECT_GT(found, 0);
+    }
+}
+
+TEST(WriteTerrainMesh, WithoutInsertsTheFrontIsLiftedOntoTheGrid) {
+    SurfaceBuilder b;
+    SetPlaneGrid(b);
+    SetSquareFront(b, 4);
+    Mesh mesh;
+    const Matrix3 tm = Translation(10.0f, 20.0f, 5.0f);
+    b.WriteTerrainMesh(mesh, tm);
+    ASSERT_EQ(mesh.numVerts, b.vertices.count());
+    ASSERT_EQ(mesh.numFaces, b.faces.count());
+    for (int v = 0; v < mesh.numVerts; ++v) {
+        const Point2 p = b.vertices[v].pos;
+        EXPECT_NEAR(mesh.verts[v].x, p.x - 10.0f, 1e-4);
+        EXPECT_NEAR(mesh.verts[v].y, p.y - 20.0f, 1e-4);
+        EXPECT_NEAR(mesh.verts[v].z, Plane(p.x, p.y) - 5.0f, 1e-4);
+    }
+    for (int f = 0; f < mesh.numFaces; ++f) {
+        const Face& face = mesh.faces[f];
+        EXPECT_EQ(face.v[0], DWORD(b.faces[f].corner0));
+        EXPECT_EQ(face.v[2], DWORD(b.faces[f].corner2));
+        EXPECT_EQ(face.getMatID(), b.faces[f].matId - 1);
+        EXPECT_EQ(face.getSmGroup(), 1u);
+        EXPECT_TRUE(face.getEdgeVis(0) && face.getEdgeVis(1) && face.getEdgeVis(2));
+    }
+    EXPECT_EQ(mesh.vertSel.NumberSet(), 0);
+}
+
+TEST(WriteTerrainMesh, OutlineOnlyInsertConstrainsWithoutRecolouringOrCutting) {
+    SurfaceBuilder b;
+    SetPlaneGrid(b);
+    SetSquareFront(b, 4);
+    const std::vector<Point2> square = {
+        {13.0f, 13.0f}, {27.0f, 13.0f}, {27.0f, 27.0f}, {13.0f, 27.0f}};
+    AddOutline(b, square, true, 0, false);
+    // Open outlines of types 1 and 2 act as type 0 too.
+    AddOutline(b, {{3.0f, 31.0f}, {9.0f, 37.0f}, {3.0f, 37.0f}}, false, 1, false);
+    AddOutline(b, {{31.0f, 3.0f}, {37.0f, 9.0f}, {31.0f, 9.0f}}, false, 2, false);
+    Mesh mesh;
+    const Matrix3 tm(1);
+    b.WriteTerrainMesh(mesh, tm);
+    EXPECT_NEAR(ProjectedArea(mesh), 1600.0, 1e-2);
+    for (int f = 0; f < mesh.numFaces; ++f) {
+        EXPECT_EQ(mesh.faces[f].getMatID(), LiteralMatIdAt(b, Centre(mesh, f, tm)));
+        EXPECT_NE(mesh.faces[f].getMatID(), 8);
+    }
+    for (int v = 0; v < mesh.numVerts; ++v)
+        EXPECT_NEAR(mesh.verts[v].z, Plane(mesh.verts[v].x, mesh.verts[v].y), 1e-3);
+    // Each side of the square is covered by mesh edges (no face straddles it).
+    for (int f = 0; f < mesh.numFaces; ++f) {
+        const Point2 c = Centre(mesh, f, tm);
+        const bool in = PointInPolygon(c, square.data(), 4);
+        for (int k = 0; k < 3; ++k) {
+            const Point2 p = WorldXY(mesh, mesh.faces[f].v[k], tm);
+            const bool onOutline = DistanceToSegment(p, square[0], square[1]) < 1e-3 ||
+                                   DistanceToSegment(p, square[1], square[2]) < 1e-3 ||
+                                   DistanceToSegment(p, square[2], square[3]) < 1e-3 ||
+                                   DistanceToSegment(p, square[3], square[0]) < 1e-3;
+            if (!onOutline) {
+                EXPECT_EQ(PointInPolygon(p, square.data(), 4), in);
+            }
+        }
+    }
+    // Only the hull's border is marked; the unsplit outlines are not.
+    EXPECT_GT(mesh.vertSel.NumberSet(), 0);
+    for (int v = 0; v < mesh.numVerts; ++v)
+        if (mesh.vertSel[v]) {
+            EXPECT_TRUE(OnBorder(WorldXY(mesh, v, tm))) << v;
+        }
+}
+
+TEST(WriteTerrainMesh, PaintAndCutInsertsWithTheEarlierOutlineDeciding) {
+    SurfaceBuilder b;
+    SetPlaneGrid(b);
+    SetSquareFront(b, 5);
+    const std::vector<Point2> paintA = {{5.0f, 5.0f}, {25.0f, 5.0f}, {25.0f, 25.0f}, {5.0f, 25.0f}};
+    const std::vector<Point2> paintB = {
+        {15.0f, 15.0f}, {35.0f, 15.0f}, {35.0f, 35.0f}, {15.0f, 35.0f}};
+    const std::vector<Point2> hole = {{28.0f, 2.0f}, {38.0f, 2.0f}, {33.0f, 11.0f}};
+    AddOutline(b, paintA, true, 1, false, 5);
+    AddOutline(b, paintB, true, 1, false, 7);
+    AddOutline(b, hole, true, 2, false);
+    Mesh mesh;
+    const Matrix3 tm = Translation(-3.0f, 4.0f, 0.0f);
+    b.WriteTerrainMesh(mesh, tm);
+    int inA = 0, onlyB = 0;
+    for (int f = 0; f < mesh.numFaces; ++f) {
+        const Point2 c = Centre(mesh, f, tm);
+        EXPECT_FALSE(PointInPolygon(c, hole.data(), 3)) << "face " << f << " left in the hole";
+        const MtlID id = mesh.faces[f].getMatID();
+        if (PointInPolygon(c, paintA.data(), 4)) {
+            EXPECT_EQ(id, 4);
+            ++inA;
+        } else if (PointInPolygon(c, paintB.data(), 4)) {
+            EXPECT_EQ(id, 6);
+            ++onlyB;
+        } else {
+            EXPECT_EQ(id, LiteralMatIdAt(b, c));
+        }
+    }
+    EXPECT_GT(inA, 0);
+    EXPECT_GT(onlyB, 0);
+    // The hole's area is gone exactly: its sides are mesh edges.
+    EXPECT_NEAR(ProjectedArea(mesh), 1600.0 - 45.0, 1e-2);
+    // No vertex is left without a face.
+    std::vector<bool> used(static_cast<std::size_t>(mesh.numVerts));
+    for (int f = 0; f < mesh.numFaces; ++f)
+        for (int k = 0; k < 3; ++k) used[mesh.faces[f].v[k]] = true;
+    EXPECT_EQ(std::count(used.begin(), used.end(), false), 0);
+}
+
+// Edges used by one face only, as undirected pairs of world positions.
+std::vector<std::pair<Point2, Point2>> OpenEdges(const Mesh& mesh, const Matrix3& tm) {
+    std::map<std::pair<int, int>, int> use;
+    for (int f = 0; f < mesh.numFaces; ++f)
+        for (int k = 0; k < 3; ++k) {
+            int a = int(mesh.faces[f].v[k]), c = int(mesh.faces[f].v[(k + 1) % 3]);
+            ++use[{std::min(a, c), std::max(a, c)}];
+        }
+    std::vector<std::pair<Point2, Point2>> open;
+    for (auto& [e, n] : use)
+        if (n == 1) open.push_back({WorldXY(mesh, e.first, tm), WorldXY(mesh, e.second, tm)});
+    return open;
+}
+
+TEST(WriteTerrainMesh, SplitOutlinesAreCutOpenAndStaySelected) {
+    SurfaceBuilder b;
+    SetPlaneGrid(b);
+    SetSquareFront(b, 4);
+    // A closed triangle and an open U whose closing chord must stay whole.
+    const std::vector<Point2> tri = {{6.0f, 6.0f}, {18.0f, 7.0f}, {11.0f, 17.0f}};
+    const std::vector<Point2> u = {{24.0f, 34.0f}, {24.0f, 24.0f}, {34.0f, 24.0f}, {34.0f, 34.0f}};
+    AddOutline(b, tri, true, 0, true);
+    AddOutline(b, u, false, 0, true);
+    Mesh mesh;
+    const Matrix3 tm(1);
+    b.WriteTerrainMesh(mesh, tm);
+
+    auto onOutline = [&](Point2 p) {
+        for (int i = 0; i < 3; ++i)
+            if (DistanceToSegment(p, tri[i], tri[(i + 1) % 3]) < 1e-3) return true;
+        for (int i = 0; i < 3; ++i)
+            if (DistanceToSegment(p, u[i], u[i + 1]) < 1e-3) return true;
+        return false;
+    };
+    // Every outline corner now has a copy per side of the cut.
+    for (const auto* pts : {&tri, &u}) {
+        for (std::size_t i = 0; i < pts->size(); ++i) {
+            int copies = 0, selected = 0;
+            for (int v = 0; v < mesh.numVerts; ++v)
+                if (WorldXY(mesh, v, tm) == (*pts)[i]) {
+                    ++copies;
+                    selected += mesh.vertSel[v];
+                }
+            const bool endOfOpen = pts == &u && (i == 0 || i + 1 == pts->size());
+            EXPECT_GE(copies, endOfOpen ? 1 : 2) << i;
+            EXPECT_GE(selected, 1) << i;
+        }
+    }
+    for (int v = 0; v < mesh.numVerts; ++v)
+        if (mesh.vertSel[v]) {
+            const Point2 p = WorldXY(mesh, v, tm);
+            EXPECT_TRUE(onOutline(p) || OnBorder(p)) << p.x << ", " << p.y;
+        }
+    // Open edges: the square's border plus both sides of every outline piece,
+    // nothing along the U's missing chord.
+    double outlineOpen = 0;
+    for (auto& [p, q] : OpenEdges(mesh, tm)) {
+        if (OnBorder(p) && OnBorder(q) && OnBorder((p + q) * 0.5f)) continue;
+        EXPECT_TRUE(onOutline(p) && onOutline(q) && onOutline((p + q) * 0.5f));
+        outlineOpen += (q - p).Length();
+    }
+    double outlineLength = 0;
+    for (int i = 0; i < 3; ++i) outlineLength += (tri[(i + 1) % 3] - tri[i]).Length();
+    outlineLength += 30.0;
+    EXPECT_NEAR(outlineOpen, 2 * outlineLength, 1e-2);
+}
+
+} // namespace
