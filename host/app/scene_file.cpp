@@ -207,7 +207,7 @@ public:
             error = error_;
             return false;
         }
-        bytes.resize(bytes.size() - kChecksumSize);
+        bytes.erase(bytes.end() - kChecksumSize, bytes.end());
         in_.SetBytes(std::move(bytes));
         bool ok = Header() && Classes() && Objects() && Hierarchy() && Link();
         if (!ok) {
