@@ -2,9 +2,55 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 #include "geometry/surface_builder.h"
 #include "geometry/tuning_constants.h"
+#include "host/sdk/inode.h"
+#include "host/sdk/param_block2.h"
+#include "host/sdk/poly_shape.h"
+
+namespace {
+
+// The terrain object's contour node table and how many slots it has.
+constexpr ParamID kSplineNode = 0;
+constexpr int kListSlots = 200;
+
+} // namespace
+
+bool SurfaceBuilder::GatherContours(IParamBlock2* pblock) {
+    segments.Reset(1000);
+    if (!pblock) return false;
+    for (int slot = 0; slot < kListSlots; ++slot) {
+        INode* node = nullptr;
+        Interval valid = FOREVER;
+        pblock->GetValue(kSplineNode, 0, node, valid, slot);
+        if (node) AddContourNode(node);
+    }
+    return segments.count() > 0;
+}
+
+void SurfaceBuilder::AddContourNode(INode* node) {
+    Object* ref = node->GetObjectRef();
+    if (!ref) return;
+    Object* obj = ref->Eval(0).obj;
+    if (!obj || !obj->CanConvertToType(genericShapeClassID)) return;
+    Object* converted = obj->ConvertToType(0, splineShapeClassID);
+    if (!converted) return;
+    PolyShape shape;
+    if (auto* spline = dynamic_cast<ShapeObject*>(converted))
+        spline->MakePolyShape(0, shape, PSHAPE_BUILTIN_STEPS, FALSE);
+    if (converted != obj) converted->DeleteThis();
+
+    const Matrix3 tm = node->GetObjectTM(0);
+    std::vector<Point3> points;
+    for (int i = 0; i < shape.numLines; ++i) {
+        const PolyLine& line = shape[i];
+        points.resize(static_cast<std::size_t>(line.numPts));
+        for (int j = 0; j < line.numPts; ++j) points[static_cast<std::size_t>(j)] = line[j].p;
+        AppendLineSegments(points.data(), line.numPts, line.IsClosed() != FALSE, tm);
+    }
+}
 
 void SurfaceBuilder::AppendSegment(const Point3& a, const Point3& b) {
     if (segments.capacity() == 0) segments.Reset(1000);

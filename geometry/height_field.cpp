@@ -31,7 +31,10 @@ void SurfaceBuilder::RefineGrid() {
     const int k = static_cast<int>(Tuning.GridRefineFactor);
     const int m = static_cast<int>(Tuning.GridRefineOffset);
     const int n = gridSize;
-    const int size = (n - 1) * k + m; // the placement below needs size == 2n - 1
+    int size = (n - 1) * k + m;
+    // Old nodes land on doubled indices, which only a size of 2n - 1 holds; other
+    // constants cannot give a consistent grid, so they must not overrun one.
+    if (size != 2 * n - 1) size = 2 * n - 1;
     std::vector<float> fine(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
 
     for (int r = 0; r < n; ++r) {

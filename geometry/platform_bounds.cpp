@@ -13,7 +13,10 @@
 #include <string>
 #include <utility>
 
+#include "host/sdk/inode.h"
 #include "host/sdk/interface.h"
+#include "host/sdk/param_block2.h"
+#include "host/sdk/tri_object.h"
 
 namespace {
 
@@ -140,6 +143,55 @@ void PlatformBounds::FreeBounds() {
     for (auto* g : {&upper, &lower, &platUpper, &platLower}) std::vector<float>().swap(*g);
     for (auto* g : {&upperIds, &lowerIds, &platUpperIds, &platLowerIds})
         std::vector<std::int32_t>().swap(*g);
+}
+
+namespace {
+
+// The terrain object's platform tables.
+constexpr ParamID kPlatformNode = 2;
+constexpr ParamID kSlopeUp = 3;
+constexpr ParamID kSlopeDown = 4;
+constexpr ParamID kPlatformId = 5;
+constexpr ParamID kSlopeUpId = 6;
+constexpr ParamID kSlopeDownId = 7;
+
+} // namespace
+
+bool PlatformBounds::AddPlatform(IParamBlock2* pblock, int index) {
+    if (!pblock) return false;
+    INode* node = nullptr;
+    Interval valid = FOREVER;
+    pblock->GetValue(kPlatformNode, 0, node, valid, index);
+    if (!node) return false;
+    PlatformSettings settings;
+    pblock->GetValue(kSlopeUp, 0, settings.slopeUp, valid, index);
+    pblock->GetValue(kSlopeDown, 0, settings.slopeDown, valid, index);
+    pblock->GetValue(kPlatformId, 0, settings.platformId, valid, index);
+    pblock->GetValue(kSlopeUpId, 0, settings.slopeUpId, valid, index);
+    pblock->GetValue(kSlopeDownId, 0, settings.slopeDownId, valid, index);
+
+    const Matrix3 tm = node->GetObjectTM(0);
+    Object* obj = node->EvalWorldState(0, TRUE).obj;
+    // An object without a triangle mesh is skipped like an empty slot.
+    if (!obj || !obj->CanConvertToType(triObjectClassID)) return false;
+    Object* converted = obj->ConvertToType(0, triObjectClassID);
+    auto* tri = dynamic_cast<TriObject*>(converted);
+    if (!tri) {
+        if (converted && converted != obj) converted->DeleteThis();
+        return false;
+    }
+    const Mesh& mesh = tri->GetMesh();
+    const int vertCount = mesh.getNumVerts();
+    AddPlatformFaces(node->GetName(), settings, mesh.getNumFaces(), [&](int f, Point3* p) {
+        const Face& face = mesh.faces[static_cast<std::size_t>(f)];
+        for (int k = 0; k < 3; ++k) {
+            if (face.v[k] >= static_cast<DWORD>(vertCount)) return false;
+            p[k] = mesh.getVert(static_cast<int>(face.v[k])) * tm;
+        }
+        return true;
+    });
+    if (converted != obj) converted->DeleteThis();
+    return true;
 }
 
 void PlatformBounds::StartPlatform(const PlatformSettings& settings) {

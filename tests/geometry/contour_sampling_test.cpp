@@ -6,6 +6,7 @@
 #include "bench/contour_fixtures.h"
 #include "geometry/surface_builder.h"
 #include "geometry/tuning_constants.h"
+#include "tests/geometry/terrain_inputs.h"
 
 namespace {
 
@@ -150,6 +151,34 @@ TEST(SamplingSetUp, ContoursWithoutAreaGiveNoSamples) {
     b.AppendLineSegments(dot, 3, true, kIdentity);
     EXPECT_FALSE(b.SetUpSampling(10));
     EXPECT_EQ(b.sampleCount, 0);
+}
+
+TEST(GatherContours, ShapesOfTheSlotsInOrderInWorldSpace) {
+    IParamBlock2* pb = CreateParameterBlock2(TerrainInputsBlock(), nullptr);
+    SurfaceBuilder b;
+    EXPECT_FALSE(b.GatherContours(pb)); // no slot in use
+
+    INode* open = MakeNode(MakeSpline({{{0, 0, 1}, {10, 0, 1}, {10, 5, 1}}}, {false}), "open",
+                           TransMatrix(Point3(100.0f, 0.0f, 2.0f)));
+    INode* closed =
+        MakeNode(MakeSpline({{{0, 0, 7}, {4, 0, 7}, {4, 4, 7}}, {{9, 9, 0}}}, {true, false}),
+                 "closed", Matrix3());
+    INode* mesh = MakeNode(MakeSquare(0, 0, 1, 1, 0), "mesh", Matrix3());
+    pb->SetValue(0, 0, closed, 5);
+    pb->SetValue(0, 0, mesh, 7); // not a shape: skipped
+    pb->SetValue(0, 0, open, 9);
+    pb->SetValue(0, 0, mesh, 10);
+    ASSERT_TRUE(b.GatherContours(pb));
+
+    // Slot 5 first (a closed triangle: three segments, its one-point line none),
+    // then slot 9 moved by its node transform.
+    ASSERT_EQ(b.segments.count(), 5);
+    EXPECT_EQ(b.segments[0].start, Point3(0.0f, 0.0f, 7.0f));
+    EXPECT_EQ(b.segments[2].start, Point3(4.0f, 4.0f, 7.0f));
+    EXPECT_EQ(b.segments[2].end, Point3(0.0f, 0.0f, 7.0f));
+    EXPECT_EQ(b.segments[3].start, Point3(100.0f, 0.0f, 3.0f));
+    EXPECT_EQ(b.segments[4].end, Point3(110.0f, 5.0f, 3.0f));
+    pb->DeleteThis(); // releases the nodes and their objects
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "bench/literal_sweeps.h"
 #include "geometry/platform_bounds.h"
+#include "tests/geometry/terrain_inputs.h"
 #include "tests/support/recording_interface.h"
 
 namespace {
@@ -211,6 +212,40 @@ TEST(ClampHeights, ConflictingPadsLetTheLowerBoundWin) {
         EXPECT_NEAR(h[j], 20.0f - (40 - c), 1e-3f);
         EXPECT_EQ(ids[j], 14);
     }
+}
+
+TEST(AddPlatform, ReadsTheSlotAndPlacesTheMeshByItsNode) {
+    RecordingInterface ip;
+    IParamBlock2* pb = CreateParameterBlock2(TerrainInputsBlock(), nullptr);
+    INode* pad = MakeNode(MakeSquare(-5, -5, 5, 5, 0), "terrace", TransMatrix(Point3(30, 30, 4)));
+    INode* line = MakeNode(MakeSpline({{{0, 0, 0}, {5, 5, 0}}}, {false}), "line", Matrix3());
+    pb->SetValue(2, 0, pad, 3);
+    pb->SetValue(3, 0, 30.0f, 3);
+    pb->SetValue(4, 0, 60.0f, 3);
+    pb->SetValue(5, 0, 21, 3);
+    pb->SetValue(6, 0, 22, 3);
+    pb->SetValue(7, 0, 23, 3);
+    pb->SetValue(2, 0, line, 4);
+
+    PlatformBounds bounds;
+    bounds.InitBounds(Point2(0.0f, 0.0f), 1.0f, 61, 1);
+    EXPECT_FALSE(bounds.AddPlatform(pb, 0)); // empty slot
+    EXPECT_FALSE(bounds.AddPlatform(pb, 4)); // a shape has no faces
+    EXPECT_TRUE(ip.events.empty());
+    ASSERT_TRUE(bounds.AddPlatform(pb, 3));
+    EXPECT_EQ(ip.Titles(),
+              (std::vector<std::string>{"Platform Building: terrace", "Slope Building: terrace"}));
+
+    // The pad covers 25 .. 35 at height 4; 10 cells beyond its edge the bounds
+    // have moved by 10 tan 30 up and 10 tan 60 down.
+    const int n = 61;
+    EXPECT_FLOAT_EQ(bounds.upper[30 * n + 32], 4.0f);
+    EXPECT_EQ(bounds.upperIds[30 * n + 32], 21);
+    EXPECT_NEAR(bounds.upper[30 * n + 45], 4.0f + 10.0f * std::tan(M_PI / 6), 1e-3);
+    EXPECT_EQ(bounds.upperIds[30 * n + 45], 22);
+    EXPECT_NEAR(bounds.lower[30 * n + 15], 4.0f - 10.0f * std::tan(M_PI / 3), 1e-3);
+    EXPECT_EQ(bounds.lowerIds[30 * n + 15], 23);
+    pb->DeleteThis(); // releases the nodes and their objects
 }
 
 } // namespace
