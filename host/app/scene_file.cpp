@@ -208,7 +208,7 @@ public:
             error = error_;
             return false;
         }
-        bytes.erase(bytes.end() - static_cast<std::ptrdiff_t>(kChecksumSize), bytes.end());
+        bytes.erase(bytes.end() - kChecksumSize, bytes.end());
         in_.SetBytes(std::move(bytes));
         bool ok = Header() && Classes() && Objects() && Hierarchy() && Link();
         if (!ok) {
