@@ -1,21 +1,10 @@
 // The edge-gradient map's class descriptor and parameter block descriptor.
 #include "edgemap/gradient_edge.h"
 #include "edgemap/gradient_edge_strings.h"
-#include <map>
-
-namespace {
-// The module's strings until its loader is linked in here.
-const MCHAR* TableString(int id) {
-    static const std::map<int, const char*> table = {
-        {2, "Standard Primitives"}, {4, "Parameters"},    {10, "ContorraBorder"}, {200, "Output"},
-        {201, "Coordinates"},       {222, "Marker color"}};
-    auto it = table.find(id);
-    return it == table.end() ? nullptr : it->second;
-}
-} // namespace
+#include "module/module_globals.h"
 
 MSTR GradientEdgeString(int id) {
-    const MCHAR* s = TableString(id);
+    const MCHAR* s = GetString(id);
     return s ? MSTR(s) : MSTR();
 }
 
@@ -30,6 +19,7 @@ public:
     Class_ID ClassID() override { return GRADIENTEDGE_CLASS_ID; }
     const MCHAR* Category() override { return "Standard Primitives"; }
     const MCHAR* InternalName() override { return "ContorraBorder"; }
+    HINSTANCE HInstance() override { return hInstance; }
 };
 
 GradientEdgeClassDesc gradientEdgeDesc;
