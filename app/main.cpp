@@ -1,17 +1,41 @@
 // contorra: the command-line host of the terrain plug-in.
 #include <CLI/CLI.hpp>
 
+#include <iostream>
+
+#include "app/commands.h"
+#include "host/app/core_interface.h"
+
 int main(int argc, char** argv) {
-    CLI::App app{"contorra: builds terrain meshes from contour scenes with the Contorra plug-in"};
+    CLI::App app{"contorra: builds terrain meshes from contour scenes with the Contorra plug-in", "contorra"};
     app.set_version_flag("--version", "contorra 0.1.0");
-    app.require_subcommand(0, 1);
+    app.require_subcommand(1);
+    app.fallthrough();
+    GlobalOptions options;
+    app.add_option(
+        "--plugin", options.plugin,
+        "the plug-in module (default: $CONTORRA_PLUGIN, else contorra.dlo beside this program)");
+    app.add_flag("-q,--quiet", options.quiet, "no progress or warnings on stderr");
+    app.footer("Exit codes: 0 success, 1 failure, 2 bad usage or bad input.");
+
+    std::vector<std::pair<CLI::App*, Command>> commands;
+    commands.emplace_back(nullptr, AddClassesCommand(app, options));
+    commands.back().first = app.get_subcommand("classes");
+    commands.emplace_back(nullptr, AddInfoCommand(app, options));
+    commands.back().first = app.get_subcommand("info");
+
+    if (argc <= 1) {
+        // No subcommand is a usage error; the usage goes where errors go.
+        std::cerr << app.help();
+        return kExitBadInput;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? 0 : 2;
+        return app.exit(e) == 0 ? kExitOk : kExitBadInput;
     }
-    if (app.get_subcommands().empty()) {
-        std::cout << app.help();
-    }
-    return 0;
+    CoreInterface::InstallInterruptHandler();
+    for (auto& [sub, run] : commands)
+        if (sub->parsed()) return run();
+    return kExitBadInput;
 }

@@ -4,7 +4,10 @@
 // uniform wanted edge of N x cellSize x MaxEdgeFactor everywhere.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
 #include <cmath>
+#include <cstring>
 
 #include "bench/literal_front_scan.h"
 #include "bench/terrain_generators.h"
@@ -55,4 +58,21 @@ BENCHMARK(BM_Mesher<true>)->Name("BM_MesherLiteralScan")->Arg(10000)->Unit(bench
 
 } // namespace
 
-BENCHMARK_MAIN();
+// With --retain-memory the allocator keeps freed blocks (no trimming, no
+// mapping of large blocks), so repeated builds stop paying the kernel for fresh
+// zeroed pages; the difference is the cost of growing the record arrays.
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--retain-memory") == 0) {
+            mallopt(M_MMAP_THRESHOLD, 1 << 30);
+            mallopt(M_TRIM_THRESHOLD, -1);
+            for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+            --argc;
+            break;
+        }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

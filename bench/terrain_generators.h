@@ -13,12 +13,12 @@
 
 namespace terrain {
 
-enum class Kind { Flat, RoundHill, Ridge, RotatedRidge, Valley, Terraces, Contours };
+enum class Kind { Flat, RoundHill, Ridge, RotatedRidge, CrossRidge, Valley, Terraces, Contours };
 
 inline const std::vector<Kind>& AllKinds() {
-    static const std::vector<Kind> kinds = {Kind::Flat,         Kind::RoundHill, Kind::Ridge,
-                                            Kind::RotatedRidge, Kind::Valley,    Kind::Terraces,
-                                            Kind::Contours};
+    static const std::vector<Kind> kinds = {Kind::Flat,         Kind::RoundHill,  Kind::Ridge,
+                                            Kind::RotatedRidge, Kind::CrossRidge, Kind::Valley,
+                                            Kind::Terraces,     Kind::Contours};
     return kinds;
 }
 
@@ -32,6 +32,8 @@ inline std::string Name(Kind k) {
         return "sharp ridge";
     case Kind::RotatedRidge:
         return "ridge at 30 deg";
+    case Kind::CrossRidge:
+        return "ridge along x";
     case Kind::Valley:
         return "steep valley";
     case Kind::Terraces:
@@ -50,9 +52,8 @@ inline double Smoothstep(double t) {
     return t * t * (3.0 - 2.0 * t);
 }
 
-// A rolling landscape: three hills, a saddle and a gentle tilt. Its contour
-// lines are the "realistic" input; until contours are sampled and fitted it is
-// also the grid itself.
+// A rolling landscape: three hills, a hollow and a gentle tilt. Its contour
+// lines are the realistic input, sampled and fitted like a user's contours.
 inline double Landscape(double x, double y) {
     auto bump = [](double x, double y, double cx, double cy, double r, double h) {
         const double dx = x - cx, dy = y - cy;
@@ -77,6 +78,8 @@ inline double HeightOf(Kind k, double x, double y) {
         const double across = cx * std::cos(a) - cy * std::sin(a);
         return 120.0 * std::max(0.0, 1.0 - std::fabs(across) / 150.0);
     }
+    case Kind::CrossRidge:
+        return 120.0 * std::max(0.0, 1.0 - std::fabs(cy) / 150.0);
     case Kind::Valley: {
         // A flat floor 120 wide, walls rising 200 over 40, flat shoulders.
         const double d = std::fabs(cx + 0.15 * cy);
@@ -95,9 +98,69 @@ inline double HeightOf(Kind k, double x, double y) {
     return 0.0;
 }
 
+// Contour lines of the landscape every `spacing` height units, traced by
+// marching squares on a lattice of `cells` x `cells` over the square; each
+// crossing of a lattice cell becomes one segment at the contour's height.
+inline std::vector<ContourSegment> LandscapeContours(double spacing, int cells) {
+    const double step = Side / cells;
+    std::vector<double> f(static_cast<std::size_t>(cells + 1) * (cells + 1));
+    double lo = 1e300, hi = -1e300;
+    for (int r = 0; r <= cells; ++r)
+        for (int c = 0; c <= cells; ++c) {
+            const double z = Landscape(c * step, r * step);
+            f[static_cast<std::size_t>(r) * (cells + 1) + c] = z;
+            lo = std::min(lo, z), hi = std::max(hi, z);
+        }
+    std::vector<ContourSegment> out;
+    for (double level = std::ceil(lo / spacing) * spacing; level <= hi; level += spacing)
+        for (int r = 0; r < cells; ++r)
+            for (int c = 0; c < cells; ++c) {
+                // Corners counter-clockwise; a crossing on each edge whose ends differ in side.
+                const int cc[4] = {c, c + 1, c + 1, c}, rr[4] = {r, r, r + 1, r + 1};
+                std::vector<Point3> cross;
+                for (int e = 0; e < 4; ++e) {
+                    const int a = e, b2 = (e + 1) % 4;
+                    const double za = f[static_cast<std::size_t>(rr[a]) * (cells + 1) + cc[a]];
+                    const double zb = f[static_cast<std::size_t>(rr[b2]) * (cells + 1) + cc[b2]];
+                    if ((za < level) == (zb < level)) continue;
+                    const double t = (level - za) / (zb - za);
+                    cross.emplace_back((cc[a] + t * (cc[b2] - cc[a])) * step,
+                                       (rr[a] + t * (rr[b2] - rr[a])) * step, level);
+                }
+                for (std::size_t i = 0; i + 1 < cross.size(); i += 2)
+                    out.push_back({cross[i], cross[i + 1]});
+            }
+    return out;
+}
+
+// The contour set through the real stages: contour segments, sampling set-up,
+// coarse-to-fine fitting with n = 2^levels + 1 nodes a side, and the five
+// smoothing passes the build driver runs after platform clamping.
+inline void FitContours(SurfaceBuilder& b, int n) {
+    int levels = 0;
+    while ((1 << levels) + 1 < n) ++levels;
+    for (const ContourSegment& s : LandscapeContours(10.0, 100)) b.AppendSegment(s.start, s.end);
+    b.SetUpSampling(levels);
+    b.FitHeightField(levels);
+    b.baseMatId = 1;
+    b.matIds.assign(static_cast<std::size_t>(b.gridSize) * b.gridSize, 1);
+    for (int r = 0; r < b.gridSize; ++r)
+        for (int c = 0; c < b.gridSize; ++c) {
+            const double x = b.origin.x + c * static_cast<double>(b.cellSize);
+            const double y = b.origin.y + r * static_cast<double>(b.cellSize);
+            if (x > 600 && x < 800 && y > 150 && y < 300)
+                b.matIds[static_cast<std::size_t>(r) * b.gridSize + c] = 2;
+        }
+    for (int i = 0; i < 5; ++i) SmoothGrid(b.heights.data(), b.gridSize);
+}
+
 // Fills the grid members of b for kind k with n nodes a side (n = 2^L + 1 as
 // the fitting leaves it). Material IDs are the base ID 1 with a patch of 2.
 inline void FillGrid(SurfaceBuilder& b, Kind k, int n) {
+    if (k == Kind::Contours) {
+        FitContours(b, n);
+        return;
+    }
     b.gridSize = n;
     b.cellSize = Side / static_cast<float>(n - 1);
     b.origin = Point2(0.0f, 0.0f);

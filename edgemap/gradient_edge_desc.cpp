@@ -3,17 +3,19 @@
 #include "edgemap/gradient_edge_strings.h"
 #include <map>
 
-// Interim: the module's string table is not loaded here yet.
-const MCHAR* GetString(int id) {
+namespace {
+// The module's strings until its loader is linked in here.
+const MCHAR* TableString(int id) {
     static const std::map<int, const char*> table = {
         {2, "Standard Primitives"}, {4, "Parameters"},    {10, "ContorraBorder"}, {200, "Output"},
         {201, "Coordinates"},       {222, "Marker color"}};
     auto it = table.find(id);
     return it == table.end() ? nullptr : it->second;
 }
+} // namespace
 
 MSTR GradientEdgeString(int id) {
-    const MCHAR* s = GetString(id);
+    const MCHAR* s = TableString(id);
     return s ? MSTR(s) : MSTR();
 }
 
@@ -23,10 +25,10 @@ class GradientEdgeClassDesc : public ClassDesc2 {
 public:
     int IsPublic() override { return 1; }
     void* Create(BOOL /*loading*/) override { return static_cast<Animatable*>(new GradientEdge); }
-    const MCHAR* ClassName() override { return GetString(IDS_GE_CLASS_NAME); }
+    const MCHAR* ClassName() override { return "ContorraBorder"; }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
     Class_ID ClassID() override { return GRADIENTEDGE_CLASS_ID; }
-    const MCHAR* Category() override { return GetString(IDS_GE_CATEGORY); }
+    const MCHAR* Category() override { return "Standard Primitives"; }
     const MCHAR* InternalName() override { return "ContorraBorder"; }
 };
 

@@ -53,6 +53,14 @@ template <typename T> T* AllocateArray(std::size_t n) {
     return static_cast<T*>(std::malloc(sizeof(T) * std::max<std::size_t>(n, 1)));
 }
 
+// trunc(g) limited to 0 .. last, computed in floating point so that far-off
+// and not-a-number coordinates cannot overflow the conversion.
+int LimitedCell(float g, int last) {
+    const float t = std::trunc(g);
+    if (!(t > 0.0f)) return 0;
+    return t >= static_cast<float>(last) ? last : static_cast<int>(t);
+}
+
 void SetFace(Face& f, int a, int b, int c, int zeroBasedId) {
     f.setVerts(a, b, c);
     f.setSmGroup(1);
@@ -64,12 +72,13 @@ void SetFace(Face& f, int a, int b, int c, int zeroBasedId) {
 
 float SurfaceBuilder::GridHeightAt(const Point2& p) const {
     const int n = gridSize;
+    if (n < 2) return heights.empty() ? 0.0f : heights[0]; // no cell to interpolate in
     const float gx = (p.x - origin.x) / cellSize;
     const float gy = (p.y - origin.y) / cellSize;
     // Truncation first, then the limit; fractions stay unlimited so points
     // outside the grid extrapolate from the border cell.
-    const int c = std::clamp(static_cast<int>(gx), 0, n - 2);
-    const int r = std::clamp(static_cast<int>(gy), 0, n - 2);
+    const int c = LimitedCell(gx, n - 2);
+    const int r = LimitedCell(gy, n - 2);
     const float fx = gx - static_cast<float>(c);
     const float fy = gy - static_cast<float>(r);
     const float* h = heights.data();
@@ -198,6 +207,9 @@ void SurfaceBuilder::WriteTerrainMesh(Mesh& mesh, Matrix3 nodeTM) {
             break;
         }
     }
+
+    // The look-up grid is not needed past this point; MatIdAt would rebuild it.
+    frontFaceGrid.Clear();
 
     // Marked segments select their end points and the mesh edge between them.
     BitArray vertSel(mesh.numVerts), edgeSel(3 * mesh.numFaces + 3);

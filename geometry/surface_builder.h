@@ -50,7 +50,7 @@ struct InsertOutline {
     std::int32_t type = 0; // 0 outline only, 1 paint the inside, 2 cut the inside out
 };
 
-class FrontQueue; // the mesher's priority queue (advancing_front.cpp)
+class FrontQueue; // the mesher's queue of active vertices (front_queue.h)
 
 class SurfaceBuilder {
 public:

@@ -4,7 +4,7 @@
 // against, and computed with CGAL's constrained Delaunay triangulation and
 // Delaunay refinement.
 //
-// Switches (any combination, each letter at most meaningful once):
+// Switches, in any order (a repeated letter changes nothing):
 //   z  indices in segment and triangle lists start at 0 (otherwise at 1)
 //   p  the input is a planar straight-line graph: its segments are honoured
 //      (otherwise only the points are triangulated, over their whole hull)

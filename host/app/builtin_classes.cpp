@@ -6,6 +6,8 @@
 #include "host/sdk/param_block2.h"
 #include "host/sdk/poly_object.h"
 #include "host/sdk/spline_shape.h"
+#include "host/sdk/std_maps.h"
+#include "host/sdk/std_material.h"
 #include "host/sdk/tri_object.h"
 
 namespace {
@@ -52,5 +54,8 @@ std::vector<ClassDesc*> HostClassDescs() {
                  [] { return CreateWSDerivedObject(); }),
         MakeDesc("Node", BASENODE_CLASS_ID, Class_ID(BASENODE_CLASS_ID, 0),
                  [] { return new INode(); }),
+        MakeDesc("UVGen", UVGEN_CLASS_ID, STDUVGEN_CLASS_ID, [] { return new StdUVGen(); }),
+        MakeDesc("Output", TEXOUTPUT_CLASS_ID, STDTEXOUT_CLASS_ID, [] { return new StdTexOut(); }),
+        MakeDesc("Standard", MATERIAL_CLASS_ID, stdMtlClassID, [] { return NewDefaultStdMat(); }),
     };
 }

@@ -21,9 +21,9 @@ INode* Scene::CreateNode(Object* obj, const std::string& name, INode* parent) {
     return node;
 }
 
-void Scene::Adopt(INode* node, INode* parent) {
+void Scene::Adopt(INode* node, INode* parent, bool keepTM) {
     if (!node) return;
-    (parent ? parent : root_)->AttachChild(node, 1);
+    (parent ? parent : root_)->AttachChild(node, keepTM ? 1 : 0);
     if (std::find(nodes_.begin(), nodes_.end(), node) == nodes_.end()) nodes_.push_back(node);
 }
 

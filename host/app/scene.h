@@ -16,8 +16,10 @@ public:
     INode* Root() { return root_; }
     // A new node holding obj under parent (the root when null).
     INode* CreateNode(Object* obj, const std::string& name, INode* parent = nullptr);
-    // Takes over a node made elsewhere (a scene file reader).
-    void Adopt(INode* node, INode* parent = nullptr);
+    // Takes over a node made elsewhere. keepTM keeps its world transform;
+    // without it the node's own transform is taken as relative to parent
+    // (as a scene file stores it).
+    void Adopt(INode* node, INode* parent = nullptr, bool keepTM = true);
     // Deletes the node; its children move up to its parent. Whatever refers
     // to the node hears REFMSG_TARGET_DELETED and drops it.
     void DeleteNode(INode* node);

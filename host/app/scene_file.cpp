@@ -171,6 +171,7 @@ bool WriteScene(Scene& scene, MemorySave& out, std::string& error) {
             ReferenceTarget* t = o->GetReference(k);
             auto it = t ? ids.find(t) : ids.end();
             track(out.WriteInt(it == ids.end() ? -1 : it->second));
+            track(out.WriteUInt(it == ids.end() ? 0 : t->SuperClassID()));
         }
         out.EndChunk();
         out.EndChunk();
@@ -341,11 +342,12 @@ private:
             if (!Open(kObjectRefs, (at + " references").c_str())) return false;
             int n = 0;
             if (in_.ReadInt(n) != IO_OK || n < 0 ||
-                static_cast<ULONG>(n) > in_.CurChunkLength() / 4)
+                static_cast<ULONG>(n) > in_.CurChunkLength() / 8)
                 return FailIO(at + ": its reference list is damaged");
-            std::vector<int> refs(static_cast<std::size_t>(n));
-            for (int& id : refs)
-                if (in_.ReadInt(id) != IO_OK || id < -1 || id >= objectCount_)
+            std::vector<SavedRef> refs(static_cast<std::size_t>(n));
+            for (SavedRef& ref : refs)
+                if (in_.ReadInt(ref.id) != IO_OK || in_.ReadUInt(ref.sclass) != IO_OK ||
+                    ref.id < -1 || ref.id >= objectCount_)
                     return Fail(at + ": a reference points outside the scene");
             refs_.push_back(std::move(refs));
             in_.CloseChunk();
@@ -389,17 +391,24 @@ private:
             if (static_cast<int>(refs.size()) > obj->NumRefs())
                 return Fail("object #" + std::to_string(i) + " has " + std::to_string(refs.size()) +
                             " saved references but takes " + std::to_string(obj->NumRefs()));
-            for (std::size_t k = 0; k < refs.size(); ++k)
-                if (refs[k] >= 0)
-                    obj->ReplaceReference(static_cast<int>(k),
-                                          objects_[static_cast<std::size_t>(refs[k])]);
+            for (std::size_t k = 0; k < refs.size(); ++k) {
+                if (refs[k].id < 0) continue;
+                ReferenceTarget* target = objects_[static_cast<std::size_t>(refs[k].id)];
+                // A reference to another kind of object than was saved would
+                // hand the owner something it cannot use.
+                if (target->SuperClassID() != refs[k].sclass)
+                    return Fail("object #" + std::to_string(i) + ": reference " +
+                                std::to_string(k) +
+                                " points to another kind of object than was saved");
+                obj->ReplaceReference(static_cast<int>(k), target);
+            }
         }
         return true;
     }
 
     void Finish() {
         for (auto [node, parent] : hierarchy_) {
-            scene_.Adopt(node, parent);
+            scene_.Adopt(node, parent, false);
             node->InvalidateWS();
         }
         for (ReferenceTarget* obj : objects_)
@@ -427,7 +436,11 @@ private:
     int objectCount_ = 0, nodeCount_ = 0;
     std::vector<ClassKey> classes_;
     std::vector<ReferenceTarget*> objects_;
-    std::vector<std::vector<int>> refs_;
+    struct SavedRef {
+        int id = -1;
+        ULONG sclass = 0;
+    };
+    std::vector<std::vector<SavedRef>> refs_;
     std::vector<std::pair<INode*, INode*>> hierarchy_;
 };
 

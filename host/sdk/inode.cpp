@@ -146,10 +146,11 @@ RefTargetHandle INode::GetReference(int i) {
 }
 
 void INode::SetReference(int i, RefTargetHandle rtarg) {
+    // Checked: a damaged scene file must not make an object of something else.
     if (i == 0)
-        object_ = static_cast<Object*>(rtarg);
+        object_ = dynamic_cast<Object*>(rtarg);
     else if (i == 1)
-        wsm_ = static_cast<IDerivedObject*>(rtarg);
+        wsm_ = dynamic_cast<IDerivedObject*>(rtarg);
     InvalidateWS();
 }
 

@@ -259,6 +259,9 @@ void Mesh::DeepCopy(Mesh* src, ChannelMask channels) {
             maps[mp] = mp < src->getNumMaps() ? src->maps[mp] : MeshMap();
         }
     }
+    // Channels that were not copied keep one map face per face.
+    for (MeshMap& mm : maps)
+        if (mm.used && mm.getNumFaces() != numFaces) mm.setNumFaces(numFaces, TRUE);
     InvalidateTopologyCache();
 }
 

@@ -1,6 +1,7 @@
 // The stored form of a Mesh: a sequence of chunks, laid out in
 // docs/mesh-format.md. Loading checks every count against the chunk lengths
 // and every index against its range, so a damaged file is an IO_ERROR.
+#include <cstdint>
 #include <vector>
 
 #include "host/sdk/io.h"
@@ -41,11 +42,12 @@ IOResult SaveBits(ISave* s, USHORT id, const BitArray& b) {
     return r;
 }
 
-IOResult LoadBits(ILoad* l, BitArray& b, int expected) {
+IOResult LoadBits(ILoad* l, BitArray& b, std::int64_t expected) {
     int n = 0;
     if (l->ReadInt(n) != IO_OK || n != expected) return IO_ERROR;
-    if (l->CurChunkLength() != 4 + static_cast<ULONG>((n + 7) / 8)) return IO_ERROR;
-    std::vector<BYTE> bytes((n + 7) / 8);
+    const std::uint64_t nbytes = (static_cast<std::uint64_t>(n) + 7) / 8;
+    if (l->CurChunkLength() != 4 + nbytes) return IO_ERROR;
+    std::vector<BYTE> bytes(nbytes);
     if (ReadBytes(l, bytes.data(), bytes.size()) != IO_OK) return IO_ERROR;
     b.SetSize(n);
     b.ClearAll();
@@ -104,8 +106,13 @@ IOResult Mesh::Save(ISave* isave) {
 
 IOResult Mesh::Load(ILoad* iload) {
     Init();
-    bool haveHeader = false;
+    bool haveHeader = false, haveVerts = false, haveFaces = false;
     int nv = 0, nf = 0;
+    // Storage is allocated only once a chunk's length proves that its data is
+    // there, so a damaged count cannot ask for more memory than the file holds.
+    auto sized = [](ULONG len, std::uint64_t head, std::uint64_t each, std::uint64_t count) {
+        return static_cast<std::uint64_t>(len) == head + each * count;
+    };
     IOResult r;
     while ((r = iload->OpenChunk()) == IO_OK) {
         USHORT id = iload->CurChunkID();
@@ -113,26 +120,29 @@ IOResult Mesh::Load(ILoad* iload) {
         IOResult res = IO_OK;
         if (id == MESH_HEADER_CHUNK) {
             DWORD level = 0;
-            if (iload->ReadInt(nv) != IO_OK || iload->ReadInt(nf) != IO_OK ||
+            if (haveHeader || iload->ReadInt(nv) != IO_OK || iload->ReadInt(nf) != IO_OK ||
                 iload->ReadUInt(level) != IO_OK || nv < 0 || nf < 0)
                 res = IO_ERROR;
-            else {
-                setNumVerts(nv);
-                setNumFaces(nf);
-                selLevel = level;
-                haveHeader = true;
-            }
+            selLevel = level;
+            haveHeader = true;
         } else if (!haveHeader) {
             res = IO_ERROR;
         } else if (id == MESH_VERTS_CHUNK) {
-            if (len != 12u * static_cast<ULONG>(nv)) res = IO_ERROR;
+            if (haveVerts || !sized(len, 0, 12, static_cast<std::uint64_t>(nv)))
+                res = IO_ERROR;
+            else
+                setNumVerts(nv, TRUE);
             for (int i = 0; i < nv && res == IO_OK; i++) {
                 float xyz[3];
                 res = ReadBytes(iload, xyz, sizeof xyz);
                 verts[i] = Point3(xyz[0], xyz[1], xyz[2]);
             }
+            haveVerts = true;
         } else if (id == MESH_FACES_CHUNK) {
-            if (len != 20u * static_cast<ULONG>(nf)) res = IO_ERROR;
+            if (haveFaces || !sized(len, 0, 20, static_cast<std::uint64_t>(nf)))
+                res = IO_ERROR;
+            else
+                setNumFaces(nf, TRUE);
             for (int i = 0; i < nf && res == IO_OK; i++) {
                 DWORD rec[5];
                 res = ReadBytes(iload, rec, sizeof rec);
@@ -145,17 +155,19 @@ IOResult Mesh::Load(ILoad* iload) {
                 faces[i].smGroup = rec[3];
                 faces[i].flags = rec[4];
             }
+            haveFaces = true;
         } else if (id == MESH_VSEL_CHUNK) {
             res = LoadBits(iload, vertSel, nv);
         } else if (id == MESH_FSEL_CHUNK) {
             res = LoadBits(iload, faceSel, nf);
         } else if (id == MESH_ESEL_CHUNK) {
-            res = LoadBits(iload, edgeSel, 3 * nf);
+            res = LoadBits(iload, edgeSel, 3 * static_cast<std::int64_t>(nf));
         } else if (id == MESH_MAP_CHUNK) {
             int mp = -1, mv = -1, mf = -1;
             if (iload->ReadInt(mp) != IO_OK || iload->ReadInt(mv) != IO_OK ||
                 iload->ReadInt(mf) != IO_OK || mp < 0 || mp >= MAX_MESHMAPS || mv < 0 || mf != nf ||
-                len != 12u + 12u * static_cast<ULONG>(mv) + 12u * static_cast<ULONG>(mf))
+                !sized(len, 12, 12,
+                       static_cast<std::uint64_t>(mv) + static_cast<std::uint64_t>(mf)))
                 res = IO_ERROR;
             if (res == IO_OK) {
                 if (mp >= getNumMaps()) setNumMaps(mp + 1, TRUE);
@@ -183,6 +195,7 @@ IOResult Mesh::Load(ILoad* iload) {
             return res;
         }
     }
+    if (r == IO_END && ((nv > 0 && !haveVerts) || (nf > 0 && !haveFaces))) r = IO_ERROR;
     if (r != IO_END) {
         Init();
         return r;

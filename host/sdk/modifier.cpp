@@ -140,9 +140,9 @@ RefTargetHandle IDerivedObject::GetReference(int i) {
 
 void IDerivedObject::SetReference(int i, RefTargetHandle rtarg) {
     if (i == 0)
-        base_ = static_cast<Object*>(rtarg);
+        base_ = dynamic_cast<Object*>(rtarg);
     else if (i >= 1 && i <= NumModifiers())
-        mods_[static_cast<std::size_t>(i - 1)] = static_cast<Modifier*>(rtarg);
+        mods_[static_cast<std::size_t>(i - 1)] = dynamic_cast<Modifier*>(rtarg);
     InvalidateCache();
 }
 

@@ -203,6 +203,30 @@ TEST(AdvanceFront, PicksWhatTheLiteralScanPicksOnGeneratedTerrains) {
     }
 }
 
+TEST(MeshQuality, SeesOverlapsFoldsAndGaps) {
+    SurfaceBuilder b;
+    UniformField(b, {{1, 0}, {0, 1}}); // a 32 x 32 node square
+    const int a = b.AddVertex({0, 0}), c = b.AddVertex({32, 0}), d = b.AddVertex({32, 32});
+    const int e = b.AddVertex({0, 32}), m = b.AddVertex({16, 8});
+    b.AddFace(a, c, d, 1); // the lower right half
+    b.AddFace(a, m, d, 1); // inside it, counter-clockwise: overlaps the first
+    b.AddFace(a, e, d, 1); // the upper left half, clockwise
+    quality::Report r = quality::Measure(b);
+    EXPECT_EQ(r.overlaps, 1);
+    EXPECT_EQ(r.clockwise, 1);
+    EXPECT_NEAR(r.covered, 1.0, 1e-9);
+    EXPECT_DOUBLE_EQ(r.maxError, 0.0); // flat grid, flat triangles
+
+    SurfaceBuilder half;
+    UniformField(half, {{1, 0}, {0, 1}});
+    half.AddVertex({0, 0}), half.AddVertex({32, 0}), half.AddVertex({32, 32});
+    half.AddFace(0, 1, 2, 1);
+    r = quality::Measure(half);
+    EXPECT_NEAR(r.covered, 0.5, 0.01);
+    EXPECT_EQ(r.overlaps, 0);
+    EXPECT_NEAR(r.minAngle, 45.0, 1e-9);
+}
+
 TEST(MeshTerrain, GeneratedTerrainsAreCoveredWithoutFoldsOrOverlaps) {
     for (terrain::Kind k : terrain::AllKinds()) {
         SurfaceBuilder b;

@@ -3,37 +3,15 @@
 #include <cmath>
 #include <map>
 #include <random>
-#include <set>
 #include <vector>
 
+#include "bench/literal_lookups.h"
 #include "geometry/face_index.h"
 #include "geometry/geometry_primitives.h"
 #include "geometry/surface_builder.h"
 #include "host/sdk/mesh.h"
 
 namespace {
-
-// The literal look-ups: linear walks over every face, the references the
-// indexed answers must match.
-int LiteralMatIdAt(const SurfaceBuilder& b, const Point2& p) {
-    for (int f = 0; f < b.faces.count(); ++f) {
-        const FrontFace& face = b.faces[f];
-        const Point2 tri[3] = {b.vertices[face.corner0].pos, b.vertices[face.corner1].pos,
-                               b.vertices[face.corner2].pos};
-        if (PointInPolygon(p, tri, 3)) return face.matId - 1;
-    }
-    return b.baseMatId - 1;
-}
-
-int LiteralFindMeshEdge(const Mesh& mesh, int a, int b) {
-    for (int f = 0; f < mesh.numFaces; ++f)
-        for (int k = 0; k < 3; ++k) {
-            const DWORD p = mesh.faces[f].v[k], q = mesh.faces[f].v[(k + 1) % 3];
-            if ((p == DWORD(a) && q == DWORD(b)) || (p == DWORD(b) && q == DWORD(a)))
-                return 3 * f + k;
-        }
-    return -1;
-}
 
 // Heights of the plane z = 3 + 0.1 x + 0.2 y on a 5 x 5 grid over [0, 40]^2.
 float Plane(float x, float y) {
@@ -107,11 +85,17 @@ double ProjectedArea(const Mesh& m) {
     return s;
 }
 
-double DistanceToSegment(Point2 p, Point2 a, Point2 b) {
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy);
-    t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+// Within 1e-3 of the polyline pts (with its closing side when closed).
+bool OnPolyline(Point2 p, const std::vector<Point2>& pts, bool closed) {
+    const std::size_t n = pts.size();
+    for (std::size_t i = 0; i + (closed ? 0 : 1) < n; ++i) {
+        const Point2 a = pts[i], b = pts[(i + 1) % n];
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        const double t =
+            std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+        if (std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy)) < 1e-3) return true;
+    }
+    return false;
 }
 
 // On the border of the square [0, 40]^2 the test fronts cover.
@@ -125,22 +109,15 @@ Matrix3 Translation(float x, float y, float z) {
     return tm;
 }
 
-TEST(GridHeightAt, ReproducesAPlaneInsideAndOutsideTheGrid) {
+TEST(GridHeightAt, InterpolatesAndExtrapolatesFromTheBorderCell) {
     SurfaceBuilder b;
-    SetPlaneGrid(b);
+    SetPlaneGrid(b); // a plane is reproduced everywhere, inside the grid or not
     for (Point2 p : {Point2(0.0f, 0.0f), Point2(13.5f, 27.25f), Point2(40.0f, 40.0f),
-                     Point2(39.9f, 0.1f), Point2(-7.0f, 12.0f), Point2(55.0f, -3.0f)})
+                     Point2(-7.0f, 12.0f), Point2(55.0f, -3.0f)})
         EXPECT_NEAR(b.GridHeightAt(p), Plane(p.x, p.y), 1e-4) << p.x << ", " << p.y;
-}
-
-TEST(GridHeightAt, ExtrapolatesFromTheBorderCell) {
-    // Heights x^2 along each row (in cell units): nodes 0, 1, 4, 9, 16.
-    SurfaceBuilder b;
-    b.gridSize = 5;
+    // Heights c^2 along each row, cell size 1: nodes 0, 1, 4, 9, 16.
     b.cellSize = 1.0f;
-    b.heights.resize(25);
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c) b.heights[r * 5 + c] = float(c * c);
+    for (int i = 0; i < 25; ++i) b.heights[i] = float((i % 5) * (i % 5));
     EXPECT_FLOAT_EQ(b.GridHeightAt(Point2(2.5f, 1.0f)), 6.5f);   // between 4 and 9
     EXPECT_FLOAT_EQ(b.GridHeightAt(Point2(-1.0f, 2.0f)), -1.0f); // 0 - (1 - 0)
     EXPECT_FLOAT_EQ(b.GridHeightAt(Point2(6.0f, 3.0f)), 30.0f);  // 16 + 2 x (16 - 9)
@@ -179,7 +156,7 @@ TEST(MatIdAt, IndexAgreesWithTheLinearWalkOnMeshesAndTriangleSoups) {
         }
         int inside = 0;
         for (const Point2& q : queries) {
-            const int expected = LiteralMatIdAt(b, q);
+            const int expected = literal::MatIdAt(b, q);
             ASSERT_EQ(b.MatIdAt(q), expected) << "round " << round << " at " << q.x << ", " << q.y;
             inside += expected != b.baseMatId - 1;
         }
@@ -203,7 +180,7 @@ TEST(FindMeshEdge, IndexAgreesWithTheLinearWalk) {
         int found = 0;
         for (int a = -1; a <= nv + 2; ++a)
             for (int c = -1; c <= nv + 2; ++c) {
-                const int expected = LiteralFindMeshEdge(mesh, a, c);
+                const int expected = literal::FindMeshEdge(mesh, a, c);
                 ASSERT_EQ(index.FindMeshEdge(a, c), expected) << a << "-" << c;
                 found += expected != -1;
             }
@@ -252,7 +229,7 @@ TEST(WriteTerrainMesh, OutlineOnlyInsertConstrainsWithoutRecolouringOrCutting) {
     b.WriteTerrainMesh(mesh, tm);
     EXPECT_NEAR(ProjectedArea(mesh), 1600.0, 1e-2);
     for (int f = 0; f < mesh.numFaces; ++f) {
-        EXPECT_EQ(mesh.faces[f].getMatID(), LiteralMatIdAt(b, Centre(mesh, f, tm)));
+        EXPECT_EQ(mesh.faces[f].getMatID(), literal::MatIdAt(b, Centre(mesh, f, tm)));
         EXPECT_NE(mesh.faces[f].getMatID(), 8);
     }
     for (int v = 0; v < mesh.numVerts; ++v)
@@ -263,11 +240,7 @@ TEST(WriteTerrainMesh, OutlineOnlyInsertConstrainsWithoutRecolouringOrCutting) {
         const bool in = PointInPolygon(c, square.data(), 4);
         for (int k = 0; k < 3; ++k) {
             const Point2 p = WorldXY(mesh, mesh.faces[f].v[k], tm);
-            const bool onOutline = DistanceToSegment(p, square[0], square[1]) < 1e-3 ||
-                                   DistanceToSegment(p, square[1], square[2]) < 1e-3 ||
-                                   DistanceToSegment(p, square[2], square[3]) < 1e-3 ||
-                                   DistanceToSegment(p, square[3], square[0]) < 1e-3;
-            if (!onOutline) {
+            if (!OnPolyline(p, square, true)) {
                 EXPECT_EQ(PointInPolygon(p, square.data(), 4), in);
             }
         }
@@ -306,7 +279,7 @@ TEST(WriteTerrainMesh, PaintAndCutInsertsWithTheEarlierOutlineDeciding) {
             EXPECT_EQ(id, 6);
             ++onlyB;
         } else {
-            EXPECT_EQ(id, LiteralMatIdAt(b, c));
+            EXPECT_EQ(id, literal::MatIdAt(b, c));
         }
     }
     EXPECT_GT(inA, 0);
@@ -347,13 +320,7 @@ TEST(WriteTerrainMesh, SplitOutlinesAreCutOpenAndStaySelected) {
     const Matrix3 tm(1);
     b.WriteTerrainMesh(mesh, tm);
 
-    auto onOutline = [&](Point2 p) {
-        for (int i = 0; i < 3; ++i)
-            if (DistanceToSegment(p, tri[i], tri[(i + 1) % 3]) < 1e-3) return true;
-        for (int i = 0; i < 3; ++i)
-            if (DistanceToSegment(p, u[i], u[i + 1]) < 1e-3) return true;
-        return false;
-    };
+    auto onOutline = [&](Point2 p) { return OnPolyline(p, tri, true) || OnPolyline(p, u, false); };
     // Every outline corner now has a copy per side of the cut.
     for (const auto* pts : {&tri, &u}) {
         for (std::size_t i = 0; i < pts->size(); ++i) {
@@ -370,8 +337,7 @@ TEST(WriteTerrainMesh, SplitOutlinesAreCutOpenAndStaySelected) {
     }
     for (int v = 0; v < mesh.numVerts; ++v)
         if (mesh.vertSel[v]) {
-            const Point2 p = WorldXY(mesh, v, tm);
-            EXPECT_TRUE(onOutline(p) || OnBorder(p)) << p.x << ", " << p.y;
+            EXPECT_TRUE(onOutline(WorldXY(mesh, v, tm)) || OnBorder(WorldXY(mesh, v, tm))) << v;
         }
     // Open edges: the square's border plus both sides of every outline piece,
     // nothing along the U's missing chord.
@@ -381,10 +347,8 @@ TEST(WriteTerrainMesh, SplitOutlinesAreCutOpenAndStaySelected) {
         EXPECT_TRUE(onOutline(p) && onOutline(q) && onOutline((p + q) * 0.5f));
         outlineOpen += (q - p).Length();
     }
-    double outlineLength = 0;
-    for (int i = 0; i < 3; ++i) outlineLength += (tri[(i + 1) % 3] - tri[i]).Length();
-    outlineLength += 30.0;
-    EXPECT_NEAR(outlineOpen, 2 * outlineLength, 1e-2);
+    const double triangleSides = std::hypot(12, 1) + std::hypot(7, 10) + std::hypot(5, 11);
+    EXPECT_NEAR(outlineOpen, 2 * (triangleSides + 30.0), 1e-2); // the U's three sides are 30
 }
 
 } // namespace

@@ -121,6 +121,22 @@ TEST(MeshStore, DamagedStoresFailAndLeaveTheMeshEmpty) {
     Mesh back;
     EXPECT_EQ(back.Load(&l), IO_ERROR);
     EXPECT_EQ(back.getNumFaces(), 0);
+
+    // Counts far beyond the data must fail before anything is allocated for them.
+    MemorySave huge;
+    huge.BeginChunk(0x0100);
+    huge.WriteInt(0x7FFFFFFF);
+    huge.WriteInt(0x7FFFFFF0);
+    huge.WriteUInt(MESH_OBJECT);
+    huge.EndChunk();
+    huge.BeginChunk(0x0132); // an edge selection of 3 x that many bits
+    huge.WriteInt(6);
+    huge.EndChunk();
+    MemoryLoad hl(huge.Bytes());
+    EXPECT_EQ(back.Load(&hl), IO_ERROR);
+    MemoryLoad headerOnly(
+        std::vector<std::uint8_t>(huge.Bytes().begin(), huge.Bytes().begin() + 18));
+    EXPECT_EQ(back.Load(&headerOnly), IO_ERROR) << "vertices and faces are missing";
 }
 
 TEST(MeshEdit, DeleteFaceSetAndIsoVertsRenumberEverythingConsistently) {

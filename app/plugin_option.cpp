@@ -1,0 +1,28 @@
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "app/commands.h"
+
+std::string DefaultPluginPath() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    auto dir = ec ? std::filesystem::current_path() : exe.parent_path();
+    return (dir / "contorra.dlo").string();
+}
+
+bool LoadPlugin(const GlobalOptions& options, ClassRegistry& registry) {
+    std::string path = options.plugin;
+    if (path.empty())
+        if (const char* env = std::getenv("CONTORRA_PLUGIN"); env && *env) path = env;
+    if (path.empty()) path = DefaultPluginPath();
+    std::string error;
+    PluginModule* module = registry.LoadModule(path, error);
+    if (!module) {
+        std::cerr << "contorra: " << error << "\n";
+        return false;
+    }
+    if (!module->resourceWarning.empty() && !options.quiet)
+        std::cerr << "contorra: warning: " << module->resourceWarning << "\n";
+    return true;
+}

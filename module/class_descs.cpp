@@ -1,0 +1,145 @@
+#include "module/class_descs.h"
+
+#include "module/module_globals.h"
+#include "module/resource.h"
+#include "terrain/land_object.h"
+#include "terrain/terravel.h"
+
+namespace {
+
+// The host's parameter flag value that the node tables carry; nothing here
+// depends on it.
+constexpr int kNodeTableFlags = 8;
+
+class TerravelClassDesc : public ClassDesc2 {
+public:
+    int IsPublic() override { return 1; }
+    void* Create(BOOL) override { return static_cast<Animatable*>(new Terravel()); }
+    const MCHAR* ClassName() override { return "Contorra"; }
+    SClass_ID SuperClassID() override { return WSM_CLASS_ID; }
+    Class_ID ClassID() override { return TERRAVEL_CLASS_ID; }
+    const MCHAR* Category() override { return ""; }
+    const MCHAR* InternalName() override { return "Contorra"; }
+    HINSTANCE HInstance() override { return hInstance; }
+};
+
+class LandObjectClassDesc : public ClassDesc2 {
+public:
+    int IsPublic() override { return 1; }
+    void* Create(BOOL) override { return static_cast<Animatable*>(new LandObject()); }
+    const MCHAR* ClassName() override { return "Contorra"; }
+    SClass_ID SuperClassID() override { return GEOMOBJECT_CLASS_ID; }
+    Class_ID ClassID() override { return LANDOBJECT_CLASS_ID; }
+    const MCHAR* Category() override { return "Contorra"; }
+    const MCHAR* InternalName() override { return "Contorra"; }
+    HINSTANCE HInstance() override { return hInstance; }
+};
+
+TerravelClassDesc terravelDesc;
+LandObjectClassDesc landObjectDesc;
+
+ParamDef NodeTable(ParamID id, const char* name) {
+    return ParamDef(id, name, TYPE_INODE_TAB).Table(MAX_LIST_SLOTS).Flags(kNodeTableFlags);
+}
+ParamDef IntTable(ParamID id, const char* name, int def, int lo, int hi) {
+    return ParamDef(id, name, TYPE_INT_TAB).Table(MAX_LIST_SLOTS).Default(def).Range(lo, hi);
+}
+ParamDef FloatTable(ParamID id, const char* name, float def, float lo, float hi) {
+    return ParamDef(id, name, TYPE_FLOAT_TAB).Table(MAX_LIST_SLOTS).Default(def).Range(lo, hi);
+}
+
+// The list rollouts' procedures arrive with the list views; the maps name
+// none until then.
+ParamBlockDesc2 landObjectBlock(
+    BlockSpec(0, "parameters", 0, &landObjectDesc, P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0)
+        .Rollout(map_splines, IDD_SPLINES, IDS_SPLINES, 0, 0, nullptr)
+        .Rollout(map_platforms, IDD_PLATFORMS, IDS_PLATFORMS, 0, 0, nullptr)
+        .Rollout(map_insert, IDD_INSERT, IDS_INSERT, 0, 0, nullptr)
+        .Rollout(map_uvwmap, IDD_UVWMAP, IDS_UVWMAP, 0, 0, nullptr)
+        .Rollout(map_main, IDD_LANDOBJECT, IDS_PARAMETERS, 0, 0, nullptr)
+        .Param(NodeTable(pb_spline_node, "Spline_Node"))
+        .Param(ParamDef(pb_spline_id, "Spline_ID", TYPE_INT)
+                   .Default(1)
+                   .Range(1, 256)
+                   .Spinner(map_splines, EDITTYPE_INT, IDC_SPLINE_ID_EDIT, IDC_SPLINE_ID_SPIN,
+                            SPIN_AUTOSCALE))
+        .Param(NodeTable(pb_platform_node, "Platform_Node"))
+        .Param(FloatTable(pb_slope_up, "Slope_Up", 45.0f, 5.0f, 85.0f))
+        .Param(FloatTable(pb_slope_down, "Slope_Down", 45.0f, 5.0f, 85.0f))
+        .Param(IntTable(pb_platform_id, "Platform_ID", 2, 1, 256))
+        .Param(IntTable(pb_slopeup_id, "SlopeUp_ID", 3, 1, 256))
+        .Param(IntTable(pb_slopedown_id, "SlopeDown_ID", 4, 1, 256))
+        .Param(ParamDef(pb_iterations, "Interations", TYPE_INT)
+                   .Default(10)
+                   .Range(1, 16)
+                   .Spinner(map_main, EDITTYPE_INT, IDC_ITER_EDIT, IDC_ITER_SPIN, SPIN_AUTOSCALE))
+        .Param(ParamDef(pb_dummy_size, "Dummy_Size", TYPE_FLOAT)
+                   .Default(100.0f)
+                   .Range(0.0001f, 1.0e8f)
+                   .Spinner(map_main, EDITTYPE_UNIVERSE, IDC_DUMMY_EDIT, IDC_DUMMY_SPIN,
+                            SPIN_AUTOSCALE))
+        .Param(NodeTable(pb_insert_node, "Insert_Node"))
+        .Param(IntTable(pb_insert_id, "Insert_ID", 2, 1, 256))
+        .Param(IntTable(pb_insert_type, "Insert_type", 0, 0, 2))
+        .Param(IntTable(pb_insert_split, "Insert_split", 0, 0, 1))
+        .Param(NodeTable(pb_uvw_node, "UVW_Node"))
+        .Param(IntTable(pb_map_ch, "Map_ch", 2, 1, 99))
+        .Param(FloatTable(pb_uvw_width, "UVW_width", 1.0f, 0.0f, 1.0e7f))
+        .Param(FloatTable(pb_uvw_zone, "UVW_zone", 1.0f, 0.0f, 1.0e7f))
+        .Param(FloatTable(pb_uvw_angle, "UVW_angle", 0.0f, 0.0f, 360.0f))
+        .Param(ParamDef(pb_width, "Width", TYPE_FLOAT, P_ANIMATABLE, IDS_WIDTH)
+                   .Default(10.0f)
+                   .Range(0.0001f, 1.0e7f)
+                   .Spinner(map_uvwmap, EDITTYPE_UNIVERSE, IDC_WIDTH_EDIT, IDC_WIDTH_SPIN, 0.01f))
+        .Param(ParamDef(pb_mapch, "MapCh", TYPE_INT, P_ANIMATABLE, IDS_MAPCH)
+                   .Default(1)
+                   .Range(1, 99)
+                   .Spinner(map_uvwmap, EDITTYPE_INT, IDC_MAPCH_EDIT, IDC_MAPCH_SPIN, 1.0f))
+        .Param(ParamDef(pb_globalangle, "globalangle", TYPE_FLOAT, P_ANIMATABLE, IDS_GLOBALANGLE)
+                   .Default(0.0f)
+                   .Range(0.0f, 360.0f)
+                   .Spinner(map_uvwmap, EDITTYPE_UNIVERSE, IDC_ANGLE_EDIT, IDC_ANGLE_SPIN, 0.01f)));
+
+ParamBlockDesc2 terravelBlock(BlockSpec(0, "parameters", 0, &terravelDesc,
+                                        P_AUTO_CONSTRUCT | P_AUTO_UI, 0)
+                                  .Rollout(0, IDD_TERRAVEL, IDS_PARAM, 0, 0, nullptr)
+                                  .Param(ParamDef(pb_land_object, "Land_Object", TYPE_INODE)
+                                             .PickNodeButton(0, IDC_LANDOBJECT_PICK)));
+
+} // namespace
+
+ClassDesc2* GetTerravelDesc() {
+    return &terravelDesc;
+}
+ClassDesc2* GetLandObjectDesc() {
+    return &landObjectDesc;
+}
+__attribute__((weak)) ClassDesc2* GetGradientEdgeDesc() {
+    return nullptr;
+}
+
+ParamBlockDesc2* GetLandObjectBlockDesc() {
+    return &landObjectBlock;
+}
+ParamBlockDesc2* GetTerravelBlockDesc() {
+    return &terravelBlock;
+}
+
+int PluginClassCount() {
+    int n = 0;
+    while (PluginClassDesc(n)) ++n;
+    return n;
+}
+
+ClassDesc2* PluginClassDesc(int i) {
+    switch (i) {
+    case 0:
+        return GetTerravelDesc();
+    case 1:
+        return GetLandObjectDesc();
+    case 2:
+        return GetGradientEdgeDesc();
+    default:
+        return nullptr;
+    }
+}
