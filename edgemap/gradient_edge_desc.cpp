@@ -25,7 +25,7 @@ public:
 GradientEdgeClassDesc gradientEdgeDesc;
 
 ParamBlockDesc2 gradientEdgeBlock(
-    BlockSpec(0, "Parameters", IDS_GE_PARAMETERS, &gradientEdgeDesc, P_AUTO_CONSTRUCT | P_AUTO_UI,
+    BlockLayout(0, "Parameters", IDS_GE_PARAMETERS, &gradientEdgeDesc, P_AUTO_CONSTRUCT | P_AUTO_UI,
               GE_REF_PBLOCK)
         .Rollout(0, IDD_GRADIENT_EDGE, IDS_GE_PARAMETERS, 0, 0, nullptr)
         .Param(ParamDef(ge_distance, "Distance", TYPE_FLOAT, P_ANIMATABLE, IDS_GE_DISTANCE)

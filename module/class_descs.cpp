@@ -52,7 +52,7 @@ ParamDef FloatTable(ParamID id, const char* name, float def, float lo, float hi)
 // The list rollouts' procedures arrive with the list views; the maps name
 // none until then.
 ParamBlockDesc2 landObjectBlock(
-    BlockSpec(0, "parameters", 0, &landObjectDesc, P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0)
+    BlockLayout(0, "parameters", 0, &landObjectDesc, P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0)
         .Rollout(map_splines, IDD_SPLINES, IDS_SPLINES, 0, 0, nullptr)
         .Rollout(map_platforms, IDD_PLATFORMS, IDS_PLATFORMS, 0, 0, nullptr)
         .Rollout(map_insert, IDD_INSERT, IDS_INSERT, 0, 0, nullptr)
@@ -101,7 +101,7 @@ ParamBlockDesc2 landObjectBlock(
                    .Range(0.0f, 360.0f)
                    .Spinner(map_uvwmap, EDITTYPE_UNIVERSE, IDC_ANGLE_EDIT, IDC_ANGLE_SPIN, 0.01f)));
 
-ParamBlockDesc2 terravelBlock(BlockSpec(0, "parameters", 0, &terravelDesc,
+ParamBlockDesc2 terravelBlock(BlockLayout(0, "parameters", 0, &terravelDesc,
                                         P_AUTO_CONSTRUCT | P_AUTO_UI, 0)
                                   .Rollout(0, IDD_TERRAVEL, IDS_PARAM, 0, 0, nullptr)
                                   .Param(ParamDef(pb_land_object, "Land_Object", TYPE_INODE)

@@ -16,13 +16,13 @@ namespace contorra {
 
 namespace {
 
-struct ListSpec {
+struct ListLayout {
     const char* key;
     const char* nodeParam;
     std::vector<const char*> companions;
 };
 
-const ListSpec kLists[kListCount] = {
+const ListLayout kLists[kListCount] = {
     {"splines", "Spline_Node", {}},
     {"platforms",
      "Platform_Node",
@@ -323,10 +323,10 @@ JsonTerrain ReadTerrain(const Reader& r, Reader::Object& o) {
     JsonTerrain t;
     if (const json* p = o.Take("parameters")) t.parameters = ReadParams(r, *p, o.At("parameters"));
     for (int l = 0; l < kListCount; ++l) {
-        const ListSpec& spec = kLists[l];
-        const json* list = o.Take(spec.key);
+        const ListLayout& layout = kLists[l];
+        const json* list = o.Take(layout.key);
         if (!list) continue;
-        const std::string lp = o.At(spec.key);
+        const std::string lp = o.At(layout.key);
         r.Expect(*list, json::value_t::array, lp, "a list of node names or entries");
         if (list->size() > kMaxListEntries)
             r.Fail(lp, "at most " + std::to_string(kMaxListEntries) + " entries, got " +
@@ -344,7 +344,7 @@ JsonTerrain ReadTerrain(const Reader& r, Reader::Object& o) {
                 Reader::Object eo(r, e, ep, "a node name or an entry {\"node\": ...}");
                 entry.node = r.String(eo.Need("node"), eo.At("node"));
                 std::string allowed = "\"node\"";
-                for (const char* c : spec.companions) {
+                for (const char* c : layout.companions) {
                     allowed += std::string(", \"") + c + "\"";
                     if (const json* v = eo.Take(c)) {
                         r.Number(*v, eo.At(c));

@@ -242,11 +242,11 @@ struct MapDef {
 };
 
 // What a block descriptor is built from:
-//   static ParamBlockDesc2 desc(BlockSpec(0, "parameters", 0, &classDesc,
+//   static ParamBlockDesc2 desc(BlockLayout(0, "parameters", 0, &classDesc,
 //                                         P_AUTO_CONSTRUCT | P_AUTO_UI, 0)
 //                                   .Rollout(0, 124, 5, 0, 0, nullptr)
 //                                   .Param(ParamDef(0, "Land_Object", TYPE_INODE)...));
-class BlockSpec {
+class BlockLayout {
 public:
     BlockID id;
     std::string int_name;
@@ -258,20 +258,20 @@ public:
     std::vector<MapDef> maps;
     std::vector<ParamDef> params;
 
-    BlockSpec(BlockID blockId, std::string name, StringResID localName, ClassDesc2* classDesc,
+    BlockLayout(BlockID blockId, std::string name, StringResID localName, ClassDesc2* classDesc,
               USHORT blockFlags, int refNo = -1)
         : id(blockId), int_name(std::move(name)), local_name(localName), cd(classDesc),
           flags(blockFlags), ref(refNo) {}
-    BlockSpec& Version(int v) {
+    BlockLayout& Version(int v) {
         version = v;
         return *this;
     }
-    BlockSpec& Rollout(MapID map, int dialogId, StringResID title, DWORD testFlags, DWORD rollFlags,
+    BlockLayout& Rollout(MapID map, int dialogId, StringResID title, DWORD testFlags, DWORD rollFlags,
                        ParamMap2UserDlgProc* proc) {
         maps.push_back({map, dialogId, title, testFlags, rollFlags, proc});
         return *this;
     }
-    BlockSpec& Param(ParamDef p) {
+    BlockLayout& Param(ParamDef p) {
         params.push_back(std::move(p));
         return *this;
     }
@@ -280,7 +280,7 @@ public:
 class ParamBlockDesc2 {
 public:
     // Registers with its class descriptor.
-    explicit ParamBlockDesc2(BlockSpec spec);
+    explicit ParamBlockDesc2(BlockLayout layout);
     ~ParamBlockDesc2();
     ParamBlockDesc2(const ParamBlockDesc2&) = delete;
     ParamBlockDesc2& operator=(const ParamBlockDesc2&) = delete;

@@ -81,10 +81,10 @@ ParamDef& ParamDef::Ui(MapID map, ControlType2 ct, std::vector<int> ids) {
     return *this;
 }
 
-ParamBlockDesc2::ParamBlockDesc2(BlockSpec spec)
-    : ID(spec.id), int_name(std::move(spec.int_name)), local_name(spec.local_name), cd(spec.cd),
-      flags(spec.flags), ref(spec.ref), version(spec.version), maps(std::move(spec.maps)),
-      paramdefs(std::move(spec.params)) {
+ParamBlockDesc2::ParamBlockDesc2(BlockLayout layout)
+    : ID(layout.id), int_name(std::move(layout.int_name)), local_name(layout.local_name), cd(layout.cd),
+      flags(layout.flags), ref(layout.ref), version(layout.version), maps(std::move(layout.maps)),
+      paramdefs(std::move(layout.params)) {
     AllBlockDescs().push_back(this);
 }
 

@@ -21,7 +21,7 @@ public:
 inline ParamBlockDesc2* TerrainInputsBlock() {
     static TerrainInputsDesc cd;
     static ParamBlockDesc2 desc(
-        BlockSpec(0, "parameters", 0, &cd, 0)
+        BlockLayout(0, "parameters", 0, &cd, 0)
             .Param(ParamDef(0, "Spline_Node", TYPE_INODE_TAB).Table(200).Flags(8))
             .Param(ParamDef(1, "Spline_ID", TYPE_INT).Default(1).Range(1, 256))
             .Param(ParamDef(2, "Platform_Node", TYPE_INODE_TAB).Table(200).Flags(8))

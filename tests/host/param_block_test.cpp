@@ -39,7 +39,7 @@ public:
 RecordingProc procA, procB;
 
 ParamBlockDesc2 testBlock(
-    BlockSpec(0, "parameters", 0, &testDesc, P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0)
+    BlockLayout(0, "parameters", 0, &testDesc, P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0)
         .Rollout(1, 201, 0, 0, 0, &procA)
         .Rollout(0, 200, 0, 0, 0, &procB)
         .Param(ParamDef(kNodes, "Nodes", TYPE_INODE_TAB).Table(5).Flags(8))
@@ -262,7 +262,7 @@ public:
 };
 OwnerDesc ownerDesc;
 ParamBlockDesc2 ownerBlock(
-    BlockSpec(0, "owned", 0, &ownerDesc, P_AUTO_CONSTRUCT, 1)
+    BlockLayout(0, "owned", 0, &ownerDesc, P_AUTO_CONSTRUCT, 1)
         .Param(ParamDef(0, "first", TYPE_REFTARG).OwnersRef(0))
         .Param(ParamDef(1, "maps", TYPE_REFTARG_TAB, P_VARIABLE_SIZE).Table(2).OwnersRef(2)));
 

@@ -24,7 +24,7 @@ namespace {
 
 ParamBlockDesc2& UVWDesc() {
     static ParamBlockDesc2 desc(
-        BlockSpec(0, "parameters", 0, nullptr, 0)
+        BlockLayout(0, "parameters", 0, nullptr, 0)
             .Param(ParamDef(uvw_param::UVW_Node, "UVW_Node", TYPE_INODE_TAB, 8).Table(200))
             .Param(ParamDef(uvw_param::Map_ch, "Map_ch", TYPE_INT_TAB).Table(200).Default(2))
             .Param(ParamDef(uvw_param::UVW_width, "UVW_width", TYPE_FLOAT_TAB)
