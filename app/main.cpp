@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "app/build_command.h"
 #include "app/commands.h"
 #include "host/app/core_interface.h"
 
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
     commands.back().first = app.get_subcommand("classes");
     commands.emplace_back(nullptr, AddInfoCommand(app, options));
     commands.back().first = app.get_subcommand("info");
+    commands.emplace_back(nullptr, AddBuildCommand(app, options));
+    commands.back().first = app.get_subcommand("build");
     commands.emplace_back(nullptr, AddRenderCommand(app, options));
     commands.back().first = app.get_subcommand("render");
 

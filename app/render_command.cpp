@@ -15,6 +15,7 @@
 #include "host/app/png_file.h"
 #include "host/app/renderer.h"
 #include "host/app/scene_file.h"
+#include "host/app/terrain_build.h"
 
 namespace {
 
@@ -105,10 +106,11 @@ Command AddRenderCommand(CLI::App& app, const GlobalOptions& options) {
         Scene scene;
         CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
         std::optional<contorra::SceneMaterials> materials;
+        std::vector<INode*> terrains;
         if (IsJson(o->scene)) {
             try {
                 contorra::JsonScene js = contorra::ReadJsonScene(o->scene);
-                contorra::AddJsonScene(js, scene, registry);
+                terrains = contorra::AddJsonScene(js, scene, registry);
                 materials.emplace(contorra::AddJsonMaterials(js, scene, registry));
             } catch (const contorra::SceneFileError& e) {
                 std::cerr << "contorra: " << e.what() << "\n";
@@ -119,6 +121,14 @@ Command AddRenderCommand(CLI::App& app, const GlobalOptions& options) {
             if (!LoadSceneFile(scene, registry, o->scene, error)) {
                 std::cerr << "contorra: " << error << "\n";
                 return kExitBadInput;
+            }
+        }
+        // A JSON terrain is only a recipe until its surface is generated.
+        for (INode* t : terrains) {
+            std::string error;
+            if (!contorra::PressGenerate(t->GetObjectRef(), &core, error)) {
+                std::cerr << "contorra: " << error << "\n";
+                return kExitFailure;
             }
         }
         const std::vector<INode*> nodes = scene.Nodes();

@@ -3,6 +3,7 @@
 #include "module/module_globals.h"
 #include "module/resource.h"
 #include "terrain/land_object.h"
+#include "terrain/main_rollout.h"
 #include "terrain/terravel.h"
 
 namespace {
@@ -56,7 +57,7 @@ ParamBlockDesc2 landObjectBlock(
         .Rollout(map_platforms, IDD_PLATFORMS, IDS_PLATFORMS, 0, 0, nullptr)
         .Rollout(map_insert, IDD_INSERT, IDS_INSERT, 0, 0, nullptr)
         .Rollout(map_uvwmap, IDD_UVWMAP, IDS_UVWMAP, 0, 0, nullptr)
-        .Rollout(map_main, IDD_LANDOBJECT, IDS_PARAMETERS, 0, 0, nullptr)
+        .Rollout(map_main, IDD_LANDOBJECT, IDS_PARAMETERS, 0, 0, &theSplineObjectDlgProc)
         .Param(NodeTable(pb_spline_node, "Spline_Node"))
         .Param(ParamDef(pb_spline_id, "Spline_ID", TYPE_INT)
                    .Default(1)

@@ -6,6 +6,7 @@
 #include "host/sdk/poly_object.h"
 #include "host/sdk/tri_object.h"
 #include "module/class_descs.h"
+#include "terrain/main_rollout.h"
 
 IObjParam* LandObject::ip = nullptr;
 
@@ -29,6 +30,7 @@ void LandObject::GetClassName(MSTR& s) {
 
 void LandObject::BeginEditParams(IObjParam* iop, ULONG flags, Animatable* prev) {
     ip = iop;
+    theSplineObjectDlgProc.SetThing(this);
     GetLandObjectDesc()->BeginEditParams(iop, this, flags, prev);
 }
 

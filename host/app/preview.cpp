@@ -38,7 +38,7 @@ RasterImage RenderPreview(const Mesh& source, const Matrix3& objectToWorld,
     float exaggeration = 1.0f;
     if (size.z > 0.0f)
         exaggeration =
-            std::clamp(0.15f * extent / size.z, 1.0f, std::max(options.maxExaggeration, 1.0f));
+            std::clamp(0.25f * extent / size.z, 1.0f, std::max(options.maxExaggeration, 1.0f));
 
     const int longSide = std::max(options.size, 1);
     int width = longSide, height = longSide;

@@ -1,8 +1,10 @@
 #include "host/app/scene_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "host/app/chunk_io.h"
@@ -208,7 +210,7 @@ public:
             error = error_;
             return false;
         }
-        bytes.resize(bytes.size() - kChecksumSize);
+        bytes.erase(bytes.end() - static_cast<long>(kChecksumSize), bytes.end());
         in_.SetBytes(std::move(bytes));
         bool ok = Header() && Classes() && Objects() && Hierarchy() && Link();
         if (!ok) {
@@ -378,8 +380,22 @@ private:
                             : dynamic_cast<INode*>(objects_[static_cast<std::size_t>(parent)]);
             if (!child || (parent >= 0 && !up))
                 return Fail("the node hierarchy names an object that is no node");
+            // Parents come first: a node listed before its parent could be its own ancestor.
+            if (up && std::none_of(hierarchy_.begin(), hierarchy_.end(),
+                                   [up](auto& e) { return e.first == up; }))
+                return Fail("the node hierarchy lists a node before its parent");
             hierarchy_.emplace_back(child, up);
         }
+        // Every node once, and no node left out of the hierarchy.
+        std::set<INode*> listed;
+        for (auto& entry : hierarchy_)
+            if (!listed.insert(entry.first).second)
+                return Fail("the node hierarchy lists a node twice");
+        std::size_t nodes = 0;
+        for (ReferenceTarget* obj : objects_)
+            if (dynamic_cast<INode*>(obj)) ++nodes;
+        if (nodes != listed.size())
+            return Fail("the node hierarchy leaves out nodes of the object list");
         in_.CloseChunk();
         return true;
     }

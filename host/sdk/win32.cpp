@@ -25,9 +25,11 @@ struct State {
     std::map<HWND, std::unique_ptr<Window>> windows;
 };
 
+// Never destroyed: class registries and scenes of the host may still unload
+// modules and windows while static destructors run at exit.
 State& S() {
-    static State s;
-    return s;
+    static State* s = new State;
+    return *s;
 }
 
 Window* Find(HWND wnd) {

@@ -178,7 +178,9 @@ TEST(GatherContours, ShapesOfTheSlotsInOrderInWorldSpace) {
     EXPECT_EQ(b.segments[2].end, Point3(0.0f, 0.0f, 7.0f));
     EXPECT_EQ(b.segments[3].start, Point3(100.0f, 0.0f, 3.0f));
     EXPECT_EQ(b.segments[4].end, Point3(110.0f, 5.0f, 3.0f));
-    pb->DeleteThis(); // releases the nodes and their objects
+    // Nodes belong to the scene, not to the block that names them.
+    pb->DeleteThis();
+    for (INode* node : {open, closed, mesh}) node->DeleteThis();
 }
 
 } // namespace

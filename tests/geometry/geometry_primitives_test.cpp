@@ -58,9 +58,4 @@ TEST(DrawRoundedCorner, QuarterCircleFromAToB) {
     }
 }
 
-TEST(ScalePoint3, ScalesAndDividesEachComponent) {
-    EXPECT_EQ(ScalePoint3(Point3(1.0f, -2.0f, 3.0f), 2.0f), Point3(2.0f, -4.0f, 6.0f));
-    EXPECT_EQ(DividePoint3(Point3(1.0f, -2.0f, 3.0f), 4.0f), Point3(0.25f, -0.5f, 0.75f));
-}
-
 } // namespace

@@ -245,7 +245,9 @@ TEST(AddPlatform, ReadsTheSlotAndPlacesTheMeshByItsNode) {
     EXPECT_EQ(bounds.upperIds[30 * n + 45], 22);
     EXPECT_NEAR(bounds.lower[30 * n + 15], 4.0f - 10.0f * std::tan(M_PI / 3), 1e-3);
     EXPECT_EQ(bounds.lowerIds[30 * n + 15], 23);
-    pb->DeleteThis(); // releases the nodes and their objects
+    // Nodes belong to the scene, not to the block that names them.
+    pb->DeleteThis();
+    for (INode* node : {pad, line}) node->DeleteThis();
 }
 
 } // namespace

@@ -175,14 +175,6 @@ TEST(SurfaceLookup, EmptyOrUncoveredLeavesTheHeightAlone) {
     EXPECT_EQ(Lookup(s, 1.0f, 1.0f), -999.0f);
 }
 
-TEST(SurfaceLookup, SegmentsCrossOnlyWhenEachStraddlesTheOther) {
-    const Point2 a(0, 0), b(2, 2);
-    EXPECT_TRUE(SegmentsCross(a, b, Point2(0, 2), Point2(2, 0)));
-    EXPECT_FALSE(SegmentsCross(a, b, Point2(3, 0), Point2(4, 1)));  // parallel beside
-    EXPECT_FALSE(SegmentsCross(a, b, Point2(0, 5), Point2(5, 0)));  // straddles the line only
-    EXPECT_FALSE(SegmentsCross(a, b, Point2(1, 0), Point2(2, -1))); // one side entirely
-}
-
 TEST(SurfaceLookup, ASliverThroughABoxOverlapsIt) {
     // No corner of either lies inside the other; only the sides cross.
     const Point3 v[3] = {Point3(-10.0f, 0.4f, 0.0f), Point3(10.0f, 0.5f, 0.0f),

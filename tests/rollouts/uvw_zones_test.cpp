@@ -2,14 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <set>
 
 #include "host/sdk/inode.h"
 #include "host/sdk/param_block2.h"
 #include "host/sdk/spline_shape.h"
+#include "terrain/land_params.h"
 #include "tests/host/grid_mesh.h"
 #include "tests/support/recording_interface.h"
+
+// The stage names the terrain block's ids itself, below the terrain layer.
+static_assert(uvw_param::UVW_Node == pb_uvw_node && uvw_param::Map_ch == pb_map_ch &&
+              uvw_param::UVW_width == pb_uvw_width && uvw_param::UVW_angle == pb_uvw_angle &&
+              uvw_param::MapCh == pb_mapch && uvw_param::Width == pb_width &&
+              uvw_param::globalangle == pb_globalangle && uvw_param::UVW_zone == pb_uvw_zone &&
+              UVW_LIST_SLOTS == MAX_LIST_SLOTS);
 
 namespace {
 

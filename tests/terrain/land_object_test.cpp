@@ -90,18 +90,6 @@ TEST(LandObject, ValidityIsForeverAndRefreshesThePlaceholderSize) {
     EXPECT_FLOAT_EQ(obj->dummySize, 7.5f);
 }
 
-TEST(LandObject, NamesItselfAsTheHostExpects) {
-    Owned<LandObject> obj(NewLandObject());
-    MSTR s;
-    obj->GetClassName(s);
-    EXPECT_EQ(s, "Contorra");
-    obj->InitNodeName(s);
-    EXPECT_EQ(s, "Contorra_");
-    EXPECT_STREQ(obj->GetObjectName(), "Contorra");
-    EXPECT_EQ(obj->SuperClassID(), GEOMOBJECT_CLASS_ID);
-    EXPECT_EQ(obj->ClassID(), Class_ID(0x14ec440d, 0x700c139b));
-}
-
 TEST(LandObject, SaveAndLoadRestoreMeshAndHeights) {
     Owned<LandObject> built(NewLandObject());
     SetBuiltMesh(built.get(), GridMesh(12, 2.5f, Wavy));
