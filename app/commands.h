@@ -29,3 +29,4 @@ using Command = std::function<int()>;
 
 Command AddClassesCommand(CLI::App& app, const GlobalOptions& options);
 Command AddInfoCommand(CLI::App& app, const GlobalOptions& options);
+Command AddRenderCommand(CLI::App& app, const GlobalOptions& options);

@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
     commands.back().first = app.get_subcommand("info");
     commands.emplace_back(nullptr, AddBuildCommand(app, options));
     commands.back().first = app.get_subcommand("build");
+    commands.emplace_back(nullptr, AddRenderCommand(app, options));
+    commands.back().first = app.get_subcommand("render");
 
     if (argc <= 1) {
         // No subcommand is a usage error; the usage goes where errors go.

@@ -442,7 +442,9 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
     Reader::Object top(r, doc, "", "a scene");
     if (const json* d = top.Take("description")) r.String(*d, top.At("description"));
     const json& nodes = top.Need("nodes");
-    top.Finish("\"nodes\" or \"description\"");
+    if (const json* m = top.Take("materials"))
+        scene.materials = ReadJsonMaterials(*m, "/materials", file);
+    top.Finish("\"nodes\", \"materials\" or \"description\"");
     r.Expect(nodes, json::value_t::array, "/nodes", "a list of nodes");
 
     std::map<std::string, std::size_t> byName;
@@ -464,7 +466,15 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
             node.hasWireColor = true;
         }
         if (const json* obj = o.Take("object")) node.object = ReadObject(r, *obj, o.At("object"));
-        o.Finish("\"name\", \"parent\", \"transform\", \"wire_color\" or \"object\"");
+        if (const json* m = o.Take("material")) {
+            node.materialPath = o.At("material");
+            node.material = r.String(*m, node.materialPath);
+            bool known = false;
+            for (const JsonMaterial& mtl : scene.materials)
+                known = known || mtl.name == node.material;
+            if (!known) r.Fail(node.materialPath, "unknown material \"" + node.material + "\"");
+        }
+        o.Finish("\"name\", \"parent\", \"transform\", \"wire_color\", \"object\" or \"material\"");
         byName[node.name] = scene.nodes.size();
         scene.nodes.push_back(std::move(node));
     }

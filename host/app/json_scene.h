@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/app/json_materials.h"
 #include "host/sdk/matrix.h"
 #include "host/sdk/mesh.h"
 #include "host/sdk/point.h"
@@ -78,11 +79,13 @@ struct JsonNode {
     bool hasWireColor = false;
     DWORD wireColor = 0; // 0x00BBGGRR
     JsonObject object;
+    std::string material, materialPath; // empty: none
 };
 
 struct JsonScene {
     std::filesystem::path file;
     std::vector<JsonNode> nodes; // parents before their children
+    std::vector<JsonMaterial> materials;
 };
 
 // The JSON key of each list and the internal name of its node table.

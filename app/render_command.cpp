@@ -1,0 +1,167 @@
+// contorra render SCENE -o OUT.png: the scene's nodes shaded with their
+// materials through a camera, written as a PNG.
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "app/commands.h"
+#include "host/app/atomic_file.h"
+#include "host/app/core_interface.h"
+#include "host/app/json_scene.h"
+#include "host/app/json_scene_builder.h"
+#include "host/app/png_file.h"
+#include "host/app/renderer.h"
+#include "host/app/scene_file.h"
+#include "host/app/terrain_build.h"
+
+namespace {
+
+struct RenderOptions {
+    std::string scene, output, size = "640x480", camera;
+    int threads = 0; // 0: one per core
+};
+
+bool ParseSize(const std::string& text, int& w, int& h) {
+    char x = 0, rest = 0;
+    std::istringstream in(text);
+    if (!(in >> w >> x >> h) || x != 'x' || in >> rest) return false;
+    return w >= 1 && h >= 1 && w <= 16384 && h <= 16384;
+}
+
+// "top", or "EX,EY,EZ,TX,TY,TZ[,FOV]": eye, target and the vertical field of
+// view in degrees.
+bool ParseCamera(const std::string& text, const Box3& box, int w, int h,
+                 contorra::RasterCamera& cam) {
+    if (text == "top") {
+        cam = contorra::RasterCamera::TopView(
+            box.IsEmpty() ? Box3(Point3(-1.0f, -1.0f, 0.0f), Point3(1.0f, 1.0f, 0.0f)) : box, w, h);
+        return true;
+    }
+    std::vector<float> v;
+    std::istringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        try {
+            std::size_t used = 0;
+            v.push_back(std::stof(item, &used));
+            if (used != item.size() || !std::isfinite(v.back())) return false;
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+    if (v.size() != 6 && v.size() != 7) return false;
+    const Point3 eye(v[0], v[1], v[2]), target(v[3], v[4], v[5]);
+    const float fov = v.size() == 7 ? v[6] : 45.0f;
+    if (Length(target - eye) <= 0.0f || fov <= 0.0f || fov >= 179.0f) return false;
+    const Point3 dir = Normalize(target - eye);
+    const Point3 up =
+        std::fabs(dir.z) > 0.99f ? Point3(0.0f, 1.0f, 0.0f) : Point3(0.0f, 0.0f, 1.0f);
+    cam = contorra::RasterCamera::LookAt(eye, target, up, w, h, true);
+    cam.fovY = fov * static_cast<float>(M_PI / 180.0);
+    float farthest = Length(target - eye);
+    if (!box.IsEmpty())
+        for (int i = 0; i < 8; ++i) farthest = std::max(farthest, Length(box[i] - eye));
+    cam.farDist = farthest * 1.1f;
+    cam.nearDist = cam.farDist * 1e-4f;
+    return true;
+}
+
+bool IsJson(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".json";
+}
+
+} // namespace
+
+Command AddRenderCommand(CLI::App& app, const GlobalOptions& options) {
+    CLI::App* sub = app.add_subcommand(
+        "render", "Render a scene (JSON or saved) with its materials into a PNG image");
+    auto o = std::make_shared<RenderOptions>();
+    sub->add_option("SCENE", o->scene, "a JSON scene (.json) or a saved scene (.cscene)")
+        ->required();
+    sub->add_option("-o,--output", o->output, "the image to write (PNG)")->required();
+    sub->add_option("--size", o->size, "image size WxH in pixels (default 640x480)");
+    sub->add_option("--threads", o->threads, "shading threads (default: one per core)")
+        ->check(CLI::Range(1, 256));
+    sub->add_option("--camera", o->camera,
+                    "\"top\", or EX,EY,EZ,TX,TY,TZ[,FOV]: eye, target and vertical field of view "
+                    "in degrees (default: the whole scene from above at an angle)");
+    return [&options, o]() {
+        const bool quiet = options.quiet;
+        contorra::RenderSettings settings;
+        if (!ParseSize(o->size, settings.width, settings.height)) {
+            std::cerr << "contorra render: --size: expected WxH (1 .. 16384 each), got \""
+                      << o->size << "\"\n";
+            return kExitBadInput;
+        }
+        settings.threads =
+            o->threads > 0 ? o->threads : std::max(1u, std::thread::hardware_concurrency());
+
+        ClassRegistry registry;
+        if (!LoadPlugin(options, registry)) return kExitFailure;
+        Scene scene;
+        CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
+        std::optional<contorra::SceneMaterials> materials;
+        std::vector<INode*> terrains;
+        if (IsJson(o->scene)) {
+            try {
+                contorra::JsonScene js = contorra::ReadJsonScene(o->scene);
+                terrains = contorra::AddJsonScene(js, scene, registry);
+                materials.emplace(contorra::AddJsonMaterials(js, scene, registry));
+            } catch (const contorra::SceneFileError& e) {
+                std::cerr << "contorra: " << e.what() << "\n";
+                return kExitBadInput;
+            }
+        } else {
+            std::string error;
+            if (!LoadSceneFile(scene, registry, o->scene, error)) {
+                std::cerr << "contorra: " << error << "\n";
+                return kExitBadInput;
+            }
+        }
+        // A JSON terrain is only a recipe until its surface is generated.
+        for (INode* t : terrains) {
+            std::string error;
+            if (!contorra::PressGenerate(t->GetObjectRef(), &core, error)) {
+                std::cerr << "contorra: " << error << "\n";
+                return kExitFailure;
+            }
+        }
+        const std::vector<INode*> nodes = scene.Nodes();
+        if (!o->camera.empty()) {
+            contorra::RasterCamera cam;
+            if (!ParseCamera(o->camera, contorra::SceneBox(nodes, 0), settings.width,
+                             settings.height, cam)) {
+                std::cerr << "contorra render: --camera: expected \"top\" or "
+                             "EX,EY,EZ,TX,TY,TZ[,FOV] with the eye apart from the target, got \""
+                          << o->camera << "\"\n";
+                return kExitBadInput;
+            }
+            settings.camera = cam;
+        }
+
+        if (!quiet)
+            std::cerr << "rendering " << nodes.size() << " nodes at " << settings.width << "x"
+                      << settings.height << " with " << settings.threads << " threads\n";
+        const auto start = std::chrono::steady_clock::now();
+        const contorra::RasterImage image = contorra::RenderNodes(nodes, settings);
+        try {
+            contorra::WriteAtomically(o->output, [&image](const std::filesystem::path& staged) {
+                contorra::WritePng(staged, image);
+            });
+        } catch (const std::exception& e) {
+            std::cerr << "contorra: " << e.what() << "\n";
+            return kExitFailure;
+        }
+        if (!quiet) {
+            const double s =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::cerr << "wrote " << o->output << " in " << s << " s\n";
+        }
+        return kExitOk;
+    };
+}
