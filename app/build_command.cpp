@@ -28,24 +28,6 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
-// An output's folder must exist before a long build starts.
-bool CheckOutput(const std::string& path, const char* what, std::string& error) {
-    if (path.empty()) return true;
-    fs::path parent = fs::path(path).parent_path();
-    if (parent.empty()) parent = ".";
-    std::error_code ec;
-    if (!fs::is_directory(parent, ec)) {
-        error = path + ": cannot write the " + what + ": the folder " + parent.string() +
-                " does not exist";
-        return false;
-    }
-    if (fs::is_directory(path, ec)) {
-        error = path + ": cannot write the " + what + ": this is a folder";
-        return false;
-    }
-    return true;
-}
-
 int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     const bool quiet = o.quiet || global.quiet;
     if (!o.mesh.empty() && !MeshFormatOf(o.mesh))

@@ -25,6 +25,10 @@ bool LoadPlugin(const GlobalOptions& options, ClassRegistry& registry);
 // contorra.dlo in the folder of the running executable.
 std::string DefaultPluginPath();
 
+// An output's folder must exist, and the output must not be a folder, before
+// long work starts; error names the path and the problem. An empty path passes.
+bool CheckOutput(const std::string& path, const char* what, std::string& error);
+
 using Command = std::function<int()>;
 
 Command AddClassesCommand(CLI::App& app, const GlobalOptions& options);

@@ -101,6 +101,10 @@ Command AddRenderCommand(CLI::App& app, const GlobalOptions& options) {
         settings.threads =
             o->threads > 0 ? o->threads : std::max(1u, std::thread::hardware_concurrency());
 
+        if (std::string error; !CheckOutput(o->output, "image", error)) {
+            std::cerr << "contorra render: " << error << "\n";
+            return kExitBadInput;
+        }
         ClassRegistry registry;
         if (!LoadPlugin(options, registry)) return kExitFailure;
         Scene scene;

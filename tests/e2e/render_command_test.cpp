@@ -119,6 +119,7 @@ TEST_F(RenderCommand, UsageErrorsExitTwoAndWriteNothing) {
         "'" + kExample + "' -o '" + out + "' --camera 1,2,3",
         "'" + kExample + "' -o '" + out + "' --camera 1,1,1,1,1,1", // eye on the target
         "'" + kExample + "' -o '" + out + "' --fast",
+        "'" + kExample + "' -o '" + Path("no-such-folder/x.png") + "'",
     };
     for (const std::string& args : cases) {
         RunResult r = Render(args);
