@@ -307,6 +307,27 @@ void Mesh::DeleteFaceSet(BitArray set, BitArray* isoVert) {
     InvalidateTopologyCache();
 }
 
+namespace {
+// Keeps the vertices whose remap entry is not negative, moved to that index,
+// with their selection; faces follow the new numbering.
+void RenumberVerts(Mesh& m, const std::vector<int>& remap, int n) {
+    std::vector<Point3> nv(n);
+    BitArray vs(n);
+    for (int v = 0; v < m.numVerts; v++) {
+        if (remap[v] < 0) continue;
+        nv[remap[v]] = m.verts[v];
+        if (v < m.vertSel.GetSize() && m.vertSel[v]) vs.Set(remap[v]);
+    }
+    for (Face& f : m.faces)
+        for (DWORD& v : f.v)
+            if (v < static_cast<DWORD>(m.numVerts)) v = static_cast<DWORD>(remap[v]);
+    m.verts = std::move(nv);
+    m.numVerts = n;
+    m.vertSel = vs;
+    m.InvalidateTopologyCache();
+}
+} // namespace
+
 void Mesh::DeleteIsoVerts() {
     std::vector<int> remap(numVerts, -1);
     for (const Face& f : faces)
@@ -316,20 +337,7 @@ void Mesh::DeleteIsoVerts() {
     for (int v = 0; v < numVerts; v++)
         if (remap[v] == 0) remap[v] = n++;
     if (n == numVerts) return;
-    std::vector<Point3> nv(n);
-    BitArray vs(n);
-    for (int v = 0; v < numVerts; v++) {
-        if (remap[v] < 0) continue;
-        nv[remap[v]] = verts[v];
-        if (v < vertSel.GetSize() && vertSel[v]) vs.Set(remap[v]);
-    }
-    for (Face& f : faces)
-        for (DWORD& v : f.v)
-            if (v < static_cast<DWORD>(numVerts)) v = static_cast<DWORD>(remap[v]);
-    verts = std::move(nv);
-    numVerts = n;
-    vertSel = vs;
-    InvalidateTopologyCache();
+    RenumberVerts(*this, remap, n);
 }
 
 void Mesh::DeleteVertSet(BitArray set) {
@@ -342,20 +350,7 @@ void Mesh::DeleteVertSet(BitArray set) {
     std::vector<int> remap(numVerts);
     int n = 0;
     for (int v = 0; v < numVerts; v++) remap[v] = (v < set.GetSize() && set[v]) ? -1 : n++;
-    std::vector<Point3> nv(n);
-    BitArray vs(n);
-    for (int v = 0; v < numVerts; v++) {
-        if (remap[v] < 0) continue;
-        nv[remap[v]] = verts[v];
-        if (v < vertSel.GetSize() && vertSel[v]) vs.Set(remap[v]);
-    }
-    for (Face& f : faces)
-        for (DWORD& v : f.v)
-            if (v < static_cast<DWORD>(numVerts)) v = static_cast<DWORD>(remap[v]);
-    verts = std::move(nv);
-    numVerts = n;
-    vertSel = vs;
-    InvalidateTopologyCache();
+    RenumberVerts(*this, remap, n);
 }
 
 // ---- mapping

@@ -147,20 +147,27 @@ PB2Value IParamBlock2::ValueAt(const Entry& e, const ParamDef& d, TimeValue t,
     return Lerp(lo->v, hi->v, u, d.type);
 }
 
-BOOL IParamBlock2::GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid, int tabIndex) {
-    const ParamDef* d = nullptr;
+bool IParamBlock2::NumberAt(ParamID id, TimeValue t, Interval& ivalid, int tabIndex, PB2Value& x,
+                            const ParamDef*& d) {
+    d = nullptr;
     Entry* e = Find(id, tabIndex, &d);
-    if (!e || !(IsFloatType(d->type) || IsIntType(d->type))) return FALSE;
-    PB2Value x = ValueAt(*e, *d, t, ivalid);
+    if (!e || !(IsFloatType(d->type) || IsIntType(d->type))) return false;
+    x = ValueAt(*e, *d, t, ivalid);
+    return true;
+}
+
+BOOL IParamBlock2::GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid, int tabIndex) {
+    PB2Value x;
+    const ParamDef* d;
+    if (!NumberAt(id, t, ivalid, tabIndex, x, d)) return FALSE;
     v = IsFloatType(d->type) ? x.f : static_cast<float>(x.i);
     return TRUE;
 }
 
 BOOL IParamBlock2::GetValue(ParamID id, TimeValue t, int& v, Interval& ivalid, int tabIndex) {
-    const ParamDef* d = nullptr;
-    Entry* e = Find(id, tabIndex, &d);
-    if (!e || !(IsFloatType(d->type) || IsIntType(d->type))) return FALSE;
-    PB2Value x = ValueAt(*e, *d, t, ivalid);
+    PB2Value x;
+    const ParamDef* d;
+    if (!NumberAt(id, t, ivalid, tabIndex, x, d)) return FALSE;
     v = IsIntType(d->type) ? x.i : static_cast<int>(x.f);
     return TRUE;
 }

@@ -259,15 +259,15 @@ public:
     std::vector<ParamDef> params;
 
     BlockLayout(BlockID blockId, std::string name, StringResID localName, ClassDesc2* classDesc,
-              USHORT blockFlags, int refNo = -1)
+                USHORT blockFlags, int refNo = -1)
         : id(blockId), int_name(std::move(name)), local_name(localName), cd(classDesc),
           flags(blockFlags), ref(refNo) {}
     BlockLayout& Version(int v) {
         version = v;
         return *this;
     }
-    BlockLayout& Rollout(MapID map, int dialogId, StringResID title, DWORD testFlags, DWORD rollFlags,
-                       ParamMap2UserDlgProc* proc) {
+    BlockLayout& Rollout(MapID map, int dialogId, StringResID title, DWORD testFlags,
+                         DWORD rollFlags, ParamMap2UserDlgProc* proc) {
         maps.push_back({map, dialogId, title, testFlags, rollFlags, proc});
         return *this;
     }
@@ -436,6 +436,9 @@ private:
     Entry* Find(ParamID id, int tabIndex, const ParamDef** def);
     void Init(int index, Entry& e) const;
     PB2Value ValueAt(const Entry& e, const ParamDef& d, TimeValue t, Interval& ivalid) const;
+    // The value of an integer or float parameter, with its definition; false otherwise.
+    bool NumberAt(ParamID id, TimeValue t, Interval& ivalid, int tabIndex, PB2Value& x,
+                  const ParamDef*& d);
     BOOL Store(ParamID id, TimeValue t, int tabIndex, const PB2Value& v, bool isFloat, bool isInt);
     BOOL SetRef(ParamID id, int tabIndex, ReferenceTarget* v);
     void Changed(ParamID id, int tabIndex);
