@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "bench/literal_front_scan.h"
-#include "bench/terrain_generators.h"
+#include "tests/reference/literal_front_scan.h"
+#include "tests/support/terrain_generators.h"
 #include "geometry/tuning_constants.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "bench/literal_sweeps.h"
+#include "tests/reference/literal_sweeps.h"
 #include "geometry/platform_bounds.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "bench/terrain_generators.h"
+#include "tests/support/terrain_generators.h"
 #include "geometry/size_field.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <random>
 #include <vector>
 
-#include "bench/literal_lookups.h"
-#include "bench/terrain_generators.h"
+#include "tests/reference/literal_lookups.h"
+#include "tests/support/terrain_generators.h"
 #include "geometry/face_index.h"
 #include "geometry/surface_builder.h"
 #include "geometry/triangulate.h"

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "bench/mesh_quality.h"
-#include "bench/terrain_generators.h"
+#include "tests/support/mesh_quality.h"
+#include "tests/support/terrain_generators.h"
 #include "geometry/tuning_constants.h"
 
 namespace {

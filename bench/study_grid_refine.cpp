@@ -11,7 +11,7 @@
 
 #include <cmath>
 
-#include "bench/contour_fixtures.h"
+#include "tests/support/contour_fixtures.h"
 #include "geometry/surface_builder.h"
 #include "geometry/tuning_constants.h"
 

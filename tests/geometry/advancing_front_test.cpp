@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
-#include "bench/literal_front_scan.h"
-#include "bench/mesh_quality.h"
-#include "bench/terrain_generators.h"
+#include "tests/reference/literal_front_scan.h"
+#include "tests/support/mesh_quality.h"
+#include "tests/support/terrain_generators.h"
 #include "geometry/front_queue.h"
 #include "geometry/size_field.h"
 #include "tests/geometry/tuning_guard.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "bench/contour_fixtures.h"
+#include "tests/support/contour_fixtures.h"
 #include "geometry/surface_builder.h"
 #include "geometry/tuning_constants.h"
 #include "tests/geometry/terrain_inputs.h"

@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "bench/contour_fixtures.h"
-#include "bench/literal_sweeps.h"
+#include "tests/support/contour_fixtures.h"
+#include "tests/reference/literal_sweeps.h"
 #include "geometry/surface_builder.h"
 #include "tests/support/recording_interface.h"
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "bench/literal_lookups.h"
+#include "tests/reference/literal_lookups.h"
 #include "geometry/face_index.h"
 #include "geometry/geometry_primitives.h"
 #include "geometry/surface_builder.h"

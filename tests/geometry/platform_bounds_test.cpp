@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "bench/literal_sweeps.h"
+#include "tests/reference/literal_sweeps.h"
 #include "geometry/platform_bounds.h"
 #include "tests/geometry/terrain_inputs.h"
 #include "tests/support/recording_interface.h"
