@@ -7,23 +7,23 @@
 
 #include "tests/support/contour_fixtures.h"
 #include "tests/reference/literal_sweeps.h"
-#include "geometry/surface_builder.h"
+#include "tests/support/stage_parts.h"
 
 namespace {
 
 // Well over 200,000 samples at 10 levels (240,000 with a factor of 2.0).
-void FillContours(SurfaceBuilder& b) {
+void FillContours(StageParts& b) {
     AppendRidgeContours(b, RidgeSurface{}, 1000.0, 3.0, 4.0);
 }
 
 void BM_SampleContours(benchmark::State& state) {
-    SurfaceBuilder b;
+    StageParts b;
     FillContours(b);
     for (auto _ : state) {
         b.SetUpSampling(10);
-        benchmark::DoNotOptimize(b.samples.data());
+        benchmark::DoNotOptimize(b.samples.samples.data());
     }
-    state.counters["samples"] = b.sampleCount;
+    state.counters["samples"] = b.samples.sampleCount;
     state.counters["segments"] = b.segments.count();
 }
 BENCHMARK(BM_SampleContours)->Unit(benchmark::kMillisecond);
@@ -31,16 +31,16 @@ BENCHMARK(BM_SampleContours)->Unit(benchmark::kMillisecond);
 // The whole schedule at Interations 10: ten levels up to 1025 x 1025 nodes,
 // ten fit-and-smooth rounds per level.
 void BM_FittingSchedule(benchmark::State& state) {
-    SurfaceBuilder b;
+    StageParts b;
     FillContours(b);
     b.SetUpSampling(10);
-    if (b.sampleCount < 200000) state.SkipWithError("fewer than 200,000 samples");
+    if (b.samples.sampleCount < 200000) state.SkipWithError("fewer than 200,000 samples");
     for (auto _ : state) {
         b.FitHeightField(10);
-        benchmark::DoNotOptimize(b.heights.data());
+        benchmark::DoNotOptimize(b.grid.heights.data());
     }
-    state.counters["samples"] = b.sampleCount;
-    state.counters["N"] = b.gridSize;
+    state.counters["samples"] = b.samples.sampleCount;
+    state.counters["N"] = b.grid.gridSize;
 }
 BENCHMARK(BM_FittingSchedule)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
@@ -75,15 +75,15 @@ void BM_LiteralSmoothGrid(benchmark::State& state) {
 BENCHMARK(BM_LiteralSmoothGrid)->Arg(257)->Arg(1025)->Unit(benchmark::kMillisecond);
 
 void BM_FitSamplesFinest(benchmark::State& state) {
-    SurfaceBuilder b;
+    StageParts b;
     FillContours(b);
     b.SetUpSampling(10);
     b.FitHeightField(10);
     for (auto _ : state) {
         b.FitSamples(2);
-        benchmark::DoNotOptimize(b.heights.data());
+        benchmark::DoNotOptimize(b.grid.heights.data());
     }
-    state.SetItemsProcessed(state.iterations() * 4 * (b.sampleCount / 2));
+    state.SetItemsProcessed(state.iterations() * 4 * (b.samples.sampleCount / 2));
 }
 BENCHMARK(BM_FitSamplesFinest)->Unit(benchmark::kMillisecond);
 

@@ -16,19 +16,17 @@
 namespace {
 
 // Equilateral triangles of side L cover the square with about 4 A / (sqrt 3 L^2) faces.
-void UniformFlatField(SurfaceBuilder& b, double faces) {
+void UniformFlatField(StageParts& b, double faces) {
     terrain::FillGrid(b, terrain::Kind::Flat, 257);
-    const double side = b.gridSize * static_cast<double>(b.cellSize);
+    const double side = b.grid.gridSize * static_cast<double>(b.grid.cellSize);
     const double edge = std::sqrt(4.0 * side * side / (std::sqrt(3.0) * faces));
-    const TuningConstants saved = Tuning;
-    Tuning.MaxEdgeFactor = static_cast<float>(edge / side);
-    Tuning.SizeGrowthFactor = 0.0f;
+    b.tuning.MaxEdgeFactor = static_cast<float>(edge / side);
+    b.tuning.SizeGrowthFactor = 0.0f;
     b.BuildSizeField();
-    Tuning = saved;
 }
 
 template <bool Literal> void BM_Mesher(benchmark::State& state) {
-    SurfaceBuilder b;
+    StageParts b;
     UniformFlatField(b, static_cast<double>(state.range(0)));
     for (auto _ : state) {
         b.StartFront();
@@ -41,11 +39,11 @@ template <bool Literal> void BM_Mesher(benchmark::State& state) {
         }
         b.SmoothFaceIds();
         b.SmoothFaceIds();
-        benchmark::DoNotOptimize(b.faces.data());
+        benchmark::DoNotOptimize(b.front.faces.data());
     }
-    state.counters["faces"] = b.faces.count();
+    state.counters["faces"] = b.front.faces.count();
     state.counters["faces/s"] =
-        benchmark::Counter(b.faces.count(), benchmark::Counter::kIsIterationInvariantRate);
+        benchmark::Counter(b.front.faces.count(), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_Mesher<false>)
     ->Name("BM_Mesher")

@@ -42,12 +42,11 @@ void BM_OnePlatformBounds(benchmark::State& state) {
     PlatformBounds pb;
     pb.InitBounds(Point2(0.0f, 0.0f), 1.0f, kN, 1);
     const DomedPlatform dome;
-    const PlatformSettings settings{35.0f, 40.0f, 2, 3, 4};
+    PlatformInput platform{"dome", {35.0f, 40.0f, 2, 3, 4}, {}};
+    platform.faces.resize(static_cast<std::size_t>(dome.FaceCount()));
+    for (int f = 0; f < dome.FaceCount(); ++f) dome.Face(f, platform.faces[f].corner);
     for (auto _ : state) {
-        pb.AddPlatformFaces("dome", settings, dome.FaceCount(), [&](int f, Point3* p) {
-            dome.Face(f, p);
-            return true;
-        });
+        pb.AddPlatform(platform, nullptr);
         benchmark::DoNotOptimize(pb.upper.data());
     }
     state.counters["faces"] = dome.FaceCount();
@@ -84,7 +83,8 @@ void BM_SpreadSlopes(benchmark::State& state) {
         state.PauseTiming();
         SeedBounds(pb);
         state.ResumeTiming();
-        pb.SpreadSlopes();
+        ProgressScope silent(nullptr, "");
+        pb.SpreadSlopes(silent);
         benchmark::DoNotOptimize(pb.platUpper.data());
     }
 }

@@ -11,14 +11,14 @@ namespace {
 
 void BM_BuildSizeField(benchmark::State& state) {
     const auto kind = static_cast<terrain::Kind>(state.range(1));
-    SurfaceBuilder b;
+    StageParts b;
     terrain::FillGrid(b, kind, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         b.BuildSizeField();
         benchmark::DoNotOptimize(b.sizeField.data());
     }
     state.SetLabel(terrain::Name(kind));
-    state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(b.gridSize) * b.gridSize,
+    state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(b.grid.gridSize) * b.grid.gridSize,
                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_BuildSizeField)

@@ -14,7 +14,7 @@
 #include "tests/reference/literal_lookups.h"
 #include "tests/support/terrain_generators.h"
 #include "geometry/face_index.h"
-#include "geometry/surface_builder.h"
+#include "tests/support/stage_parts.h"
 #include "geometry/triangulate.h"
 #include "host/sdk/mesh.h"
 
@@ -23,7 +23,7 @@ namespace {
 constexpr int kGridNodes = 1025;
 constexpr int kQueries = 1000;
 
-void AddOutline(SurfaceBuilder& b, const std::vector<Point2>& pts, bool closed, int type,
+void AddOutline(StageParts& b, const std::vector<Point2>& pts, bool closed, int type,
                 bool split, int id) {
     InsertOutline o;
     o.pointCount = static_cast<int>(pts.size());
@@ -46,7 +46,7 @@ std::vector<Point2> Circle(float cx, float cy, float r, int n) {
 }
 
 // One of each insert kind: outline only, paint, hole, split, and an open road.
-void AddInserts(SurfaceBuilder& b) {
+void AddInserts(StageParts& b) {
     AddOutline(b, Circle(300, 350, 80, 48), true, 0, false, 3);
     AddOutline(b, Circle(650, 600, 120, 64), true, 1, false, 4);
     AddOutline(b, Circle(700, 250, 50, 32), true, 2, false, 5);
@@ -58,12 +58,11 @@ void AddInserts(SurfaceBuilder& b) {
 }
 
 // The meshed landscape, made once for every benchmark.
-SurfaceBuilder& Landscape() {
-    static SurfaceBuilder* b = [] {
-        auto* s = new SurfaceBuilder();
+StageParts& Landscape() {
+    static StageParts* b = [] {
+        auto* s = new StageParts();
         terrain::FillGrid(*s, terrain::Kind::Contours, kGridNodes);
         terrain::MeshTerrain(*s);
-        s->built = 1;
         return s;
     }();
     return *b;
@@ -94,14 +93,14 @@ std::vector<std::pair<int, int>> EdgeQueries(const Mesh& mesh) {
 
 Mesh FrontMesh() {
     Mesh mesh;
-    SurfaceBuilder& b = Landscape();
+    StageParts& b = Landscape();
     b.insertOutlines.Reset(10);
     b.WriteTerrainMesh(mesh, Matrix3(1));
     return mesh;
 }
 
 void BM_WriteTerrainMesh(benchmark::State& state) {
-    SurfaceBuilder& b = Landscape();
+    StageParts& b = Landscape();
     b.insertOutlines.Reset(10);
     if (state.range(0)) AddInserts(b);
     Mesh mesh;
@@ -109,22 +108,22 @@ void BM_WriteTerrainMesh(benchmark::State& state) {
         b.WriteTerrainMesh(mesh, Matrix3(1));
         benchmark::DoNotOptimize(mesh.numFaces);
     }
-    state.counters["front_faces"] = b.faces.count();
+    state.counters["front_faces"] = b.front.faces.count();
     state.counters["mesh_faces"] = mesh.numFaces;
     b.insertOutlines.Reset(10);
 }
 BENCHMARK(BM_WriteTerrainMesh)->Arg(0)->Arg(1)->ArgName("inserts")->Unit(benchmark::kMillisecond);
 
 void BM_Triangulate(benchmark::State& state) {
-    SurfaceBuilder& b = Landscape();
+    StageParts& b = Landscape();
     std::vector<REAL> pts;
-    for (int i = 0; i < b.vertices.count(); ++i) {
-        pts.push_back(b.vertices[i].pos.x);
-        pts.push_back(b.vertices[i].pos.y);
+    for (int i = 0; i < b.front.vertices.count(); ++i) {
+        pts.push_back(b.front.vertices[i].pos.x);
+        pts.push_back(b.front.vertices[i].pos.y);
     }
     triangulateio in{};
     in.pointlist = pts.data();
-    in.numberofpoints = b.vertices.count();
+    in.numberofpoints = b.front.vertices.count();
     for (auto _ : state) {
         triangulateio out{};
         out.numberofcorners = 3;
@@ -138,7 +137,7 @@ void BM_Triangulate(benchmark::State& state) {
 BENCHMARK(BM_Triangulate)->Unit(benchmark::kMillisecond);
 
 void BM_MatIdAt(benchmark::State& state) {
-    const SurfaceBuilder& b = Landscape();
+    const StageParts& b = Landscape();
     const std::vector<Point2> queries = RandomPoints(kQueries);
     const bool indexed = state.range(0) != 0;
     for (auto _ : state)
@@ -167,7 +166,7 @@ BENCHMARK(BM_FindMeshEdge)->Arg(0)->Arg(1)->ArgName("indexed")->Unit(benchmark::
 
 // The answers at scale, before any timing.
 bool SameAnswers() {
-    const SurfaceBuilder& b = Landscape();
+    const StageParts& b = Landscape();
     for (const Point2& p : RandomPoints(kQueries))
         if (b.MatIdAt(p) != literal::MatIdAt(b, p)) {
             std::fprintf(stderr, "MatIdAt differs at %g, %g\n", p.x, p.y);

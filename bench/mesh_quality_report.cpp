@@ -19,17 +19,18 @@ struct Named {
     float* value;
 };
 
+// The settings tried, starting from the defaults; every build below is given them.
+TuningConstants tuning = kDefaultTuning;
+
 const Named constants[] = {
-    {"MaxEdgeFactor", &Tuning.MaxEdgeFactor},
-    {"SizeGrowthFactor", &Tuning.SizeGrowthFactor},
-    {"DirectionSteps", &Tuning.DirectionSteps},
-    {"TriangleShapeFactor", &Tuning.TriangleShapeFactor},
-    {"CurvatureScale", &Tuning.CurvatureScale},
-    {"FrontSeedCount", &Tuning.FrontSeedCount},
-    {"FrontAngleLimit", &Tuning.FrontAngleLimit},
-    {"FrontAngleBias", &Tuning.FrontAngleBias},
-    {"FrontRelaxScale", &Tuning.FrontRelaxScale},
-    {"FrontRelaxBias", &Tuning.FrontRelaxBias},
+    {"MaxEdgeFactor", &tuning.MaxEdgeFactor},
+    {"SizeGrowthFactor", &tuning.SizeGrowthFactor},
+    {"TriangleShapeFactor", &tuning.TriangleShapeFactor},
+    {"CurvatureScale", &tuning.CurvatureScale},
+    {"FrontAngleLimit", &tuning.FrontAngleLimit},
+    {"FrontAngleBias", &tuning.FrontAngleBias},
+    {"FrontRelaxScale", &tuning.FrontRelaxScale},
+    {"FrontRelaxBias", &tuning.FrontRelaxBias},
 };
 
 } // namespace
@@ -77,7 +78,8 @@ int main(int argc, char** argv) {
     double logScore = 0;
     int scored = 0;
     for (terrain::Kind k : terrain::AllKinds()) {
-        SurfaceBuilder b;
+        StageParts b;
+        b.tuning = tuning;
         terrain::FillGrid(b, k, n);
         const auto t0 = std::chrono::steady_clock::now();
         terrain::MeshTerrain(b);

@@ -12,7 +12,7 @@
 #include <cmath>
 
 #include "tests/support/contour_fixtures.h"
-#include "geometry/surface_builder.h"
+#include "tests/support/stage_parts.h"
 #include "geometry/tuning_constants.h"
 
 namespace {
@@ -38,33 +38,30 @@ RidgeSurface Surface(int which) {
 void BM_RefineFactor(benchmark::State& state) {
     const float factor = static_cast<float>(state.range(0)) / 100.0f;
     const RidgeSurface f = Surface(static_cast<int>(state.range(1)));
-    const float saved = Tuning.GridRefineFactor;
-    Tuning.GridRefineFactor = factor;
-
-    SurfaceBuilder b;
+    StageParts b;
+    b.tuning.GridRefineFactor = factor;
     AppendRidgeContours(b, f, kSize, 6.0, 4.0);
     for (auto _ : state) {
         b.SetUpSampling(kLevels);
         b.FitHeightField(kLevels);
-        benchmark::DoNotOptimize(b.heights.data());
+        benchmark::DoNotOptimize(b.grid.heights.data());
     }
-    Tuning.GridRefineFactor = saved;
 
     double sum = 0.0, worst = 0.0;
     long count = 0;
-    for (int r = 0; r < b.gridSize; ++r) {
-        for (int c = 0; c < b.gridSize; ++c) {
-            const double x = b.origin.x + c * static_cast<double>(b.cellSize);
-            const double y = b.origin.y + r * static_cast<double>(b.cellSize);
+    for (int r = 0; r < b.grid.gridSize; ++r) {
+        for (int c = 0; c < b.grid.gridSize; ++c) {
+            const double x = b.grid.origin.x + c * static_cast<double>(b.grid.cellSize);
+            const double y = b.grid.origin.y + r * static_cast<double>(b.grid.cellSize);
             if (x < 20.0 || x > kSize - 20.0 || y < 20.0 || y > kSize - 20.0) continue;
             const double e =
-                b.heights[static_cast<std::size_t>(r) * b.gridSize + c] - f.Height(x, y);
+                b.grid.heights[static_cast<std::size_t>(r) * b.grid.gridSize + c] - f.Height(x, y);
             sum += e * e;
             worst = std::max(worst, std::fabs(e));
             ++count;
         }
     }
-    state.counters["samples"] = b.sampleCount;
+    state.counters["samples"] = b.samples.sampleCount;
     state.counters["rms_err"] = std::sqrt(sum / static_cast<double>(count));
     state.counters["max_err"] = worst;
 }

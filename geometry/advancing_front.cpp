@@ -1,11 +1,6 @@
 #include "geometry/advancing_front.h"
 
 #include <cmath>
-#include <memory>
-
-#include "geometry/front_queue.h"
-#include "geometry/size_field.h"
-#include "geometry/tuning_constants.h"
 
 namespace {
 
@@ -53,19 +48,18 @@ float FrontAngle(const Point2& eA, const Point2& eB, float angleLimit) {
     return phi;
 }
 
-std::int32_t SurfaceBuilder::AddVertex(const Point2& p) {
+std::int32_t FrontMesh::AddVertex(const Point2& p) {
     FrontVertex rec;
     rec.pos = p;
     rec.faceListCount = 0;
     rec.active = true;
     rec.key = (p - seed).Length();
     const std::int32_t v = vertices.Append(rec);
-    if (!frontQueue) frontQueue = std::make_unique<FrontQueue>();
-    if (rec.key < NoKey) frontQueue->Set(v, rec.key);
+    if (rec.key < NoKey) queue.Set(v, rec.key);
     return v;
 }
 
-void SurfaceBuilder::AddFace(int a, int b, int c, int id) {
+void FrontMesh::AddFace(int a, int b, int c, int id) {
     const std::int32_t f = faces.Append({a, b, c, id});
     for (int corner : {a, b, c}) {
         FrontVertex& v = vertices[corner];
@@ -73,64 +67,71 @@ void SurfaceBuilder::AddFace(int a, int b, int c, int id) {
     }
 }
 
-void SurfaceBuilder::MoveVertex(int v, const Point2& p) {
+void FrontMesh::MoveVertex(int v, const Point2& p) {
     FrontVertex& rec = vertices[v];
     rec.pos = p;
     rec.key = (p - seed).Length();
-    if (!rec.active || !frontQueue) return;
+    if (!rec.active) return;
     if (rec.key < NoKey)
-        frontQueue->Set(v, rec.key);
+        queue.Set(v, rec.key);
     else
-        frontQueue->Remove(v);
+        queue.Remove(v);
 }
 
-void SurfaceBuilder::RetireVertex(int v) {
+void FrontMesh::RetireVertex(int v) {
     vertices[v].active = false;
-    if (frontQueue) frontQueue->Remove(v);
+    queue.Remove(v);
 }
 
-void SurfaceBuilder::StartFront() {
-    vertices.Reset(100);
-    faces.Reset(100);
+void FrontMesh::Release() {
+    vertices.Free();
+    faces.Free();
+    queue = FrontQueue();
     firstActive = 0;
     frontRadius = 0.0f;
-    if (!frontQueue) frontQueue = std::make_unique<FrontQueue>();
-    frontQueue->Clear();
-
-    const float side = static_cast<float>(gridSize) * cellSize;
-    seed = origin + Point2(side, side) * 0.5f;
-    SizeMatrix m;
-    int id = 0;
-    SizeAt(seed, m, id);
-    AddVertex(seed);
-    const int ring = static_cast<int>(Tuning.FrontSeedCount);
-    for (int i = 0; i < ring; ++i) {
-        const double a = i / 3.0 * FrontPi;
-        AddVertex(seed + Apply(m, Point2(std::cos(a), std::sin(a))));
-    }
-    // The six seed faces assume a ring of six; with any other count only faces
-    // whose corners exist are made.
-    for (int i = 0; i <= 5 && ring > 0; ++i) {
-        const int b = i + 1, c = (i + 1) % ring + 1;
-        if (b <= ring) AddFace(0, b, c, id);
-    }
 }
 
-bool SurfaceBuilder::AdvanceFront() {
+void StartFront(FrontMesh& front, const FrontSizing& sizing) {
+    front.vertices.Reset(100);
+    front.faces.Reset(100);
+    front.firstActive = 0;
+    front.frontRadius = 0.0f;
+    front.queue.Clear();
+
+    const HeightGrid& grid = sizing.grid;
+    const float side = static_cast<float>(grid.gridSize) * grid.cellSize;
+    front.seed = grid.origin + Point2(side, side) * 0.5f;
+    SizeMatrix m;
+    int id = 0;
+    SizeAt(grid, sizing.field, front.seed, m, id);
+    front.AddVertex(front.seed);
+    for (int i = 0; i < kFrontSeedCount; ++i) {
+        const double a = i / 3.0 * FrontPi;
+        front.AddVertex(front.seed + Apply(m, Point2(std::cos(a), std::sin(a))));
+    }
+    for (int i = 0; i < kFrontSeedCount; ++i)
+        front.AddFace(0, i + 1, (i + 1) % kFrontSeedCount + 1, id);
+}
+
+bool AdvanceFront(FrontMesh& front, const FrontSizing& sizing) {
     // No vertex is ever made active again, so the literal scan's firstActive
     // is simply the lowest active index.
-    while (firstActive < vertices.count() && !vertices[firstActive].active) ++firstActive;
-    const std::int32_t best = frontQueue ? frontQueue->Top() : -1;
-    const float smallest = best >= 0 ? vertices[best].key : NoKey;
-    if (static_cast<double>(frontRadius) > smallest * 1.5) return false;
-    frontRadius = smallest;
+    while (front.firstActive < front.vertices.count() &&
+           !front.vertices[front.firstActive].active)
+        ++front.firstActive;
+    const std::int32_t best = front.queue.Top();
+    const float smallest = best >= 0 ? front.vertices[best].key : NoKey;
+    if (static_cast<double>(front.frontRadius) > smallest * 1.5) return false;
+    front.frontRadius = smallest;
     if (best < 0) return false;
-    RetireVertex(best);
-    ExpandVertex(best);
+    front.RetireVertex(best);
+    ExpandVertex(front, sizing, best);
     return true;
 }
 
-bool SurfaceBuilder::FrontNeighbours(int v, int& a, int& b) const {
+bool FrontNeighbours(const FrontMesh& front, int v, int& a, int& b) {
+    const auto& vertices = front.vertices;
+    const auto& faces = front.faces;
     const FrontVertex& rec = vertices[v];
     a = -1;
     b = -1;
@@ -156,25 +157,30 @@ bool SurfaceBuilder::FrontNeighbours(int v, int& a, int& b) const {
     return a != -1 && b != -1;
 }
 
-bool SurfaceBuilder::ExpandVertex(int v) {
+bool ExpandVertex(FrontMesh& front, const FrontSizing& sizing, int v) {
+    auto& vertices = front.vertices;
+    auto& faces = front.faces;
+    const TuningConstants& tuning = sizing.tuning;
+    const HeightGrid& grid = sizing.grid;
+    const Point2 origin = grid.origin;
     const Point2 p = vertices[v].pos;
-    const float side = static_cast<float>(gridSize) * cellSize;
+    const float side = static_cast<float>(grid.gridSize) * grid.cellSize;
     // Written as "not inside" so that an undefined position counts as outside.
     if (!(p.x >= origin.x && p.x <= origin.x + side && p.y >= origin.y && p.y <= origin.y + side))
         return false;
     SizeMatrix m;
     int id = 0;
-    SizeAt(p, m, id);
+    SizeAt(grid, sizing.field, p, m, id);
     const SizeMatrix w = Inverse(m);
 
     int a = -1, b = -1;
-    if (!FrontNeighbours(v, a, b)) return false;
+    if (!FrontNeighbours(front, v, a, b)) return false;
     Point2 eB = Apply(w, vertices[b].pos - p);
     Point2 eA = Apply(w, p - vertices[a].pos);
     const Point2 perp(eA.y, -eA.x);
-    const float phi = FrontAngle(eA, eB, Tuning.FrontAngleLimit);
+    const float phi = FrontAngle(eA, eB, tuning.FrontAngleLimit);
 
-    const double count = phi / FrontPi * Tuning.TriangleShapeFactor + Tuning.FrontAngleBias;
+    const double count = phi / FrontPi * tuning.TriangleShapeFactor + tuning.FrontAngleBias;
     if (!(count >= 1.0)) { // also an undefined angle
         // Merge B into A. A list already full drops the further faces: the
         // faces themselves are still rewired, only A stops recording them,
@@ -189,8 +195,8 @@ bool SurfaceBuilder::ExpandVertex(int v) {
             if (f.corner2 == b) f.corner2 = a;
             if (va.faceListCount < FaceListRoom) va.faceList[va.faceListCount++] = fi;
         }
-        MoveVertex(a, (vertices[a].pos + vertices[b].pos) * 0.5f);
-        RetireVertex(b);
+        front.MoveVertex(a, (vertices[a].pos + vertices[b].pos) * 0.5f);
+        front.RetireVertex(b);
         return true;
     }
     // phi never exceeds 2 pi, so n stays below 2 TriangleShapeFactor +
@@ -199,13 +205,13 @@ bool SurfaceBuilder::ExpandVertex(int v) {
 
     const float lengthB = eB.Length();
     if (lengthB > 1.0f) {
-        eB = eB * (lengthB * Tuning.FrontRelaxScale + Tuning.FrontRelaxBias) / lengthB;
-        MoveVertex(b, p + Apply(m, eB));
+        eB = eB * (lengthB * tuning.FrontRelaxScale + tuning.FrontRelaxBias) / lengthB;
+        front.MoveVertex(b, p + Apply(m, eB));
     }
     const float lengthA = eA.Length();
     if (lengthA > 1.0f) {
         eA = eA * static_cast<float>(lengthA * 0.6 + 0.4) / lengthA;
-        MoveVertex(a, p - Apply(m, eA));
+        front.MoveVertex(a, p - Apply(m, eA));
     }
 
     int fan[FanListRoom];
@@ -213,16 +219,18 @@ bool SurfaceBuilder::ExpandVertex(int v) {
     for (int k = 1; k <= n - 1; ++k) {
         const float angle = phi * static_cast<float>(k) / static_cast<float>(n);
         const Point2 d = Normalize(eA * -std::cos(angle) + perp * std::sin(angle));
-        fan[k] = AddVertex(p + Apply(m, d));
+        fan[k] = front.AddVertex(p + Apply(m, d));
     }
     fan[n] = b;
-    for (int k = 0; k <= n - 1; ++k) AddFace(v, fan[k], fan[k + 1], id);
+    for (int k = 0; k <= n - 1; ++k) front.AddFace(v, fan[k], fan[k + 1], id);
     return true;
 }
 
-void SurfaceBuilder::SmoothFaceIds() {
+void SmoothFaceIds(FrontMesh& front) {
+    const auto& vertices = front.vertices;
+    auto& faces = front.faces;
     // The ID across edge (a, b): the first face of a in which b comes before a.
-    auto across = [this](int a, int b) -> std::int32_t {
+    auto across = [&](int a, int b) -> std::int32_t {
         const FrontVertex& rec = vertices[a];
         for (std::int32_t i = 0; i < rec.faceListCount; ++i) {
             const FrontFace& f = faces[rec.faceList[i]];

@@ -6,35 +6,49 @@
 #pragma GCC optimize("tree-vectorize", "vect-cost-model=dynamic")
 #endif
 
+#include "geometry/height_field.h"
+
+#include <cmath>
 #include <utility>
 #include <vector>
 
-#include "geometry/surface_builder.h"
 #include "geometry/tuning_constants.h"
-#include "host/sdk/interface.h"
 
 namespace {
 
-DWORD NoProgressWork(void*) {
-    return 0;
+// trunc(g) limited to 0 .. last, computed in floating point so that far-off
+// and not-a-number coordinates cannot overflow the conversion.
+int LimitedCell(float g, int last) {
+    const float t = std::trunc(g);
+    if (!(t > 0.0f)) return 0;
+    return t >= static_cast<float>(last) ? last : static_cast<int>(t);
 }
 
 } // namespace
 
-void SurfaceBuilder::InitHeightGrid() {
-    gridSize = 2;
-    heights.assign(4, 0.0f);
-    cellSize = extent / static_cast<float>(gridSize - 1);
+// Old nodes land on doubled indices, which is what the refinement below writes.
+static_assert(kGridRefineFactor == 2 && kGridRefineOffset == 1);
+
+int RefinedGridSize(int n) {
+    return (n - 1) * kGridRefineFactor + kGridRefineOffset;
 }
 
-void SurfaceBuilder::RefineGrid() {
-    const int k = static_cast<int>(Tuning.GridRefineFactor);
-    const int m = static_cast<int>(Tuning.GridRefineOffset);
-    const int n = gridSize;
-    int size = (n - 1) * k + m;
-    // Old nodes land on doubled indices, which only a size of 2n - 1 holds; other
-    // constants cannot give a consistent grid, so they must not overrun one.
-    if (size != 2 * n - 1) size = 2 * n - 1;
+int GridSizeForLevels(int levels) {
+    int n = 2;
+    for (int i = 0; i < levels; ++i) n = RefinedGridSize(n);
+    return n;
+}
+
+void InitHeightGrid(HeightGrid& grid) {
+    grid.gridSize = 2;
+    grid.heights.assign(4, 0.0f);
+    grid.cellSize = grid.extent / static_cast<float>(grid.gridSize - 1);
+}
+
+void RefineGrid(HeightGrid& grid) {
+    std::vector<float>& heights = grid.heights;
+    const int n = grid.gridSize;
+    const int size = RefinedGridSize(n);
     std::vector<float> fine(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
 
     for (int r = 0; r < n; ++r) {
@@ -50,16 +64,18 @@ void SurfaceBuilder::RefineGrid() {
         for (int c = 0; c < size; ++c) row[c] = (below[c] + above[c]) * 0.5f;
     }
 
-    cellSize *= 0.5f;
-    gridSize = size;
+    grid.cellSize *= 0.5f;
+    grid.gridSize = size;
     heights.swap(fine);
 }
 
-void SurfaceBuilder::FitSamples(int stride) {
+void FitSamples(HeightGrid& grid, const SampleSet& set, int stride) {
     if (stride < 1) stride = 1;
-    const int n = gridSize;
-    float* h = heights.data();
-    const float ox = origin.x, oy = origin.y, cs = cellSize;
+    const int n = grid.gridSize;
+    float* h = grid.heights.data();
+    const float ox = grid.origin.x, oy = grid.origin.y, cs = grid.cellSize;
+    const std::int32_t sampleCount = set.sampleCount;
+    const std::vector<Point3>& samples = set.samples;
     for (int pass = 0; pass < 4; ++pass) {
         for (std::int32_t i = 0; i < sampleCount; i += stride) {
             const Point3& s = samples[static_cast<std::size_t>(i)];
@@ -82,30 +98,44 @@ void SurfaceBuilder::FitSamples(int stride) {
     }
 }
 
-void SurfaceBuilder::FitHeightField(int levels) {
-    InitHeightGrid();
+void FitHeightField(HeightGrid& grid, const SampleSet& samples, int levels,
+                    BuildProgress* progress) {
+    InitHeightGrid(grid);
     int stride = 1;
-    for (int i = 0; i < levels; ++i) stride = static_cast<int>(Tuning.GridRefineFactor) * stride;
+    for (int i = 0; i < levels; ++i) stride = kGridRefineFactor * stride;
 
-    Interface* ip = GetCOREInterface();
-    if (ip) {
-        ip->ProgressStart("Surface Building", TRUE, NoProgressWork, nullptr);
-        ip->ProgressUpdate(0, TRUE, nullptr);
-    }
+    ProgressScope bar(progress, "Surface Building");
+    bar.Update(0);
     for (int level = 0; level < levels; ++level) {
-        RefineGrid();
+        RefineGrid(grid);
         for (int k = 0; k < 10; ++k) {
-            FitSamples(stride);
-            SmoothGrid(heights.data(), gridSize);
-            if (ip) {
-                ip->ProgressUpdate(((level * 10 + k) * 10) / levels, TRUE, nullptr);
-                // Cancel only shortens this level's rounds; every level still runs.
-                if (ip->GetCancel()) break;
-            }
+            FitSamples(grid, samples, stride);
+            SmoothGrid(grid.heights.data(), grid.gridSize);
+            bar.Update(((level * 10 + k) * 10) / levels);
+            // Cancel only shortens this level's rounds; every level still runs.
+            if (bar.Cancelled()) break;
         }
         stride = stride / 2;
     }
-    if (ip) ip->ProgressEnd();
+}
+
+float GridHeightAt(const HeightGrid& grid, const Point2& p) {
+    const int n = grid.gridSize;
+    const std::vector<float>& heights = grid.heights;
+    if (n < 2) return heights.empty() ? 0.0f : heights[0]; // no cell to interpolate in
+    const float gx = (p.x - grid.origin.x) / grid.cellSize;
+    const float gy = (p.y - grid.origin.y) / grid.cellSize;
+    // Truncation first, then the limit; fractions stay unlimited so points
+    // outside the grid extrapolate from the border cell.
+    const int c = LimitedCell(gx, n - 2);
+    const int r = LimitedCell(gy, n - 2);
+    const float fx = gx - static_cast<float>(c);
+    const float fy = gy - static_cast<float>(r);
+    const float* h = heights.data();
+    const std::size_t a =
+        static_cast<std::size_t>(r) * static_cast<std::size_t>(n) + static_cast<std::size_t>(c);
+    const std::size_t d = a + static_cast<std::size_t>(n);
+    return (h[a] * (1 - fx) + h[a + 1] * fx) * (1 - fy) + (h[d] * (1 - fx) + h[d + 1] * fx) * fy;
 }
 
 // The relaxation as four scatter sweeps (left-right, below-above and the two

@@ -9,20 +9,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <utility>
 
-#include "host/sdk/inode.h"
-#include "host/sdk/interface.h"
-#include "host/sdk/param_block2.h"
-#include "host/sdk/tri_object.h"
-
 namespace {
-
-DWORD NoProgressWork(void*) {
-    return 0;
-}
 
 // trunc(v) limited to [lo, hi]; a value that is not a number gives lo. Clamping
 // before the conversion keeps huge grid coordinates from overflowing an int.
@@ -145,55 +135,6 @@ void PlatformBounds::FreeBounds() {
         std::vector<std::int32_t>().swap(*g);
 }
 
-namespace {
-
-// The terrain object's platform tables.
-constexpr ParamID kPlatformNode = 2;
-constexpr ParamID kSlopeUp = 3;
-constexpr ParamID kSlopeDown = 4;
-constexpr ParamID kPlatformId = 5;
-constexpr ParamID kSlopeUpId = 6;
-constexpr ParamID kSlopeDownId = 7;
-
-} // namespace
-
-bool PlatformBounds::AddPlatform(IParamBlock2* pblock, int index) {
-    if (!pblock) return false;
-    INode* node = nullptr;
-    Interval valid = FOREVER;
-    pblock->GetValue(kPlatformNode, 0, node, valid, index);
-    if (!node) return false;
-    PlatformSettings settings;
-    pblock->GetValue(kSlopeUp, 0, settings.slopeUp, valid, index);
-    pblock->GetValue(kSlopeDown, 0, settings.slopeDown, valid, index);
-    pblock->GetValue(kPlatformId, 0, settings.platformId, valid, index);
-    pblock->GetValue(kSlopeUpId, 0, settings.slopeUpId, valid, index);
-    pblock->GetValue(kSlopeDownId, 0, settings.slopeDownId, valid, index);
-
-    const Matrix3 tm = node->GetObjectTM(0);
-    Object* obj = node->EvalWorldState(0, TRUE).obj;
-    // An object without a triangle mesh is skipped like an empty slot.
-    if (!obj || !obj->CanConvertToType(triObjectClassID)) return false;
-    Object* converted = obj->ConvertToType(0, triObjectClassID);
-    auto* tri = dynamic_cast<TriObject*>(converted);
-    if (!tri) {
-        if (converted && converted != obj) converted->DeleteThis();
-        return false;
-    }
-    const Mesh& mesh = tri->GetMesh();
-    const int vertCount = mesh.getNumVerts();
-    AddPlatformFaces(node->GetName(), settings, mesh.getNumFaces(), [&](int f, Point3* p) {
-        const Face& face = mesh.faces[static_cast<std::size_t>(f)];
-        for (int k = 0; k < 3; ++k) {
-            if (face.v[k] >= static_cast<DWORD>(vertCount)) return false;
-            p[k] = mesh.getVert(static_cast<int>(face.v[k])) * tm;
-        }
-        return true;
-    });
-    if (converted != obj) converted->DeleteThis();
-    return true;
-}
-
 void PlatformBounds::StartPlatform(const PlatformSettings& settings) {
     std::fill(platUpper.begin(), platUpper.end(), 1.0e30f);
     std::fill(platLower.begin(), platLower.end(), -1.0e30f);
@@ -203,29 +144,30 @@ void PlatformBounds::StartPlatform(const PlatformSettings& settings) {
     downStep = std::tan(Radians(settings.slopeDown)) * cellSize;
 }
 
-void PlatformBounds::AddPlatformFaces(const char* name, const PlatformSettings& settings,
-                                      int faceCount,
-                                      const std::function<bool(int, Point3*)>& face) {
-    Interface* ip = GetCOREInterface();
-    const std::string title = std::string("Platform Building: ") + (name ? name : "");
-    if (ip) ip->ProgressStart(title.c_str(), TRUE, NoProgressWork, nullptr);
-    StartPlatform(settings);
-    int last = 0;
-    for (int f = 0; f < faceCount; ++f) {
-        const int percent = static_cast<int>(static_cast<std::int64_t>(f) * 100 / faceCount);
-        if (percent != last) {
-            if (ip) ip->ProgressUpdate(percent, TRUE, nullptr);
-            last = percent;
+void PlatformBounds::AddPlatform(const PlatformInput& platform, BuildProgress* progress) {
+    const int faceCount = static_cast<int>(platform.faces.size());
+    {
+        const std::string title = "Platform Building: " + platform.name;
+        ProgressScope bar(progress, title.c_str());
+        StartPlatform(platform.settings);
+        int last = 0;
+        for (int f = 0; f < faceCount; ++f) {
+            const int percent = static_cast<int>(static_cast<std::int64_t>(f) * 100 / faceCount);
+            if (percent != last) {
+                bar.Update(percent);
+                last = percent;
+            }
+            const PlatformFace& face = platform.faces[static_cast<std::size_t>(f)];
+            if (face.usable)
+                RasterizeTriangle(face.corner[0], face.corner[1], face.corner[2],
+                                  platform.settings.platformId);
         }
-        Point3 p[3];
-        if (face(f, p)) RasterizeTriangle(p[0], p[1], p[2], settings.platformId);
     }
-    if (ip) ip->ProgressEnd();
-
-    const std::string slopes = std::string("Slope Building: ") + (name ? name : "");
-    if (ip) ip->ProgressStart(slopes.c_str(), TRUE, NoProgressWork, nullptr);
-    SpreadSlopes();
-    if (ip) ip->ProgressEnd();
+    {
+        const std::string title = "Slope Building: " + platform.name;
+        ProgressScope bar(progress, title.c_str());
+        SpreadSlopes(bar);
+    }
     MergePlatform();
 }
 
@@ -373,16 +315,15 @@ void PlatformBounds::SpreadUpper(int dx, int dy) {
     Spread<false>(platUpper.data(), gridSize, dx, dy, DirectionLength(dx, dy) * upStep);
 }
 
-void PlatformBounds::SpreadSlopes() {
-    Interface* ip = GetCOREInterface();
+void PlatformBounds::SpreadSlopes(ProgressScope& bar) {
     const std::vector<SpreadDirection>& dirs = SpreadDirections();
     const int count = static_cast<int>(dirs.size());
     for (int i = 0; i < count; ++i) {
         const int percent = static_cast<int>(i * 100.0 / count);
         SpreadLower(dirs[i].dx, dirs[i].dy);
-        if (ip) ip->ProgressUpdate(percent, TRUE, nullptr);
+        bar.Update(percent);
         SpreadUpper(dirs[i].dx, dirs[i].dy);
-        if (ip) ip->ProgressUpdate(percent, TRUE, nullptr);
+        bar.Update(percent);
     }
 }
 

@@ -2,22 +2,12 @@
 // Upper and lower height bounds that platforms put on the height grid: the
 // platform faces fix the height, cut and fill slopes spread out around them.
 #include <cstdint>
-#include <functional>
 #include <vector>
 
+#include "geometry/build_progress.h"
+#include "geometry/surface_inputs.h"
 #include "host/sdk/matrix.h"
 #include "host/sdk/point.h"
-
-class IParamBlock2;
-
-// The settings of one platform slot.
-struct PlatformSettings {
-    float slopeUp = 45.0f;   // degrees of the rising (cut) slope
-    float slopeDown = 45.0f; // degrees of the falling (fill) slope
-    std::int32_t platformId = 2;
-    std::int32_t slopeUpId = 3;
-    std::int32_t slopeDownId = 4;
-};
 
 // The slope envelopes of one triangle edge, in grid coordinates (z in world units).
 struct SlopeEdge {
@@ -51,21 +41,17 @@ struct PlatformBounds {
     std::vector<std::int32_t> upperIds, lowerIds, platUpperIds, platLowerIds;
 
     void InitBounds(const Point2& gridOrigin, float gridCellSize, int n, std::int32_t baseMatId);
-    // False when the slot is empty or its object gives no triangle mesh.
-    bool AddPlatform(IParamBlock2* pblock, int index);
+    // Rasterises the platform's faces under "Platform Building: NAME", then
+    // spreads its slopes under "Slope Building: NAME" and merges it in.
+    void AddPlatform(const PlatformInput& platform, BuildProgress* progress);
     void ClampHeights(float* heights, std::int32_t* ids) const;
     void FreeBounds();
 
-    // The stages of AddPlatform once the node's faces are at hand. face(f, pts)
-    // fills the world positions of face f's three corners, or answers false
-    // for a face it cannot give.
-    void AddPlatformFaces(const char* name, const PlatformSettings& settings, int faceCount,
-                          const std::function<bool(int, Point3*)>& face);
     void StartPlatform(const PlatformSettings& settings);
     void RasterizeTriangle(const Point3& p0, const Point3& p1, const Point3& p2, std::int32_t id);
     void RasterizeEdgeBand(const Point3& a, const Point3& b);
     void SpreadLower(int dx, int dy);
     void SpreadUpper(int dx, int dy);
-    void SpreadSlopes();
+    void SpreadSlopes(ProgressScope& bar);
     void MergePlatform();
 };

@@ -4,20 +4,14 @@
 #include <cmath>
 #include <vector>
 
-#include "geometry/tuning_constants.h"
-#include "host/sdk/interface.h"
 
 namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
-DWORD NoProgressWork(void*) {
-    return 0;
-}
-
-// Direction k of the size field's fan: the angle is k / 32 of pi, in real division.
+// Direction k of the size field's fan: the angle is k / kDirectionSteps of pi.
 Point2 FanDirection(int k) {
-    const double a = static_cast<double>(k) / 32.0 * Pi;
+    const double a = static_cast<double>(k) / kDirectionSteps * Pi;
     return Point2(std::cos(a), std::sin(a));
 }
 
@@ -130,9 +124,10 @@ void LimitGrowth(int n, float g, float* l) {
     for (int r = n - 1; r >= 1; --r) RelaxRow(row(r - 1) + 1, row(r), n - 1, gd);
 }
 
-SizeMatrix SurfaceBuilder::CurvatureAt(int column, int row) const {
-    const int n = gridSize;
-    const float h = cellSize;
+SizeMatrix CurvatureAt(const HeightGrid& grid, int column, int row, const TuningConstants& tuning) {
+    const int n = grid.gridSize;
+    const float h = grid.cellSize;
+    const std::vector<float>& heights = grid.heights;
     float z[3][3];
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
@@ -146,8 +141,8 @@ SizeMatrix SurfaceBuilder::CurvatureAt(int column, int row) const {
         static_cast<float>(((z[0][2] + z[1][2] + z[2][2]) - z[0][0] - z[1][0] - z[2][0]) / h / 6.0);
     const float s = static_cast<float>(std::sqrt(1.0 / (gx * gx + gy * gy + 1.0)));
     const float h2 = h * h;
-    const float shape = Tuning.TriangleShapeFactor;
-    const float scale = Tuning.CurvatureScale;
+    const float shape = tuning.TriangleShapeFactor;
+    const float scale = tuning.CurvatureScale;
     const float hxx =
         static_cast<float>(((z[0][0] + z[1][0] + z[2][0] + z[0][2] + z[1][2] + z[2][2]) -
                             2.0 * (z[0][1] + z[1][1] + z[2][1])) /
@@ -164,23 +159,22 @@ SizeMatrix SurfaceBuilder::CurvatureAt(int column, int row) const {
     return {{p.r0.x, p.r1.x}, {p.r0.y, p.r1.y}};
 }
 
-void SurfaceBuilder::BuildSizeField() {
-    const int n = gridSize;
+void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningConstants& tuning,
+                    BuildProgress* progress) {
+    const int n = grid.gridSize;
+    const float cellSize = grid.cellSize;
     const std::size_t count = static_cast<std::size_t>(n) * n;
-    const float maxLength = static_cast<float>(n) * cellSize * Tuning.MaxEdgeFactor;
-    const float g = cellSize * Tuning.SizeGrowthFactor;
+    const float maxLength = static_cast<float>(n) * cellSize * tuning.MaxEdgeFactor;
+    const float g = cellSize * tuning.SizeGrowthFactor;
 
-    Interface* ip = GetCOREInterface();
-    if (ip) {
-        ip->ProgressStart("Mesh Distortion Building", TRUE, NoProgressWork, nullptr);
-        ip->ProgressUpdate(0);
-    }
+    ProgressScope bar(progress, "Mesh Distortion Building");
+    bar.Update(0);
 
     const float inv = 1.0f / maxLength;
     std::vector<SizeMatrix> curvature(count, SizeMatrix{{inv, 0.0f}, {0.0f, inv}});
     for (int r = 1; r <= n - 2; ++r)
         for (int c = 1; c <= n - 2; ++c)
-            curvature[static_cast<std::size_t>(r) * n + c] = CurvatureAt(c, r);
+            curvature[static_cast<std::size_t>(r) * n + c] = CurvatureAt(grid, c, r, tuning);
 
     std::vector<float> lengths(count);
     const Point2 d0(1.0f, 0.0f);
@@ -192,9 +186,8 @@ void SurfaceBuilder::BuildSizeField() {
         sizeField[i] = {r1, r1};
     }
 
-    const int steps = static_cast<int>(Tuning.DirectionSteps);
-    for (int k = 1; k <= steps - 1; ++k) {
-        if (ip) ip->ProgressUpdate((k * 100) / 32);
+    for (int k = 1; k <= kDirectionSteps - 1; ++k) {
+        bar.Update((k * 100) / kDirectionSteps);
         const Point2 d = FanDirection(k);
         LengthsAlong(curvature, d, lengths);
         LimitGrowth(n, g, lengths.data());
@@ -203,14 +196,14 @@ void SurfaceBuilder::BuildSizeField() {
             if (r1.y < lengths[i] * d.y) r1 = d * lengths[i];
         }
     }
-    if (ip) ip->ProgressEnd();
 }
 
-void SurfaceBuilder::SizeAt(const Point2& p, SizeMatrix& m, int& id) const {
-    const int n = gridSize;
-    const int c = CellIndex((p.x - origin.x) / cellSize, n);
-    const int r = CellIndex((p.y - origin.y) / cellSize, n);
+void SizeAt(const HeightGrid& grid, const SizeField& sizeField, const Point2& p, SizeMatrix& m,
+            int& id) {
+    const int n = grid.gridSize;
+    const int c = CellIndex((p.x - grid.origin.x) / grid.cellSize, n);
+    const int r = CellIndex((p.y - grid.origin.y) / grid.cellSize, n);
     const std::size_t i = static_cast<std::size_t>(r) * n + c;
     m = sizeField[i];
-    id = i < matIds.size() ? matIds[i] : baseMatId;
+    id = i < grid.matIds.size() ? grid.matIds[i] : grid.baseMatId;
 }

@@ -1,9 +1,28 @@
 #pragma once
 // The mesh size field: per grid node, the matrix that maps a unit step of the
-// mesher's metric to the wanted world step. The stage itself is
-// SurfaceBuilder::BuildSizeField (size_field.cpp); these are its parts.
-#include "geometry/surface_builder.h"
+// mesher's metric to the wanted world step, from the grid's curvature.
+#include <vector>
+
+#include "geometry/build_progress.h"
+#include "geometry/height_field.h"
+#include "geometry/tuning_constants.h"
 #include "host/sdk/point.h"
+
+// Rows r0, r1 of a 2 x 2 matrix; applied to v it gives v.x r0 + v.y r1.
+struct SizeMatrix {
+    Point2 r0;
+    Point2 r1;
+};
+using SizeField = std::vector<SizeMatrix>; // one per grid node, row by row
+
+// The whole stage under its "Mesh Distortion Building" progress bar.
+void BuildSizeField(SizeField& field, const HeightGrid& grid, const TuningConstants& tuning,
+                    BuildProgress* progress);
+// The size matrix of an inner node from its 3 x 3 neighbourhood.
+SizeMatrix CurvatureAt(const HeightGrid& grid, int column, int row, const TuningConstants& tuning);
+// The size matrix and material ID of the grid node whose cell holds p.
+void SizeAt(const HeightGrid& grid, const SizeField& field, const Point2& p, SizeMatrix& m,
+            int& id);
 
 // The eight unit vectors (cos(k pi / 8), sin(k pi / 8)), k = 0 .. 7.
 extern const Point2 DirectionTable[8];

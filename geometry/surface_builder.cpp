@@ -1,6 +1,105 @@
 #include "geometry/surface_builder.h"
 
-#include "geometry/front_queue.h"
+#include <cmath>
+#include <utility>
+#include <vector>
 
-SurfaceBuilder::SurfaceBuilder() = default;
-SurfaceBuilder::~SurfaceBuilder() = default;
+#include "geometry/platform_bounds.h"
+
+namespace {
+
+template <class T> void Release(std::vector<T>& v) {
+    std::vector<T>().swap(v);
+}
+
+} // namespace
+
+SurfaceBuilder::SurfaceBuilder(BuildProgress* progress, const TuningConstants& tuning)
+    : progress(progress), tuning(tuning) {}
+
+SurfaceBuilder::~SurfaceBuilder() {
+    ReleaseWorkData();
+}
+
+bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
+    if (built) ReleaseWorkData();
+    const int levels = inputs.levels;
+    if (!PrepareSamples(inputs, levels)) return false;
+    FitHeightField(grid, samples, levels, progress);
+
+    grid.baseMatId = inputs.baseMatId;
+    grid.matIds.assign(static_cast<std::size_t>(grid.gridSize) * static_cast<std::size_t>(grid.gridSize),
+                       grid.baseMatId);
+    BuildPlatforms(inputs);
+    for (int i = 0; i < 5; ++i) SmoothGrid(grid.heights.data(), grid.gridSize);
+    BuildSizeField(sizeField, grid, tuning, progress);
+    built = 1;
+    BuildFront();
+    return true;
+}
+
+void SurfaceBuilder::BuildPlatforms(const SurfaceInputs& inputs) {
+    PlatformBounds bounds;
+    bounds.InitBounds(grid.origin, grid.cellSize, grid.gridSize, grid.baseMatId);
+    for (const PlatformInput& platform : inputs.platforms) bounds.AddPlatform(platform, progress);
+    bounds.ClampHeights(grid.heights.data(), grid.matIds.data());
+    bounds.FreeBounds();
+}
+
+void SurfaceBuilder::BuildFront() {
+    const FrontSizing sizing{grid, sizeField, tuning};
+    StartFront(front, sizing);
+    ProgressScope bar(progress, "Mesh Building");
+    const float total = static_cast<float>(grid.gridSize * grid.cellSize / std::sqrt(2.0));
+    int last = 0;
+    while (AdvanceFront(front, sizing)) {
+        const int percent = static_cast<int>(front.frontRadius * 100.0 / total);
+        if (percent != last) {
+            bar.Update(percent);
+            last = percent;
+        }
+        if (bar.Cancelled()) break;
+    }
+    SmoothFaceIds(front);
+    SmoothFaceIds(front);
+}
+
+bool SurfaceBuilder::PrepareSamples(const SurfaceInputs& inputs, int levels) {
+    ContourSegments segments;
+    if (!GatherContours(segments, inputs.contours)) return false;
+    // Contours that span no area leave nothing to fit.
+    return SetUpSampling(segments, levels, tuning.GridRefineFactor, grid, samples);
+}
+
+void SurfaceBuilder::CollectInsertOutlines(const SurfaceInputs& inputs) {
+    insertOutlines.Reset(10);
+    for (const InsertShape& shape : inputs.inserts) {
+        for (const InsertLine& line : shape.lines) {
+            InsertOutline record;
+            record.pointCount = static_cast<std::int32_t>(line.points.size());
+            record.insertId = shape.insertId;
+            record.closed = line.closed;
+            record.type = shape.type;
+            record.split = shape.split;
+            record.points = std::make_unique<Point2[]>(line.points.size());
+            std::copy(line.points.begin(), line.points.end(), record.points.get());
+            insertOutlines.Append(std::move(record));
+        }
+    }
+}
+
+void SurfaceBuilder::WriteTerrainMesh(Mesh& mesh, const Matrix3& nodeTM) const {
+    ::WriteTerrainMesh(mesh, nodeTM, grid, front, insertOutlines);
+}
+
+void SurfaceBuilder::ReleaseWorkData() {
+    if (!built) return;
+    Release(samples.samples);
+    samples.sampleCount = 0;
+    Release(grid.heights);
+    Release(grid.matIds);
+    Release(sizeField);
+    front.Release();
+    insertOutlines.Free();
+    built = 0;
+}

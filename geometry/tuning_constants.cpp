@@ -1,15 +1,12 @@
-#include "tuning_constants.h"
+#include "geometry/tuning_constants.h"
 
-// Starting values; each is settled by measurement with the programs in bench/.
-TuningConstants Tuning = {
-    // GridRefineFactor: whole part 2 doubles the grid per level; the fraction
-    // 0.1 only makes the samples denser (bench/study_grid_refine: 4-11% lower
-    // rms fitting error than 2.0 for 1.2-1.4 times the fitting cost; larger
-    // fractions cost far more for little further gain). GridRefineOffset is
-    // only truncated; its whole part 1 is what the doubling requires.
-    2.1f,  // GridRefineFactor
-    1.0f,  // GridRefineOffset
-    32.0f, // DirectionSteps
+// Each value is settled by measurement with the programs in bench/.
+const TuningConstants kDefaultTuning = {
+    // GridRefineFactor: the fraction 0.1 only makes the samples denser
+    // (bench/study_grid_refine: 4-11% lower rms fitting error than 2.0 for
+    // 1.2-1.4 times the fitting cost; larger fractions cost far more for
+    // little further gain).
+    2.1f,
     // Size field and front, measured with bench/mesh_quality_report on eight
     // generated terrains at N = 129 .. 1025. The front only starts when the
     // wanted x step at the seed is under about 4.9 times the y step, which
@@ -26,9 +23,13 @@ TuningConstants Tuning = {
     0.03f,  // SizeGrowthFactor
     8.0f,   // CurvatureScale
     3.0f,   // TriangleShapeFactor
-    6.0f,   // FrontSeedCount
     5.0f,   // FrontAngleLimit
     0.5f,   // FrontAngleBias
     0.6f,   // FrontRelaxScale
     0.4f,   // FrontRelaxBias
 };
+
+bool TuningIsConsistent(const TuningConstants& t) {
+    return t.GridRefineFactor >= static_cast<float>(kGridRefineFactor) &&
+           t.GridRefineFactor < static_cast<float>(kGridRefineFactor + 1);
+}

@@ -1,19 +1,32 @@
 #pragma once
-// The twelve tuning constants of the build stages, kept in one block. They are
-// plain data so that the quality report and the benchmarks can try other values.
+// Constants of the build stages. The fixed ones are what the grid and the
+// mesher are built around; the tunable ones are plain data in one block that
+// a build is given, so the quality report and the benchmarks can try others.
+
+// Each level doubles the grid: old node i lands on fine node 2 i.
+constexpr int kGridRefineFactor = 2;
+constexpr int kGridRefineOffset = 1;
+// Directions the size field tries, in a half turn.
+constexpr int kDirectionSteps = 32;
+// Vertices of the mesher's seed ring.
+constexpr int kFrontSeedCount = 6;
+
 struct TuningConstants {
-    float GridRefineFactor;    // whole part: grid refinement factor k (must be 2)
-    float GridRefineOffset;    // whole part: refinement offset m (must be 1)
-    float DirectionSteps;      // whole part: directions tried by the size field (must be 32)
+    // Only the fraction is free: its whole part is kGridRefineFactor. The
+    // fraction makes the contour samples denser than the grid.
+    float GridRefineFactor;
     float MaxEdgeFactor;       // longest wanted edge, in grid sides
     float SizeGrowthFactor;    // growth of the wanted edge per grid cell, in cells
     float CurvatureScale;      // divisor of the mixed second difference
     float TriangleShapeFactor; // divisor of the plain second differences; fan triangles per pi
-    float FrontSeedCount;      // whole part: seed ring vertices (must be 6)
     float FrontAngleLimit;     // above this many thirds of pi an angle counts as reflex
     float FrontAngleBias;      // added before the fan triangle count is truncated
     float FrontRelaxScale;     // slope of the relaxation of the edge to B
     float FrontRelaxBias;      // offset of the relaxation of the edge to B
 };
 
-extern TuningConstants Tuning;
+// The values every build uses unless it is given others.
+extern const TuningConstants kDefaultTuning;
+
+// True when the fixed part of GridRefineFactor is what the grid is built for.
+bool TuningIsConsistent(const TuningConstants& t);

@@ -2,30 +2,34 @@
 // The UVW stage of the terrain: a global planar mapping, mappings that follow
 // picked paths inside their zones, black vertex colours on material borders,
 // and the outline of every zone for display.
+#include <cstdint>
+#include <vector>
+
 #include "host/sdk/base_types.h"
 #include "host/sdk/matrix.h"
 #include "host/sdk/mesh.h"
 #include "host/sdk/point.h"
 #include "host/sdk/poly_shape.h"
 
-class IParamBlock2;
-class INode;
-class Interface;
-class ReferenceTarget;
+// One entry of the UVW list: a path with its polylines in the path's own
+// space, the path node's transform, and the entry's settings.
+struct UVWPath {
+    std::int32_t channel = 2;
+    float width = 1.0f; // of the texture across the path
+    float zone = 1.0f;  // of the band of faces the path claims
+    float angle = 0.0f; // degrees
+    Matrix3 pathTM;
+    PolyShape shape;
+};
 
-// Parameter ids of the terrain object's block read here.
-namespace uvw_param {
-constexpr int UVW_Node = 14;
-constexpr int Map_ch = 15;
-constexpr int UVW_width = 16;
-constexpr int UVW_angle = 17;
-constexpr int MapCh = 18;
-constexpr int Width = 19;
-constexpr int globalangle = 20;
-constexpr int UVW_zone = 21;
-} // namespace uvw_param
+// The global planar mapping's settings and the list, empty slots left out.
+struct UVWInputs {
+    std::int32_t mapCh = 1;
+    float width = 10.0f;
+    float globalAngle = 0.0f; // degrees
+    std::vector<UVWPath> paths;
+};
 
-constexpr int UVW_LIST_SLOTS = 200;
 // Face flag of the stage: set on a face that a zone segment has mapped.
 constexpr DWORD UVW_CLAIMED_FACE = 0x02000000;
 
@@ -40,26 +44,8 @@ PathFrame PathFrameAt(const PolyLine& line, int i, const Matrix3& pathTM);
 
 // The whole stage over the terrain mesh (modified in place) and its outline.
 // terrainTM is the terrain node's object transform, the identity without node.
-void ApplyUVWZones(Mesh& mesh, IParamBlock2* pblock, const Matrix3& terrainTM,
+void ApplyUVWZones(Mesh& mesh, const UVWInputs& inputs, const Matrix3& terrainTM,
                    PolyShape& zoneShape);
 
-// Only the outline, from UVW_Node, UVW_width and UVW_zone; the mesh is untouched.
-void UpdateUVWOutline(IParamBlock2* pblock, const Matrix3& terrainTM, PolyShape& zoneShape);
-
-// The same with the transform at time 0 of the terrain's node found from ip's
-// root (see TerrainTransform), as the terrain object's own operation does it.
-void UpdateUVWOutline(Interface* ip, ReferenceTarget* terrain, IParamBlock2* pblock,
-                      PolyShape& zoneShape);
-
-// Depth first from root, a node before its children: the first selected node
-// whose object reference is obj, or null.
-INode* FindSelectedNodeOf(INode* root, ReferenceTarget* obj);
-
-// The object transform at t of the node found from ip's root for obj; the
-// identity when there is no interface or no such node.
-Matrix3 TerrainTransform(Interface* ip, ReferenceTarget* obj, TimeValue t);
-
-// The stage as the rollout's "Update" runs it, before the height lookup is
-// rebuilt by the caller.
-void ReapplyUVWZones(Interface* ip, ReferenceTarget* terrain, TimeValue t, Mesh& mesh,
-                     IParamBlock2* pblock, PolyShape& zoneShape);
+// Only the outline, from each path and its widths; the mesh is untouched.
+void UpdateUVWOutline(const UVWInputs& inputs, const Matrix3& terrainTM, PolyShape& zoneShape);

@@ -4,25 +4,22 @@
 #include <vector>
 
 #include "tests/support/contour_fixtures.h"
-#include "geometry/surface_builder.h"
+#include "tests/support/stage_parts.h"
 #include "geometry/tuning_constants.h"
-#include "tests/geometry/terrain_inputs.h"
 
 namespace {
 
-const Matrix3 kIdentity;
-
 TEST(ContourSegments, OpenClosedAndSinglePointLinesInOrder) {
-    SurfaceBuilder b;
+    StageParts b;
     const Point3 open[4] = {{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
     const Point3 closed[3] = {{5, 5, 2}, {6, 5, 2}, {6, 6, 2}};
     const Point3 single[1] = {{9, 9, 3}};
-    b.AppendLineSegments(open, 4, false, kIdentity);
+    b.AppendLineSegments(open, 4, false);
     EXPECT_EQ(b.segments.count(), 3);
-    b.AppendLineSegments(closed, 3, true, kIdentity);
+    b.AppendLineSegments(closed, 3, true);
     EXPECT_EQ(b.segments.count(), 6);
-    b.AppendLineSegments(single, 1, true, kIdentity);
-    b.AppendLineSegments(single, 1, false, kIdentity);
+    b.AppendLineSegments(single, 1, true);
+    b.AppendLineSegments(single, 1, false);
     ASSERT_EQ(b.segments.count(), 6);
 
     EXPECT_EQ(b.segments[0].start, open[0]);
@@ -33,61 +30,45 @@ TEST(ContourSegments, OpenClosedAndSinglePointLinesInOrder) {
     EXPECT_EQ(b.segments[5].end, closed[0]);
 }
 
-TEST(ContourSegments, TransformedToWorldAndGrowByHalf) {
-    SurfaceBuilder b;
-    const Matrix3 tm = TransMatrix(Point3(100.0f, -50.0f, 7.0f));
+TEST(ContourSegments, GrowByHalf) {
+    StageParts b;
     const Point3 pts[2] = {{1, 2, 3}, {4, 5, 6}};
-    b.AppendLineSegments(pts, 2, false, tm);
-    EXPECT_EQ(b.segments[0].start, Point3(101.0f, -48.0f, 10.0f));
-    EXPECT_EQ(b.segments[0].end, Point3(104.0f, -45.0f, 13.0f));
-
+    b.AppendLineSegments(pts, 2, false);
     EXPECT_EQ(b.segments.capacity(), 1000);
     for (int i = 0; i < 1000; ++i) b.AppendSegment(pts[0], pts[1]);
     EXPECT_EQ(b.segments.capacity(), 1500);
     EXPECT_EQ(b.segments.count(), 1001);
 }
 
-// Sets a refinement factor for one test.
-class FactorScope {
-public:
-    explicit FactorScope(float factor) : saved_(Tuning.GridRefineFactor) {
-        Tuning.GridRefineFactor = factor;
-    }
-    ~FactorScope() { Tuning.GridRefineFactor = saved_; }
-
-private:
-    float saved_;
-};
-
 TEST(SamplingSetUp, SquareGridWithFivePercentMarginForThinContours) {
-    SurfaceBuilder b;
+    StageParts b;
     const Point3 line[2] = {{-200, 10, 0}, {800, 30, 5}}; // 1000 wide, 20 high
-    b.AppendLineSegments(line, 2, false, kIdentity);
+    b.AppendLineSegments(line, 2, false);
     const double length = std::hypot(1000.0, 20.0);
     {
-        FactorScope factor(2.0f);
+        b.tuning.GridRefineFactor = 2.0f;
         ASSERT_TRUE(b.SetUpSampling(3));
-        EXPECT_FLOAT_EQ(b.extent, 1100.0f);
-        EXPECT_FLOAT_EQ(b.origin.x, -250.0f);        // 5% of 1000 before the box
-        EXPECT_FLOAT_EQ(b.origin.y, 20.0f - 550.0f); // centred on the thin side
+        EXPECT_FLOAT_EQ(b.grid.extent, 1100.0f);
+        EXPECT_FLOAT_EQ(b.grid.origin.x, -250.0f);        // 5% of 1000 before the box
+        EXPECT_FLOAT_EQ(b.grid.origin.y, 20.0f - 550.0f); // centred on the thin side
         // 8 x 2^3 = 64 divisions of the extent make the step.
         const double step = 1100.0 / 64.0;
-        EXPECT_EQ(b.sampleCount, static_cast<int>((step * 0.5 + length) / step));
+        EXPECT_EQ(b.samples.sampleCount, static_cast<int>((step * 0.5 + length) / step));
     }
     {
         // The fraction only changes the spacing: 8 -> 20 -> 50 -> 125 divisions.
-        FactorScope factor(2.5f);
+        b.tuning.GridRefineFactor = 2.5f;
         ASSERT_TRUE(b.SetUpSampling(3));
         const double step = 1100.0 / 125.0;
-        EXPECT_EQ(b.sampleCount, static_cast<int>((step * 0.5 + length) / step));
+        EXPECT_EQ(b.samples.sampleCount, static_cast<int>((step * 0.5 + length) / step));
     }
 }
 
 TEST(Resampling, SamplesOnSegmentsWithInterpolatedHeights) {
-    SurfaceBuilder b;
+    StageParts b;
     // An L of two segments: 10 long rising 0 -> 10, then 6 long falling 10 -> 4.
     const Point3 pts[3] = {{0, 0, 0}, {10, 0, 10}, {10, 6, 4}};
-    b.AppendLineSegments(pts, 3, false, kIdentity);
+    b.AppendLineSegments(pts, 3, false);
     const float step = 2.0f;
     const int capacity = b.CountSamples(step);
     EXPECT_EQ(capacity, 8); // trunc((1 + 16) / 2)
@@ -117,7 +98,7 @@ TEST(Resampling, SamplesOnSegmentsWithInterpolatedHeights) {
 }
 
 TEST(Resampling, CountMatchesWrittenSamplesOnGeneratedContours) {
-    SurfaceBuilder b;
+    StageParts b;
     AppendRidgeContours(b, RidgeSurface{}, 1000.0, 10.0, 7.0);
     for (float step : {0.37f, 1.0f, 13.0f}) {
         const int capacity = b.CountSamples(step);
@@ -129,58 +110,45 @@ TEST(Resampling, CountMatchesWrittenSamplesOnGeneratedContours) {
 }
 
 TEST(Resampling, NearDuplicatePointsNeverGiveNotANumber) {
-    SurfaceBuilder b;
+    StageParts b;
     // A first segment of zero length, then a proper contour with repeated vertices.
     const Point3 dot[2] = {{50, 50, 5}, {50, 50, 5}};
-    b.AppendLineSegments(dot, 2, false, kIdentity);
+    b.AppendLineSegments(dot, 2, false);
     AppendRidgeContours(b, RidgeSurface{}, 300.0, 5.0, 3.0, true);
     ASSERT_TRUE(b.SetUpSampling(4));
-    ASSERT_GT(b.sampleCount, 100);
+    ASSERT_GT(b.samples.sampleCount, 100);
     // The zero-length first segment writes its own point.
-    EXPECT_EQ(b.samples[0], dot[0]);
-    for (const Point3& s : b.samples)
+    EXPECT_EQ(b.samples.samples[0], dot[0]);
+    for (const Point3& s : b.samples.samples)
         ASSERT_TRUE(std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z));
 
     b.FitHeightField(4);
-    for (float h : b.heights) ASSERT_TRUE(std::isfinite(h));
+    for (float h : b.grid.heights) ASSERT_TRUE(std::isfinite(h));
 }
 
 TEST(SamplingSetUp, ContoursWithoutAreaGiveNoSamples) {
-    SurfaceBuilder b;
+    StageParts b;
     const Point3 dot[3] = {{5, 5, 1}, {5, 5, 1}, {5, 5, 1}};
-    b.AppendLineSegments(dot, 3, true, kIdentity);
+    b.AppendLineSegments(dot, 3, true);
     EXPECT_FALSE(b.SetUpSampling(10));
-    EXPECT_EQ(b.sampleCount, 0);
+    EXPECT_EQ(b.samples.sampleCount, 0);
 }
 
-TEST(GatherContours, ShapesOfTheSlotsInOrderInWorldSpace) {
-    IParamBlock2* pb = CreateParameterBlock2(TerrainInputsBlock(), nullptr);
-    SurfaceBuilder b;
-    EXPECT_FALSE(b.GatherContours(pb)); // no slot in use
-
-    INode* open = MakeNode(MakeSpline({{{0, 0, 1}, {10, 0, 1}, {10, 5, 1}}}, {false}), "open",
-                           TransMatrix(Point3(100.0f, 0.0f, 2.0f)));
-    INode* closed =
-        MakeNode(MakeSpline({{{0, 0, 7}, {4, 0, 7}, {4, 4, 7}}, {{9, 9, 0}}}, {true, false}),
-                 "closed", Matrix3());
-    INode* mesh = MakeNode(MakeSquare(0, 0, 1, 1, 0), "mesh", Matrix3());
-    pb->SetValue(0, 0, closed, 5);
-    pb->SetValue(0, 0, mesh, 7); // not a shape: skipped
-    pb->SetValue(0, 0, open, 9);
-    pb->SetValue(0, 0, mesh, 10);
-    ASSERT_TRUE(b.GatherContours(pb));
-
-    // Slot 5 first (a closed triangle: three segments, its one-point line none),
-    // then slot 9 moved by its node transform.
-    ASSERT_EQ(b.segments.count(), 5);
-    EXPECT_EQ(b.segments[0].start, Point3(0.0f, 0.0f, 7.0f));
-    EXPECT_EQ(b.segments[2].start, Point3(4.0f, 4.0f, 7.0f));
-    EXPECT_EQ(b.segments[2].end, Point3(0.0f, 0.0f, 7.0f));
-    EXPECT_EQ(b.segments[3].start, Point3(100.0f, 0.0f, 3.0f));
-    EXPECT_EQ(b.segments[4].end, Point3(110.0f, 5.0f, 3.0f));
-    // Nodes belong to the scene, not to the block that names them.
-    pb->DeleteThis();
-    for (INode* node : {open, closed, mesh}) node->DeleteThis();
+TEST(GatherContours, LinesInOrderEachWithItsOwnSegments) {
+    std::vector<ContourLine> lines(3);
+    lines[0].points = {{0, 0, 7}, {4, 0, 7}, {4, 4, 7}};
+    lines[0].closed = true;
+    lines[1].points = {{9, 9, 0}}; // one point: no segment even when closed
+    lines[1].closed = true;
+    lines[2].points = {{100, 0, 3}, {110, 0, 3}, {110, 5, 3}};
+    ContourSegments segments;
+    EXPECT_FALSE(GatherContours(segments, {}));
+    ASSERT_TRUE(GatherContours(segments, lines));
+    ASSERT_EQ(segments.count(), 5);
+    EXPECT_EQ(segments[2].start, Point3(4.0f, 4.0f, 7.0f));
+    EXPECT_EQ(segments[2].end, Point3(0.0f, 0.0f, 7.0f));
+    EXPECT_EQ(segments[3].start, Point3(100.0f, 0.0f, 3.0f));
+    EXPECT_EQ(segments[4].end, Point3(110.0f, 5.0f, 3.0f));
 }
 
 } // namespace

@@ -6,8 +6,8 @@
 
 #include "tests/support/contour_fixtures.h"
 #include "tests/reference/literal_sweeps.h"
-#include "geometry/surface_builder.h"
-#include "tests/support/recording_interface.h"
+#include "tests/support/stage_parts.h"
+#include "tests/support/recording_progress.h"
 
 namespace {
 
@@ -69,47 +69,47 @@ TEST(SmoothGrid, KeepsPlanesAndMovesASpikeByHand) {
 }
 
 TEST(RefineGrid, DoublesResolutionAndInterpolates) {
-    SurfaceBuilder b;
-    b.extent = 64.0f;
+    StageParts b;
+    b.grid.extent = 64.0f;
     b.InitHeightGrid();
-    EXPECT_EQ(b.gridSize, 2);
-    EXPECT_FLOAT_EQ(b.cellSize, 64.0f);
-    b.heights = {1.0f, 3.0f, 5.0f, 11.0f};
+    EXPECT_EQ(b.grid.gridSize, 2);
+    EXPECT_FLOAT_EQ(b.grid.cellSize, 64.0f);
+    b.grid.heights = {1.0f, 3.0f, 5.0f, 11.0f};
     b.RefineGrid();
-    ASSERT_EQ(b.gridSize, 3);
-    EXPECT_FLOAT_EQ(b.cellSize, 32.0f);
+    ASSERT_EQ(b.grid.gridSize, 3);
+    EXPECT_FLOAT_EQ(b.grid.cellSize, 32.0f);
     const std::vector<float> expected = {1, 2, 3, 3, 5, 7, 5, 8, 11};
-    EXPECT_EQ(b.heights, expected);
+    EXPECT_EQ(b.grid.heights, expected);
 
     for (int level = 2; level <= 6; ++level) {
         b.RefineGrid();
-        EXPECT_EQ(b.gridSize, (1 << level) + 1);
+        EXPECT_EQ(b.grid.gridSize, (1 << level) + 1);
     }
-    EXPECT_FLOAT_EQ(b.cellSize, 1.0f);
-    const int n = b.gridSize;
-    EXPECT_EQ(b.heights[0], 1.0f);
-    EXPECT_EQ(b.heights[n - 1], 3.0f);
-    EXPECT_EQ(b.heights[(n - 1) * n], 5.0f);
-    EXPECT_EQ(b.heights[n * n - 1], 11.0f);
+    EXPECT_FLOAT_EQ(b.grid.cellSize, 1.0f);
+    const int n = b.grid.gridSize;
+    EXPECT_EQ(b.grid.heights[0], 1.0f);
+    EXPECT_EQ(b.grid.heights[n - 1], 3.0f);
+    EXPECT_EQ(b.grid.heights[(n - 1) * n], 5.0f);
+    EXPECT_EQ(b.grid.heights[n * n - 1], 11.0f);
 }
 
 TEST(FitSamples, SampleOnANodeCorrectsOnlyThatNode) {
-    SurfaceBuilder b;
-    b.extent = 4.0f;
+    StageParts b;
+    b.grid.extent = 4.0f;
     b.InitHeightGrid();
     b.RefineGrid();
     b.RefineGrid(); // 5 x 5, cell 1
-    b.samples = {Point3(2.0f, 1.0f, 10.0f)};
-    b.sampleCount = 1;
+    b.samples.samples = {Point3(2.0f, 1.0f, 10.0f)};
+    b.samples.sampleCount = 1;
     b.FitSamples(1);
     // Four passes, each closing 0.3 of the remaining error.
     const float expected = 10.0f * (1.0f - std::pow(0.7f, 4.0f));
     for (int i = 0; i < 25; ++i)
-        EXPECT_NEAR(b.heights[i], i == 1 * 5 + 2 ? expected : 0.0f, 1e-5f) << i;
+        EXPECT_NEAR(b.grid.heights[i], i == 1 * 5 + 2 ? expected : 0.0f, 1e-5f) << i;
 }
 
 TEST(FitHeightField, ConvergesToAConstantHeight) {
-    SurfaceBuilder b;
+    StageParts b;
     RidgeSurface flat;
     flat.a = 1.0;
     flat.b = flat.c = 0.0; // a plane; its contours are then all set to one height
@@ -117,12 +117,12 @@ TEST(FitHeightField, ConvergesToAConstantHeight) {
     for (ContourSegment& s : b.segments) s.start.z = s.end.z = 42.0f;
     ASSERT_TRUE(b.SetUpSampling(6));
     b.FitHeightField(6);
-    EXPECT_EQ(b.gridSize, 65);
-    for (float h : b.heights) ASSERT_NEAR(h, 42.0f, 0.05f);
+    EXPECT_EQ(b.grid.gridSize, 65);
+    for (float h : b.grid.heights) ASSERT_NEAR(h, 42.0f, 0.05f);
 }
 
 TEST(FitHeightField, ApproachesAnInclinedPlane) {
-    SurfaceBuilder b;
+    StageParts b;
     RidgeSurface plane;
     plane.a = 0.2;
     plane.b = plane.c = 0.0;
@@ -130,42 +130,45 @@ TEST(FitHeightField, ApproachesAnInclinedPlane) {
     AppendRidgeContours(b, plane, 800.0, 4.0, 10.0);
     ASSERT_TRUE(b.SetUpSampling(7));
     b.FitHeightField(7);
-    ASSERT_EQ(b.gridSize, 129);
+    ASSERT_EQ(b.grid.gridSize, 129);
     // Inside the contours' box the grid follows the plane closely (it rises
     // 0.2 per unit, about 1.4 per cell).
     double worst = 0.0;
-    for (int r = 0; r < b.gridSize; ++r)
-        for (int c = 0; c < b.gridSize; ++c) {
-            const double x = b.origin.x + c * b.cellSize, y = b.origin.y + r * b.cellSize;
+    for (int r = 0; r < b.grid.gridSize; ++r)
+        for (int c = 0; c < b.grid.gridSize; ++c) {
+            const double x = b.grid.origin.x + c * b.grid.cellSize, y = b.grid.origin.y + r * b.grid.cellSize;
             if (x < 20 || x > 780 || y < 20 || y > 780) continue;
-            worst = std::max(worst, std::fabs(b.heights[r * b.gridSize + c] - plane.Height(x, y)));
+            worst = std::max(worst, std::fabs(b.grid.heights[r * b.grid.gridSize + c] - plane.Height(x, y)));
         }
     EXPECT_LT(worst, 0.15);
 }
 
 TEST(FitHeightField, ProgressAndCancel) {
-    SurfaceBuilder b;
+    StageParts b;
     AppendRidgeContours(b, RidgeSurface{}, 300.0, 20.0, 10.0);
     ASSERT_TRUE(b.SetUpSampling(1));
     {
-        RecordingInterface ip;
+        RecordingProgress ip;
+        b.progress = &ip;
         b.FitHeightField(1);
         EXPECT_EQ(ip.Titles(), std::vector<std::string>{"Surface Building"});
         const std::vector<int> expected = {0, 0, 10, 20, 30, 40, 50, 60, 70, 80, 90};
         EXPECT_EQ(ip.Percents("Surface Building"), expected);
-        EXPECT_EQ(ip.events.back().kind, RecordingInterface::Event::End);
+        EXPECT_EQ(ip.events.back().kind, RecordingProgress::Event::End);
     }
     ASSERT_TRUE(b.SetUpSampling(10));
     {
-        RecordingInterface ip;
+        RecordingProgress ip;
+        b.progress = &ip;
         ip.cancelAtCall = 1; // cancelled from the start: one round per level
         b.FitHeightField(5);
-        EXPECT_EQ(b.gridSize, 33); // every level still refined
+        EXPECT_EQ(b.grid.gridSize, 33); // every level still refined
         const std::vector<int> expected = {0, 0, 20, 40, 60, 80};
         EXPECT_EQ(ip.Percents("Surface Building"), expected);
     }
     {
-        RecordingInterface ip;
+        RecordingProgress ip;
+        b.progress = &ip;
         b.FitHeightField(10);
         EXPECT_EQ(ip.Percents("Surface Building").back(), 99);
     }

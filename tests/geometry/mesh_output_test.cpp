@@ -8,7 +8,7 @@
 #include "tests/reference/literal_lookups.h"
 #include "geometry/face_index.h"
 #include "geometry/geometry_primitives.h"
-#include "geometry/surface_builder.h"
+#include "tests/support/stage_parts.h"
 #include "host/sdk/mesh.h"
 
 namespace {
@@ -18,39 +18,38 @@ float Plane(float x, float y) {
     return 3.0f + 0.1f * x + 0.2f * y;
 }
 
-void SetPlaneGrid(SurfaceBuilder& b) {
-    b.gridSize = 5;
-    b.cellSize = 10.0f;
-    b.origin = Point2(0.0f, 0.0f);
-    b.heights.resize(25);
+void SetPlaneGrid(StageParts& b) {
+    b.grid.gridSize = 5;
+    b.grid.cellSize = 10.0f;
+    b.grid.origin = Point2(0.0f, 0.0f);
+    b.grid.heights.resize(25);
     for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c) b.heights[r * 5 + c] = Plane(c * 10.0f, r * 10.0f);
-    b.built = 1;
+        for (int c = 0; c < 5; ++c) b.grid.heights[r * 5 + c] = Plane(c * 10.0f, r * 10.0f);
 }
 
 // A front of k x k squares over [0, 40]^2, two triangles each, counter-clockwise;
 // faces left of x = 20 carry ID 2, the others ID 3.
-void SetSquareFront(SurfaceBuilder& b, int k) {
-    b.vertices.Reset(100);
-    b.faces.Reset(100);
+void SetSquareFront(StageParts& b, int k) {
+    b.front.vertices.Reset(100);
+    b.front.faces.Reset(100);
     const float step = 40.0f / static_cast<float>(k);
     for (int r = 0; r <= k; ++r)
         for (int c = 0; c <= k; ++c) {
             FrontVertex v;
             v.pos = Point2(c * step, r * step);
-            b.vertices.Append(v);
+            b.front.vertices.Append(v);
         }
     for (int r = 0; r < k; ++r)
         for (int c = 0; c < k; ++c) {
             const int a = r * (k + 1) + c, bb = a + 1, d = a + k + 1, e = d + 1;
             const int id = (c + 0.5f) * step < 20.0f ? 2 : 3;
-            b.faces.Append(FrontFace{a, bb, e, id});
-            b.faces.Append(FrontFace{a, e, d, id});
+            b.front.faces.Append(FrontFace{a, bb, e, id});
+            b.front.faces.Append(FrontFace{a, e, d, id});
         }
-    b.baseMatId = 1;
+    b.grid.baseMatId = 1;
 }
 
-void AddOutline(SurfaceBuilder& b, std::vector<Point2> pts, bool closed, int type, bool split,
+void AddOutline(StageParts& b, std::vector<Point2> pts, bool closed, int type, bool split,
                 int id = 9) {
     InsertOutline o;
     o.pointCount = static_cast<int>(pts.size());
@@ -110,14 +109,14 @@ Matrix3 Translation(float x, float y, float z) {
 }
 
 TEST(GridHeightAt, InterpolatesAndExtrapolatesFromTheBorderCell) {
-    SurfaceBuilder b;
+    StageParts b;
     SetPlaneGrid(b); // a plane is reproduced everywhere, inside the grid or not
     for (Point2 p : {Point2(0.0f, 0.0f), Point2(13.5f, 27.25f), Point2(40.0f, 40.0f),
                      Point2(-7.0f, 12.0f), Point2(55.0f, -3.0f)})
         EXPECT_NEAR(b.GridHeightAt(p), Plane(p.x, p.y), 1e-4) << p.x << ", " << p.y;
     // Heights c^2 along each row, cell size 1: nodes 0, 1, 4, 9, 16.
-    b.cellSize = 1.0f;
-    for (int i = 0; i < 25; ++i) b.heights[i] = float((i % 5) * (i % 5));
+    b.grid.cellSize = 1.0f;
+    for (int i = 0; i < 25; ++i) b.grid.heights[i] = float((i % 5) * (i % 5));
     EXPECT_FLOAT_EQ(b.GridHeightAt(Point2(2.5f, 1.0f)), 6.5f);   // between 4 and 9
     EXPECT_FLOAT_EQ(b.GridHeightAt(Point2(-1.0f, 2.0f)), -1.0f); // 0 - (1 - 0)
     EXPECT_FLOAT_EQ(b.GridHeightAt(Point2(6.0f, 3.0f)), 30.0f);  // 16 + 2 x (16 - 9)
@@ -128,37 +127,37 @@ TEST(MatIdAt, IndexAgreesWithTheLinearWalkOnMeshesAndTriangleSoups) {
     std::uniform_real_distribution<float> coord(-5.0f, 45.0f);
     std::uniform_int_distribution<int> id(1, 6);
     for (int round = 0; round < 12; ++round) {
-        SurfaceBuilder b;
+        StageParts b;
         if (round % 2 == 0) {
             SetSquareFront(b, 3 + round);
         } else {
             // Overlapping, degenerate and repeated triangles with random IDs.
-            b.vertices.Reset(100);
-            b.faces.Reset(100);
+            b.front.vertices.Reset(100);
+            b.front.faces.Reset(100);
             for (int i = 0; i < 60; ++i) {
                 FrontVertex v;
                 v.pos = Point2(coord(rng), coord(rng));
-                b.vertices.Append(v);
+                b.front.vertices.Append(v);
             }
             std::uniform_int_distribution<int> pick(0, 59);
             for (int f = 0; f < 80; ++f)
-                b.faces.Append(FrontFace{pick(rng), pick(rng), f % 9 ? pick(rng) : 0, id(rng)});
-            b.baseMatId = 4;
+                b.front.faces.Append(FrontFace{pick(rng), pick(rng), f % 9 ? pick(rng) : 0, id(rng)});
+            b.grid.baseMatId = 4;
         }
         // Queries: random points, every vertex, every edge midpoint.
         std::vector<Point2> queries;
         for (int i = 0; i < 400; ++i) queries.push_back(Point2(coord(rng), coord(rng)));
-        for (int v = 0; v < b.vertices.count(); ++v) queries.push_back(b.vertices[v].pos);
-        for (int f = 0; f < b.faces.count(); ++f) {
-            const Point2 a = b.vertices[b.faces[f].corner0].pos;
-            const Point2 c = b.vertices[b.faces[f].corner1].pos;
+        for (int v = 0; v < b.front.vertices.count(); ++v) queries.push_back(b.front.vertices[v].pos);
+        for (int f = 0; f < b.front.faces.count(); ++f) {
+            const Point2 a = b.front.vertices[b.front.faces[f].corner0].pos;
+            const Point2 c = b.front.vertices[b.front.faces[f].corner1].pos;
             queries.push_back((a + c) * 0.5f);
         }
         int inside = 0;
         for (const Point2& q : queries) {
             const int expected = literal::MatIdAt(b, q);
             ASSERT_EQ(b.MatIdAt(q), expected) << "round " << round << " at " << q.x << ", " << q.y;
-            inside += expected != b.baseMatId - 1;
+            inside += expected != b.grid.baseMatId - 1;
         }
         EXPECT_GT(inside, 0); // the comparison must cover faces, not only misses
     }
@@ -189,25 +188,25 @@ TEST(FindMeshEdge, IndexAgreesWithTheLinearWalk) {
 }
 
 TEST(WriteTerrainMesh, WithoutInsertsTheFrontIsLiftedOntoTheGrid) {
-    SurfaceBuilder b;
+    StageParts b;
     SetPlaneGrid(b);
     SetSquareFront(b, 4);
     Mesh mesh;
     const Matrix3 tm = Translation(10.0f, 20.0f, 5.0f);
     b.WriteTerrainMesh(mesh, tm);
-    ASSERT_EQ(mesh.numVerts, b.vertices.count());
-    ASSERT_EQ(mesh.numFaces, b.faces.count());
+    ASSERT_EQ(mesh.numVerts, b.front.vertices.count());
+    ASSERT_EQ(mesh.numFaces, b.front.faces.count());
     for (int v = 0; v < mesh.numVerts; ++v) {
-        const Point2 p = b.vertices[v].pos;
+        const Point2 p = b.front.vertices[v].pos;
         EXPECT_NEAR(mesh.verts[v].x, p.x - 10.0f, 1e-4);
         EXPECT_NEAR(mesh.verts[v].y, p.y - 20.0f, 1e-4);
         EXPECT_NEAR(mesh.verts[v].z, Plane(p.x, p.y) - 5.0f, 1e-4);
     }
     for (int f = 0; f < mesh.numFaces; ++f) {
         const Face& face = mesh.faces[f];
-        EXPECT_EQ(face.v[0], DWORD(b.faces[f].corner0));
-        EXPECT_EQ(face.v[2], DWORD(b.faces[f].corner2));
-        EXPECT_EQ(face.getMatID(), b.faces[f].matId - 1);
+        EXPECT_EQ(face.v[0], DWORD(b.front.faces[f].corner0));
+        EXPECT_EQ(face.v[2], DWORD(b.front.faces[f].corner2));
+        EXPECT_EQ(face.getMatID(), b.front.faces[f].matId - 1);
         EXPECT_EQ(face.getSmGroup(), 1u);
         EXPECT_TRUE(face.getEdgeVis(0) && face.getEdgeVis(1) && face.getEdgeVis(2));
     }
@@ -215,7 +214,7 @@ TEST(WriteTerrainMesh, WithoutInsertsTheFrontIsLiftedOntoTheGrid) {
 }
 
 TEST(WriteTerrainMesh, OutlineOnlyInsertConstrainsWithoutRecolouringOrCutting) {
-    SurfaceBuilder b;
+    StageParts b;
     SetPlaneGrid(b);
     SetSquareFront(b, 4);
     const std::vector<Point2> square = {
@@ -254,7 +253,7 @@ TEST(WriteTerrainMesh, OutlineOnlyInsertConstrainsWithoutRecolouringOrCutting) {
 }
 
 TEST(WriteTerrainMesh, PaintAndCutInsertsWithTheEarlierOutlineDeciding) {
-    SurfaceBuilder b;
+    StageParts b;
     SetPlaneGrid(b);
     SetSquareFront(b, 5);
     const std::vector<Point2> paintA = {{5.0f, 5.0f}, {25.0f, 5.0f}, {25.0f, 25.0f}, {5.0f, 25.0f}};
@@ -308,7 +307,7 @@ std::vector<std::pair<Point2, Point2>> OpenEdges(const Mesh& mesh, const Matrix3
 }
 
 TEST(WriteTerrainMesh, SplitOutlinesAreCutOpenAndStaySelected) {
-    SurfaceBuilder b;
+    StageParts b;
     SetPlaneGrid(b);
     SetSquareFront(b, 4);
     // A closed triangle and an open U whose closing chord must stay whole.

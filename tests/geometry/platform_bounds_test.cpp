@@ -9,21 +9,16 @@
 
 #include "tests/reference/literal_sweeps.h"
 #include "geometry/platform_bounds.h"
-#include "tests/geometry/terrain_inputs.h"
-#include "tests/support/recording_interface.h"
+#include "tests/support/recording_progress.h"
 
 namespace {
 
 // An axis-aligned square pad as two triangles, in world units.
-void AddPad(PlatformBounds& pb, const char* name, const PlatformSettings& s, float x0, float y0,
-            float x1, float y1, float z) {
+void AddPad(PlatformBounds& pb, BuildProgress* progress, const char* name,
+            const PlatformSettings& s, float x0, float y0, float x1, float y1, float z) {
     const Point3 q[4] = {{x0, y0, z}, {x1, y0, z}, {x1, y1, z}, {x0, y1, z}};
-    pb.AddPlatformFaces(name, s, 2, [&](int f, Point3* p) {
-        p[0] = q[0];
-        p[1] = q[f == 0 ? 1 : 2];
-        p[2] = q[f == 0 ? 2 : 3];
-        return true;
-    });
+    PlatformInput pad{name, s, {{{q[0], q[1], q[2]}, true}, {{q[0], q[2], q[3]}, true}}};
+    pb.AddPlatform(pad, progress);
 }
 
 TEST(SpreadDirections, The136PrimitiveVectorsInRowOrder) {
@@ -58,7 +53,8 @@ TEST(SpreadSlopes, SameGridsAsTheLiteralSweeps) {
         pb.platUpper[j] = dist(rng);
     }
     std::vector<float> lower = pb.platLower, upper = pb.platUpper;
-    pb.SpreadSlopes();
+    ProgressScope silent(nullptr, "");
+    pb.SpreadSlopes(silent);
     for (const auto& d : SpreadDirections()) {
         LiteralSpread(lower.data(), n, d.dx, d.dy, 1.3f, true);
         LiteralSpread(upper.data(), n, d.dx, d.dy, 0.7f, false);
@@ -142,12 +138,12 @@ TEST(RasterizeTriangle, FillsThePlaneAndLevelEdgesVisitTheirRectangle) {
 }
 
 TEST(AddPlatform, PadOnInclinedGroundCutsAndFillsAtItsAngles) {
-    RecordingInterface ip;
+    RecordingProgress ip;
     const int n = 101;
     PlatformBounds pb;
     pb.InitBounds(Point2(0.0f, 0.0f), 1.0f, n, 1);
     const PlatformSettings s{30.0f, 30.0f, 7, 8, 9};
-    AddPad(pb, "pad", s, 45.0f, 45.0f, 55.0f, 55.0f, -2.5f);
+    AddPad(pb, &ip, "pad", s, 45.0f, 45.0f, 55.0f, 55.0f, -2.5f);
     EXPECT_EQ(ip.Titles(),
               (std::vector<std::string>{"Platform Building: pad", "Slope Building: pad"}));
     const std::vector<int> slopes = ip.Percents("Slope Building: pad");
@@ -201,8 +197,8 @@ TEST(ClampHeights, ConflictingPadsLetTheLowerBoundWin) {
         EXPECT_EQ(untouched, h);
         EXPECT_EQ(ids, std::vector<std::int32_t>(n * n, 1));
     }
-    AddPad(pb, "low", PlatformSettings{45.0f, 45.0f, 2, 3, 4}, 20, 20, 30, 60, 0.0f);
-    AddPad(pb, "high", PlatformSettings{45.0f, 45.0f, 12, 13, 14}, 40, 20, 50, 60, 20.0f);
+    AddPad(pb, nullptr, "low", PlatformSettings{45.0f, 45.0f, 2, 3, 4}, 20, 20, 30, 60, 0.0f);
+    AddPad(pb, nullptr, "high", PlatformSettings{45.0f, 45.0f, 12, 13, 14}, 40, 20, 50, 60, 20.0f);
     pb.ClampHeights(h.data(), ids.data());
     // Between the pads the low pad's upper bound (0 + d) lies under the high
     // pad's lower bound (20 - d'): the upper clamp comes first, the lower wins.
@@ -212,42 +208,6 @@ TEST(ClampHeights, ConflictingPadsLetTheLowerBoundWin) {
         EXPECT_NEAR(h[j], 20.0f - (40 - c), 1e-3f);
         EXPECT_EQ(ids[j], 14);
     }
-}
-
-TEST(AddPlatform, ReadsTheSlotAndPlacesTheMeshByItsNode) {
-    RecordingInterface ip;
-    IParamBlock2* pb = CreateParameterBlock2(TerrainInputsBlock(), nullptr);
-    INode* pad = MakeNode(MakeSquare(-5, -5, 5, 5, 0), "terrace", TransMatrix(Point3(30, 30, 4)));
-    INode* line = MakeNode(MakeSpline({{{0, 0, 0}, {5, 5, 0}}}, {false}), "line", Matrix3());
-    pb->SetValue(2, 0, pad, 3);
-    pb->SetValue(3, 0, 30.0f, 3);
-    pb->SetValue(4, 0, 60.0f, 3);
-    pb->SetValue(5, 0, 21, 3);
-    pb->SetValue(6, 0, 22, 3);
-    pb->SetValue(7, 0, 23, 3);
-    pb->SetValue(2, 0, line, 4);
-
-    PlatformBounds bounds;
-    bounds.InitBounds(Point2(0.0f, 0.0f), 1.0f, 61, 1);
-    EXPECT_FALSE(bounds.AddPlatform(pb, 0)); // empty slot
-    EXPECT_FALSE(bounds.AddPlatform(pb, 4)); // a shape has no faces
-    EXPECT_TRUE(ip.events.empty());
-    ASSERT_TRUE(bounds.AddPlatform(pb, 3));
-    EXPECT_EQ(ip.Titles(),
-              (std::vector<std::string>{"Platform Building: terrace", "Slope Building: terrace"}));
-
-    // The pad covers 25 .. 35 at height 4; 10 cells beyond its edge the bounds
-    // have moved by 10 tan 30 up and 10 tan 60 down.
-    const int n = 61;
-    EXPECT_FLOAT_EQ(bounds.upper[30 * n + 32], 4.0f);
-    EXPECT_EQ(bounds.upperIds[30 * n + 32], 21);
-    EXPECT_NEAR(bounds.upper[30 * n + 45], 4.0f + 10.0f * std::tan(M_PI / 6), 1e-3);
-    EXPECT_EQ(bounds.upperIds[30 * n + 45], 22);
-    EXPECT_NEAR(bounds.lower[30 * n + 15], 4.0f - 10.0f * std::tan(M_PI / 3), 1e-3);
-    EXPECT_EQ(bounds.lowerIds[30 * n + 15], 23);
-    // Nodes belong to the scene, not to the block that names them.
-    pb->DeleteThis();
-    for (INode* node : {pad, line}) node->DeleteThis();
 }
 
 } // namespace

@@ -8,21 +8,21 @@
 #include <random>
 #include <vector>
 
-#include "tests/geometry/tuning_guard.h"
-#include "tests/support/recording_interface.h"
+#include "tests/support/recording_progress.h"
+#include "tests/support/stage_parts.h"
 
 namespace {
 
 // An n x n grid with cell h at the origin, heights z(x, y) in world units.
-template <typename F> void FillGrid(SurfaceBuilder& b, int n, float h, F z) {
-    b.gridSize = n;
-    b.cellSize = h;
-    b.origin = Point2(0.0f, 0.0f);
-    b.heights.resize(static_cast<std::size_t>(n) * n);
-    b.matIds.assign(static_cast<std::size_t>(n) * n, 1);
+template <typename F> void FillGrid(StageParts& b, int n, float h, F z) {
+    b.grid.gridSize = n;
+    b.grid.cellSize = h;
+    b.grid.origin = Point2(0.0f, 0.0f);
+    b.grid.heights.resize(static_cast<std::size_t>(n) * n);
+    b.grid.matIds.assign(static_cast<std::size_t>(n) * n, 1);
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c)
-            b.heights[static_cast<std::size_t>(r) * n + c] = static_cast<float>(z(c * h, r * h));
+            b.grid.heights[static_cast<std::size_t>(r) * n + c] = static_cast<float>(z(c * h, r * h));
 }
 
 float Reach(const SizeMatrix& m, Point2 d) {
@@ -75,19 +75,21 @@ TEST(PrincipalScale, GivesRootScalesAlongTheStrongestTableDirection) {
 }
 
 TEST(CurvatureAt, MeasuresTheBendAlongItsDirectionWhateverTheTurn) {
-    TuningGuard guard;
-    Tuning.TriangleShapeFactor = 3.0f; // the three-row sums become second derivatives
-    Tuning.CurvatureScale = 4.0f;      // and so does the four-corner mixed difference
+    TuningConstants tuning = kDefaultTuning;
+    tuning.TriangleShapeFactor = 3.0f; // the three-row sums become second derivatives
+    tuning.CurvatureScale = 4.0f;      // and so does the four-corner mixed difference
     const float h = 1.0f, a = 0.125f;
     const float expected = std::sqrt(2 * a / (h * 4.0f)); // sqrt(z'' / q), slope 0
 
-    SurfaceBuilder axis; // z = a x^2, flat across
+    StageParts axis; // z = a x^2, flat across
+    axis.tuning = tuning;
     FillGrid(axis, 7, h, [&](double x, double) { return a * (x - 3) * (x - 3); });
     SizeMatrix t = axis.CurvatureAt(3, 2);
     EXPECT_NEAR(Reach(t, {1, 0}), expected, 1e-6);
     EXPECT_NEAR(Reach(t, {0, 1}), 0.0, 1e-6);
 
-    SurfaceBuilder turned; // the same bend across the diagonal x = y
+    StageParts turned; // the same bend across the diagonal x = y
+    turned.tuning = tuning;
     FillGrid(turned, 7, h, [&](double x, double y) { return a * (x - y) * (x - y) / 2; });
     t = turned.CurvatureAt(3, 3);
     const float s = std::sqrt(0.5f);
@@ -99,7 +101,8 @@ TEST(CurvatureAt, MeasuresTheBendAlongItsDirectionWhateverTheTurn) {
     const float g = 4 * a, slope = 1.0f / std::sqrt(1 + g * g);
     EXPECT_NEAR(Reach(t, {1, 0}), std::sqrt(2 * a * slope / (h * 4.0f)), 1e-6);
 
-    SurfaceBuilder plane; // any plane: no bend at all
+    StageParts plane; // any plane: no bend at all
+    plane.tuning = tuning;
     FillGrid(plane, 5, h, [](double x, double y) { return 2 * x - 0.5 * y + 7; });
     t = plane.CurvatureAt(2, 2);
     EXPECT_EQ(Reach(t, {1, 0}), 0.0f);
@@ -137,14 +140,13 @@ TEST(LimitGrowth, MatchesTheLiteralSweepsOnRandomFields) {
 }
 
 TEST(BuildSizeField, PlaneIsIsotropicAndGrowsFromTheBorder) {
-    TuningGuard guard;
-    Tuning.MaxEdgeFactor = 0.5f;     // Lmax = 9 x 1 x 0.5
-    Tuning.SizeGrowthFactor = 0.25f; // g = 0.25 per cell
-    Tuning.DirectionSteps = 32.0f;
-    SurfaceBuilder b;
+    StageParts b;
+    b.tuning.MaxEdgeFactor = 0.5f;     // Lmax = 9 x 1 x 0.5
+    b.tuning.SizeGrowthFactor = 0.25f; // g = 0.25 per cell
     const int n = 9;
     FillGrid(b, n, 1.0f, [](double x, double y) { return 3 * x + 0.5 * y; });
-    RecordingInterface ui;
+    RecordingProgress ui;
+    b.progress = &ui;
     b.BuildSizeField();
 
     ASSERT_EQ(b.sizeField.size(), 81u);
@@ -166,13 +168,12 @@ TEST(BuildSizeField, PlaneIsIsotropicAndGrowsFromTheBorder) {
     EXPECT_EQ(pct[1], 3);   // 100 / 32
     EXPECT_EQ(pct[8], 25);  // 800 / 32
     EXPECT_EQ(pct[31], 96); // 3100 / 32
-    EXPECT_EQ(ui.events.back().kind, RecordingInterface::Event::End);
+    EXPECT_EQ(ui.events.back().kind, RecordingProgress::Event::End);
 }
 
 TEST(BuildSizeField, NoWantedLengthIsBelowTheCell) {
-    TuningGuard guard;
-    Tuning.MaxEdgeFactor = 0.2f;
-    SurfaceBuilder b;
+    StageParts b;
+    b.tuning.MaxEdgeFactor = 0.2f;
     const float h = 0.5f;
     FillGrid(b, 33, h, [](double x, double y) { return 40 * std::sin(x) * std::cos(1.3 * y); });
     b.BuildSizeField();
@@ -184,13 +185,13 @@ TEST(BuildSizeField, NoWantedLengthIsBelowTheCell) {
 }
 
 TEST(SizeAt, ClampsItsCell) {
-    SurfaceBuilder b;
-    b.gridSize = 4;
-    b.cellSize = 2.0f;
-    b.origin = Point2(10.0f, 20.0f);
+    StageParts b;
+    b.grid.gridSize = 4;
+    b.grid.cellSize = 2.0f;
+    b.grid.origin = Point2(10.0f, 20.0f);
     for (int i = 0; i < 16; ++i) {
         b.sizeField.push_back({{float(i), 0.0f}, {0.0f, float(i)}});
-        b.matIds.push_back(100 + i);
+        b.grid.matIds.push_back(100 + i);
     }
     auto cell = [&](float x, float y) {
         SizeMatrix m;

@@ -6,75 +6,38 @@
 #include <functional>
 #include <set>
 
-#include "host/sdk/inode.h"
-#include "host/sdk/param_block2.h"
-#include "host/sdk/spline_shape.h"
-#include "terrain/land_params.h"
 #include "tests/host/grid_mesh.h"
-#include "tests/support/recording_interface.h"
-
-// The stage names the terrain block's ids itself, below the terrain layer.
-static_assert(uvw_param::UVW_Node == pb_uvw_node && uvw_param::Map_ch == pb_map_ch &&
-              uvw_param::UVW_width == pb_uvw_width && uvw_param::UVW_angle == pb_uvw_angle &&
-              uvw_param::MapCh == pb_mapch && uvw_param::Width == pb_width &&
-              uvw_param::globalangle == pb_globalangle && uvw_param::UVW_zone == pb_uvw_zone &&
-              UVW_LIST_SLOTS == MAX_LIST_SLOTS);
 
 namespace {
 
-ParamBlockDesc2& UVWDesc() {
-    static ParamBlockDesc2 desc(
-        BlockLayout(0, "parameters", 0, nullptr, 0)
-            .Param(ParamDef(uvw_param::UVW_Node, "UVW_Node", TYPE_INODE_TAB, 8).Table(200))
-            .Param(ParamDef(uvw_param::Map_ch, "Map_ch", TYPE_INT_TAB).Table(200).Default(2))
-            .Param(ParamDef(uvw_param::UVW_width, "UVW_width", TYPE_FLOAT_TAB)
-                       .Table(200)
-                       .Default(1.0f))
-            .Param(
-                ParamDef(uvw_param::UVW_zone, "UVW_zone", TYPE_FLOAT_TAB).Table(200).Default(1.0f))
-            .Param(ParamDef(uvw_param::UVW_angle, "UVW_angle", TYPE_FLOAT_TAB)
-                       .Table(200)
-                       .Default(0.0f))
-            .Param(ParamDef(uvw_param::Width, "Width", TYPE_FLOAT).Default(10.0f))
-            .Param(ParamDef(uvw_param::MapCh, "MapCh", TYPE_INT).Default(1))
-            .Param(ParamDef(uvw_param::globalangle, "globalangle", TYPE_FLOAT).Default(0.0f)));
-    return desc;
-}
-
-// A 21 x 21 grid terrain (object space 0..20) placed at world x + 5, and a
-// parameter block with its UVW list.
+// A 21 x 21 grid terrain (object space 0..20) placed at world x + 5, and the
+// UVW list's settings.
 class UVWZones : public ::testing::Test {
 protected:
-    IParamBlock2* pb = new IParamBlock2(&UVWDesc(), nullptr);
-    std::vector<INode*> nodes;
+    UVWInputs in;
     Mesh mesh = GridMesh(21);
     Matrix3 terrainTM = TransMatrix(Point3(5, 0, 0));
     PolyShape outline;
 
-    ~UVWZones() override {
-        pb->DeleteThis();
-        for (INode* n : nodes) delete n;
-    }
-
-    // A path node whose object-space knots are world points less 1 in y,
-    // with the node placed 1 up, so the path transform takes part.
-    INode* Path(std::vector<Point2> world, bool closed) {
-        SplineShape* shape = CreateNewSplineShape();
-        PolyLine& line = shape->shape.NewLine();
+    // A path whose knots are world points less 1 in y, placed 1 up, so the
+    // path transform takes part.
+    static UVWPath Path(std::vector<Point2> world, bool closed) {
+        UVWPath path;
+        PolyLine& line = path.shape.NewLine();
         for (Point2 p : world) line.Append(Point3(p.x, p.y - 1.0f, 0.0f));
         if (closed) line.Close();
-        INode* node = new INode;
-        node->SetObjectRef(shape);
-        node->SetNodeTM(0, TransMatrix(Point3(0, 1, 0)));
-        nodes.push_back(node);
-        return node;
+        path.pathTM = TransMatrix(Point3(0, 1, 0));
+        return path;
     }
-    void Slot(int s, INode* node, int channel, float width, float zone, float angle = 0.0f) {
-        pb->SetValue(uvw_param::UVW_Node, 0, node, s);
-        pb->SetValue(uvw_param::Map_ch, 0, channel, s);
-        pb->SetValue(uvw_param::UVW_width, 0, width, s);
-        pb->SetValue(uvw_param::UVW_zone, 0, zone, s);
-        pb->SetValue(uvw_param::UVW_angle, 0, angle, s);
+    // Sets list entry s (the list has no gaps: empty slots are left out).
+    void Slot(std::size_t s, UVWPath path, int channel, float width, float zone,
+              float angle = 0.0f) {
+        path.channel = channel;
+        path.width = width;
+        path.zone = zone;
+        path.angle = angle;
+        if (in.paths.size() <= s) in.paths.resize(s + 1);
+        in.paths[s] = path;
     }
     Point3 WorldCentre(int f) { return FaceCentre(mesh, f) * terrainTM; }
     Point3 World(int f, int k) { return mesh.verts[mesh.faces[f].v[k]] * terrainTM; }
@@ -105,7 +68,7 @@ void ExpectNear(UVVert a, UVVert b, const std::string& what) {
 TEST_F(UVWZones, UGrowsAlongAStraightPathAndVRunsAcrossIt) {
     // Three knots along world y = 10 from x = 7 to 23; hw = hz = 2.
     Slot(0, Path({{7, 10}, {15, 10}, {23, 10}}, false), 3, 4.0f, 4.0f);
-    ApplyUVWZones(mesh, pb, terrainTM, outline);
+    ApplyUVWZones(mesh, in, terrainTM, outline);
 
     auto zone = FacesWhere([](Point3 c) { return c.x > 7 && c.x < 23 && c.y > 8 && c.y < 12; });
     ASSERT_FALSE(zone.empty());
@@ -129,9 +92,9 @@ TEST_F(UVWZones, UGrowsAlongAStraightPathAndVRunsAcrossIt) {
 
 TEST_F(UVWZones, AnEarlierZoneKeepsTheFacesItClaimed) {
     Slot(0, Path({{7, 10}, {23, 10}}, false), 3, 4.0f, 4.0f);
-    // Slot 1 stays empty; slot 2 crosses slot 0 going up along x = 15.
-    Slot(2, Path({{15, 2}, {15, 18}}, false), 4, 2.0f, 4.0f);
-    ApplyUVWZones(mesh, pb, terrainTM, outline);
+    // The next entry crosses the first going up along x = 15.
+    Slot(1, Path({{15, 2}, {15, 18}}, false), 4, 2.0f, 4.0f);
+    ApplyUVWZones(mesh, in, terrainTM, outline);
 
     auto first = FacesWhere([](Point3 c) { return c.x > 7 && c.x < 23 && c.y > 8 && c.y < 12; });
     auto second = FacesWhere([](Point3 c) { return c.x > 13 && c.x < 17 && c.y > 2 && c.y < 18; });
@@ -166,12 +129,12 @@ TEST_F(UVWZones, ClosedPathsMapTheirClosingSegmentOpenOnesDoNot) {
         return false;
     };
     Slot(0, Path({{4, 4}, {16, 4}, {10, 14}}, true), 2, 2.0f, 2.0f);
-    ApplyUVWZones(mesh, pb, terrainTM, outline);
+    ApplyUVWZones(mesh, in, terrainTM, outline);
     EXPECT_TRUE(nearClosing());
 
     mesh = GridMesh(21);
     Slot(0, Path({{4, 4}, {16, 4}, {10, 14}}, false), 2, 2.0f, 2.0f);
-    ApplyUVWZones(mesh, pb, terrainTM, outline);
+    ApplyUVWZones(mesh, in, terrainTM, outline);
     EXPECT_FALSE(nearClosing());
     EXPECT_FALSE(Selected().empty());
 
@@ -179,12 +142,12 @@ TEST_F(UVWZones, ClosedPathsMapTheirClosingSegmentOpenOnesDoNot) {
     // only the first vertex's points.
     mesh = GridMesh(21);
     Slot(0, Path({{7, 10}, {17, 10}}, false), 2, 2.0f, 2.0f);
-    UpdateUVWOutline(pb, terrainTM, outline);
+    UpdateUVWOutline(in, terrainTM, outline);
     ASSERT_EQ(outline.numLines, 4);
     for (int l = 0; l < 4; l++) EXPECT_EQ(outline[l].numPts, 1);
     ExpectNear(outline[2][0].p, Point3(2, 9, 0), "W+ of the first vertex");
     EXPECT_EQ(mesh.faceSel.NumberSet(), 0) << "the outline alone leaves the mesh";
-    ApplyUVWZones(mesh, pb, terrainTM, outline);
+    ApplyUVWZones(mesh, in, terrainTM, outline);
     EXPECT_EQ(Selected(),
               FacesWhere([](Point3 c) { return c.x > 7 && c.x < 17 && c.y > 9 && c.y < 11; }));
 }
@@ -192,10 +155,10 @@ TEST_F(UVWZones, ClosedPathsMapTheirClosingSegmentOpenOnesDoNot) {
 TEST_F(UVWZones, AnEmptyListGivesTheGlobalMappingAndKeepsTheSelection) {
     mesh.faceSel.Set(7);
     mesh.faceSel.Set(100);
-    pb->SetValue(uvw_param::MapCh, 0, 5);
-    pb->SetValue(uvw_param::Width, 0, 4.0f);
-    pb->SetValue(uvw_param::globalangle, 0, 90.0f);
-    ApplyUVWZones(mesh, pb, terrainTM, outline);
+    in.mapCh = 5;
+    in.width = 4.0f;
+    in.globalAngle = 90.0f;
+    ApplyUVWZones(mesh, in, terrainTM, outline);
     EXPECT_EQ(outline.numLines, 0);
     EXPECT_EQ(Selected(), (std::set<int>{7, 100}));
     ASSERT_TRUE(mesh.mapSupport(5));
@@ -210,36 +173,11 @@ TEST_F(UVWZones, AnEmptyListGivesTheGlobalMappingAndKeepsTheSelection) {
 TEST_F(UVWZones, MaterialBordersAreBlackInTheVertexColours) {
     for (int f = 0; f < mesh.getNumFaces(); f++)
         mesh.setFaceMtlIndex(f, FaceCentre(mesh, f).x < 10 ? 0 : 1);
-    ApplyUVWZones(mesh, pb, terrainTM, outline);
+    ApplyUVWZones(mesh, in, terrainTM, outline);
     ASSERT_TRUE(mesh.mapSupport(0));
     for (int f = 0; f < mesh.getNumFaces(); f++)
         for (int k = 0; k < 3; k++) {
             bool border = mesh.verts[mesh.faces[f].v[k]].x == 10.0f;
             EXPECT_EQ(UV(0, f, k), border ? UVVert(0, 0, 0) : UVVert(1, 1, 1)) << f;
         }
-}
-
-TEST_F(UVWZones, TheTerrainNodeIsTheFirstSelectedOneHoldingTheObject) {
-    struct SceneInterface : RecordingInterface {
-        INode* root = nullptr;
-        INode* GetRootNode() override { return root; }
-    } ip;
-    INode root, a, b;
-    root.MarkAsRoot();
-    SplineShape* terrain = CreateNewSplineShape(); // any object stands in for the terrain
-    root.AttachChild(&a);
-    root.AttachChild(&b);
-    a.SetObjectRef(terrain);
-    b.SetObjectRef(terrain);
-    a.SetNodeTM(0, TransMatrix(Point3(1, 0, 0)));
-    b.SetNodeTM(0, TransMatrix(Point3(2, 0, 0)));
-    ip.root = &root;
-    EXPECT_TRUE(TerrainTransform(&ip, terrain, 0).IsIdentity()) << "no node selected";
-    b.SetSelected(true);
-    EXPECT_EQ(TerrainTransform(&ip, terrain, 0).GetTrans(), Point3(2, 0, 0));
-    a.SetSelected(true);
-    EXPECT_EQ(FindSelectedNodeOf(&root, terrain), &a);
-    EXPECT_TRUE(TerrainTransform(nullptr, terrain, 0).IsIdentity());
-    a.SetObjectRef(nullptr);
-    b.SetObjectRef(nullptr);
 }

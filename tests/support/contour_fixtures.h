@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "geometry/surface_builder.h"
+#include "tests/support/stage_parts.h"
 
 struct RidgeSurface {
     double a = 0.1, b = 8.0, lambda = 120.0, c = 60.0, mu = 150.0, alpha = 0.4;
@@ -34,7 +34,7 @@ struct RidgeSurface {
 // Appends the contours of f over [0, size]^2, every dz in height, with vertices
 // about dv apart along each line. With nearDuplicates every vertex is followed by
 // a copy one float step away and every line by a tiny ring, as real files have.
-inline void AppendRidgeContours(SurfaceBuilder& builder, const RidgeSurface& f, double size,
+inline void AppendRidgeContours(StageParts& builder, const RidgeSurface& f, double size,
                                 double dz, double dv, bool nearDuplicates = false) {
     const double ca = std::cos(f.alpha), sa = std::sin(f.alpha);
     double zmin = 1e300, zmax = -1e300;
@@ -45,15 +45,13 @@ inline void AppendRidgeContours(SurfaceBuilder& builder, const RidgeSurface& f, 
         }
     zmin -= std::fabs(f.b) + std::fabs(f.a * f.c);
     zmax += std::fabs(f.b) + std::fabs(f.a * f.c);
-    const Matrix3 identity;
     const double vReach = size * 1.5;
     for (double z = std::ceil(zmin / dz) * dz; z <= zmax; z += dz) {
         const double s = f.Level(z);
         std::vector<Point3> line;
         auto flush = [&] {
             if (line.size() >= 2)
-                builder.AppendLineSegments(line.data(), static_cast<int>(line.size()), false,
-                                           identity);
+                builder.AppendLineSegments(line.data(), static_cast<int>(line.size()), false);
             line.clear();
         };
         for (double v = -vReach; v <= vReach; v += dv) {
@@ -73,7 +71,7 @@ inline void AppendRidgeContours(SurfaceBuilder& builder, const RidgeSurface& f, 
         if (nearDuplicates && !line.empty()) {
             const Point3 q = line.back();
             const Point3 ring[3] = {q, Point3(q.x, std::nextafter(q.y, 1e30f), q.z), q};
-            builder.AppendLineSegments(ring, 3, true, identity);
+            builder.AppendLineSegments(ring, 3, true);
         }
         flush();
     }

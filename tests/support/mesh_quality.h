@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "geometry/surface_builder.h"
+#include "tests/support/stage_parts.h"
 
 namespace quality {
 
@@ -27,13 +27,13 @@ struct P {
 };
 
 // Bilinear grid height, the border cell extrapolated (the lifting of mesh output).
-inline double GridHeight(const SurfaceBuilder& b, double x, double y) {
-    const int n = b.gridSize;
-    const double gx = (x - b.origin.x) / b.cellSize, gy = (y - b.origin.y) / b.cellSize;
+inline double GridHeight(const StageParts& b, double x, double y) {
+    const int n = b.grid.gridSize;
+    const double gx = (x - b.grid.origin.x) / b.grid.cellSize, gy = (y - b.grid.origin.y) / b.grid.cellSize;
     const int c = std::clamp(static_cast<int>(std::trunc(gx)), 0, n - 2);
     const int r = std::clamp(static_cast<int>(std::trunc(gy)), 0, n - 2);
     const double fx = gx - c, fy = gy - r;
-    auto h = [&](int cc, int rr) { return b.heights[static_cast<std::size_t>(rr) * n + cc]; };
+    auto h = [&](int cc, int rr) { return b.grid.heights[static_cast<std::size_t>(rr) * n + cc]; };
     return (h(c, r) * (1 - fx) + h(c + 1, r) * fx) * (1 - fy) +
            (h(c, r + 1) * (1 - fx) + h(c + 1, r + 1) * fx) * fy;
 }
@@ -139,20 +139,20 @@ inline bool Inside(const std::array<P, 3>& t, const P& p, double& w0, double& w1
     return w0 >= e && w1 >= e && w2 >= e;
 }
 
-inline Report Measure(const SurfaceBuilder& b) {
+inline Report Measure(const StageParts& b) {
     Report rep;
-    rep.vertices = b.vertices.count();
-    rep.faces = b.faces.count();
+    rep.vertices = b.front.vertices.count();
+    rep.faces = b.front.faces.count();
     std::vector<std::array<P, 3>> tris;
     std::vector<std::array<double, 3>> lifted;
-    tris.reserve(b.faces.count());
+    tris.reserve(b.front.faces.count());
     std::vector<double> smallest;
-    for (const FrontFace& f : b.faces) {
+    for (const FrontFace& f : b.front.faces) {
         std::array<P, 3> t;
         std::array<double, 3> z;
         const int corners[3] = {f.corner0, f.corner1, f.corner2};
         for (int k = 0; k < 3; ++k) {
-            const Point2 q = b.vertices[corners[k]].pos;
+            const Point2 q = b.front.vertices[corners[k]].pos;
             t[k] = {q.x, q.y};
             z[k] = GridHeight(b, q.x, q.y);
         }
@@ -170,7 +170,7 @@ inline Report Measure(const SurfaceBuilder& b) {
     if (tris.empty()) return rep;
 
     const FaceGrid grid(tris);
-    const double side = (b.gridSize - 1) * static_cast<double>(b.cellSize);
+    const double side = (b.grid.gridSize - 1) * static_cast<double>(b.grid.cellSize);
     const double eps = side * 1e-7;
     // Each pair is counted once, in the bucket of its boxes' common lower-left corner.
     for (int r = 0; r < grid.side(); ++r)
@@ -200,20 +200,20 @@ inline Report Measure(const SurfaceBuilder& b) {
     double z = 0;
     for (int r = 0; r < raster; ++r)
         for (int c = 0; c < raster; ++c)
-            if (locate(b.origin.x + (c + 0.5) * side / raster,
-                       b.origin.y + (r + 0.5) * side / raster, z))
+            if (locate(b.grid.origin.x + (c + 0.5) * side / raster,
+                       b.grid.origin.y + (r + 0.5) * side / raster, z))
                 ++hit;
     rep.covered = static_cast<double>(hit) / (static_cast<double>(raster) * raster);
 
-    const int n = b.gridSize;
+    const int n = b.grid.gridSize;
     double sum = 0;
     long nodes = 0;
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c) {
-            const double x = b.origin.x + c * static_cast<double>(b.cellSize);
-            const double y = b.origin.y + r * static_cast<double>(b.cellSize);
+            const double x = b.grid.origin.x + c * static_cast<double>(b.grid.cellSize);
+            const double y = b.grid.origin.y + r * static_cast<double>(b.grid.cellSize);
             if (!locate(x, y, z)) continue;
-            const double e = std::fabs(z - b.heights[static_cast<std::size_t>(r) * n + c]);
+            const double e = std::fabs(z - b.grid.heights[static_cast<std::size_t>(r) * n + c]);
             rep.maxError = std::max(rep.maxError, e);
             sum += e;
             ++nodes;

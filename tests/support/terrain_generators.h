@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "geometry/surface_builder.h"
+#include "tests/support/stage_parts.h"
 
 namespace terrain {
 
@@ -136,54 +136,54 @@ inline std::vector<ContourSegment> LandscapeContours(double spacing, int cells) 
 // The contour set through the real stages: contour segments, sampling set-up,
 // coarse-to-fine fitting with n = 2^levels + 1 nodes a side, and the five
 // smoothing passes the build driver runs after platform clamping.
-inline void FitContours(SurfaceBuilder& b, int n) {
+inline void FitContours(StageParts& b, int n) {
     int levels = 0;
     while ((1 << levels) + 1 < n) ++levels;
     for (const ContourSegment& s : LandscapeContours(10.0, 100)) b.AppendSegment(s.start, s.end);
     b.SetUpSampling(levels);
     b.FitHeightField(levels);
-    b.baseMatId = 1;
-    b.matIds.assign(static_cast<std::size_t>(b.gridSize) * b.gridSize, 1);
-    for (int r = 0; r < b.gridSize; ++r)
-        for (int c = 0; c < b.gridSize; ++c) {
-            const double x = b.origin.x + c * static_cast<double>(b.cellSize);
-            const double y = b.origin.y + r * static_cast<double>(b.cellSize);
+    b.grid.baseMatId = 1;
+    b.grid.matIds.assign(static_cast<std::size_t>(b.grid.gridSize) * b.grid.gridSize, 1);
+    for (int r = 0; r < b.grid.gridSize; ++r)
+        for (int c = 0; c < b.grid.gridSize; ++c) {
+            const double x = b.grid.origin.x + c * static_cast<double>(b.grid.cellSize);
+            const double y = b.grid.origin.y + r * static_cast<double>(b.grid.cellSize);
             if (x > 600 && x < 800 && y > 150 && y < 300)
-                b.matIds[static_cast<std::size_t>(r) * b.gridSize + c] = 2;
+                b.grid.matIds[static_cast<std::size_t>(r) * b.grid.gridSize + c] = 2;
         }
-    for (int i = 0; i < 5; ++i) SmoothGrid(b.heights.data(), b.gridSize);
+    for (int i = 0; i < 5; ++i) SmoothGrid(b.grid.heights.data(), b.grid.gridSize);
 }
 
 // Fills the grid members of b for kind k with n nodes a side (n = 2^L + 1 as
 // the fitting leaves it). Material IDs are the base ID 1 with a patch of 2.
-inline void FillGrid(SurfaceBuilder& b, Kind k, int n) {
+inline void FillGrid(StageParts& b, Kind k, int n) {
     if (k == Kind::Contours) {
         FitContours(b, n);
         return;
     }
-    b.gridSize = n;
-    b.cellSize = Side / static_cast<float>(n - 1);
-    b.origin = Point2(0.0f, 0.0f);
-    b.extent = Side;
-    b.baseMatId = 1;
+    b.grid.gridSize = n;
+    b.grid.cellSize = Side / static_cast<float>(n - 1);
+    b.grid.origin = Point2(0.0f, 0.0f);
+    b.grid.extent = Side;
+    b.grid.baseMatId = 1;
     const std::size_t count = static_cast<std::size_t>(n) * n;
-    b.heights.assign(count, 0.0f);
-    b.matIds.assign(count, 1);
+    b.grid.heights.assign(count, 0.0f);
+    b.grid.matIds.assign(count, 1);
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c) {
-            const double x = c * static_cast<double>(b.cellSize);
-            const double y = r * static_cast<double>(b.cellSize);
+            const double x = c * static_cast<double>(b.grid.cellSize);
+            const double y = r * static_cast<double>(b.grid.cellSize);
             const std::size_t i = static_cast<std::size_t>(r) * n + c;
-            b.heights[i] = static_cast<float>(HeightOf(k, x, y));
-            if (x > 600 && x < 800 && y > 150 && y < 300) b.matIds[i] = 2;
+            b.grid.heights[i] = static_cast<float>(HeightOf(k, x, y));
+            if (x > 600 && x < 800 && y > 150 && y < 300) b.grid.matIds[i] = 2;
         }
 }
 
 // The driver's mesh stages: size field, seed, front until it stops, two
 // passes of the material filter. The advance is a parameter so that tests can
 // put a reference scan in its place.
-inline void MeshTerrain(SurfaceBuilder& b,
-                        const std::function<bool(SurfaceBuilder&)>& advance = nullptr) {
+inline void MeshTerrain(StageParts& b,
+                        const std::function<bool(StageParts&)>& advance = nullptr) {
     b.BuildSizeField();
     b.StartFront();
     if (advance) {

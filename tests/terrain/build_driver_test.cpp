@@ -10,6 +10,7 @@
 #include "module/resource.h"
 #include "terrain/build_driver.h"
 #include "terrain/main_rollout.h"
+#include "terrain/terrain_inputs.h"
 #include "tests/support/recording_interface.h"
 #include "tests/terrain/terrain_fixtures.h"
 
@@ -195,19 +196,20 @@ TEST_F(BuildDriverTest, InsertOutlinesComeInSlotOrderInWorldSpace) {
     pb->SetValue(pb_insert_node, 0, box, 2);
 
     SurfaceBuilder b;
-    b.CollectInsertOutlines(pb);
-    ASSERT_EQ(b.insertOutlines.count(), 3);
-    EXPECT_EQ(b.insertOutlines[0].insertId, 3);
-    EXPECT_EQ(b.insertOutlines[0].type, 0);
+    b.CollectInsertOutlines(ReadTerrainInputs(pb).surface);
+    const InsertOutlines& outlines = b.Outlines();
+    ASSERT_EQ(outlines.count(), 3);
+    EXPECT_EQ(outlines[0].insertId, 3);
+    EXPECT_EQ(outlines[0].type, 0);
     for (int i : {1, 2}) {
-        EXPECT_EQ(b.insertOutlines[i].insertId, 7);
-        EXPECT_EQ(b.insertOutlines[i].type, 2);
-        EXPECT_TRUE(b.insertOutlines[i].split);
+        EXPECT_EQ(outlines[i].insertId, 7);
+        EXPECT_EQ(outlines[i].type, 2);
+        EXPECT_TRUE(outlines[i].split);
     }
-    EXPECT_TRUE(b.insertOutlines[1].closed);
-    EXPECT_FALSE(b.insertOutlines[2].closed);
-    ASSERT_EQ(b.insertOutlines[2].pointCount, 2);
-    EXPECT_EQ(b.insertOutlines[2].points[1], Point2(16.0f, 27.0f));
+    EXPECT_TRUE(outlines[1].closed);
+    EXPECT_FALSE(outlines[2].closed);
+    ASSERT_EQ(outlines[2].pointCount, 2);
+    EXPECT_EQ(outlines[2].points[1], Point2(16.0f, 27.0f));
 
     // Eleven lines grow the array once, from 10 to 15.
     INode* many = ShapeNode([&](PolyShape& s) {
@@ -215,31 +217,32 @@ TEST_F(BuildDriverTest, InsertOutlinesComeInSlotOrderInWorldSpace) {
     });
     for (TerrainSlot s : {0, 2, 5}) pb->SetValue(pb_insert_node, 0, nullptr, s);
     pb->SetValue(pb_insert_node, 0, many, 9);
-    b.CollectInsertOutlines(pb);
-    EXPECT_EQ(b.insertOutlines.count(), 11);
-    EXPECT_EQ(b.insertOutlines.capacity(), 15);
-    EXPECT_EQ(b.insertOutlines[10].points[0], Point2(10.0f, 0.0f));
+    b.CollectInsertOutlines(ReadTerrainInputs(pb).surface);
+    EXPECT_EQ(outlines.count(), 11);
+    EXPECT_EQ(outlines.capacity(), 15);
+    EXPECT_EQ(outlines[10].points[0], Point2(10.0f, 0.0f));
 }
 
 TEST_F(BuildDriverTest, ReleasingWorkDataEmptiesTheBuilderOnce) {
     AddContours();
     SetLevels(2);
+    const SurfaceInputs inputs = ReadTerrainInputs(obj->pblock).surface;
     SurfaceBuilder b;
-    ASSERT_TRUE(b.BuildSurface(obj->pblock));
-    EXPECT_EQ(b.built, 1);
-    EXPECT_FALSE(b.heights.empty());
-    EXPECT_GT(b.faces.count(), 0);
+    ASSERT_TRUE(b.BuildSurface(inputs));
+    EXPECT_TRUE(b.Built());
+    EXPECT_FALSE(b.Grid().heights.empty());
+    EXPECT_GT(b.Front().faces.count(), 0);
     b.ReleaseWorkData();
-    EXPECT_EQ(b.built, 0);
-    EXPECT_TRUE(b.heights.empty());
-    EXPECT_TRUE(b.samples.empty());
-    EXPECT_TRUE(b.matIds.empty());
-    EXPECT_TRUE(b.sizeField.empty());
-    EXPECT_EQ(b.faces.count(), 0);
-    EXPECT_EQ(b.vertices.count(), 0);
+    EXPECT_FALSE(b.Built());
+    EXPECT_TRUE(b.Grid().heights.empty());
+    EXPECT_TRUE(b.Samples().samples.empty());
+    EXPECT_TRUE(b.Grid().matIds.empty());
+    EXPECT_TRUE(b.Sizes().empty());
+    EXPECT_EQ(b.Front().faces.count(), 0);
+    EXPECT_EQ(b.Front().vertices.count(), 0);
     // Nothing held, so a second release has nothing to do; a rebuild starts afresh.
     b.ReleaseWorkData();
-    EXPECT_TRUE(b.BuildSurface(obj->pblock));
+    EXPECT_TRUE(b.BuildSurface(inputs));
 }
 
 TEST_F(BuildDriverTest, MainRolloutShowsTheVersionAndBuildsOnTheButton) {
