@@ -28,8 +28,3 @@ const TuningConstants kDefaultTuning = {
     0.6f,   // FrontRelaxScale
     0.4f,   // FrontRelaxBias
 };
-
-bool TuningIsConsistent(const TuningConstants& t) {
-    return t.GridRefineFactor >= static_cast<float>(kGridRefineFactor) &&
-           t.GridRefineFactor < static_cast<float>(kGridRefineFactor + 1);
-}

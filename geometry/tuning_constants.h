@@ -12,8 +12,8 @@ constexpr int kDirectionSteps = 32;
 constexpr int kFrontSeedCount = 6;
 
 struct TuningConstants {
-    // Only the fraction is free: its whole part is kGridRefineFactor. The
-    // fraction makes the contour samples denser than the grid.
+    // Sets the contour sample spacing only: the grid always refines by
+    // kGridRefineFactor, and a fraction above it makes the samples denser.
     float GridRefineFactor;
     float MaxEdgeFactor;       // longest wanted edge, in grid sides
     float SizeGrowthFactor;    // growth of the wanted edge per grid cell, in cells
@@ -27,6 +27,3 @@ struct TuningConstants {
 
 // The values every build uses unless it is given others.
 extern const TuningConstants kDefaultTuning;
-
-// True when the fixed part of GridRefineFactor is what the grid is built for.
-bool TuningIsConsistent(const TuningConstants& t);

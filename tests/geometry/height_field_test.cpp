@@ -163,6 +163,7 @@ TEST(FitHeightField, ProgressAndCancel) {
         ip.cancelAtCall = 1; // cancelled from the start: one round per level
         b.FitHeightField(5);
         EXPECT_EQ(b.grid.gridSize, 33); // every level still refined
+        EXPECT_EQ(GridSizeForLevels(5), 33);
         const std::vector<int> expected = {0, 0, 20, 40, 60, 80};
         EXPECT_EQ(ip.Percents("Surface Building"), expected);
     }
