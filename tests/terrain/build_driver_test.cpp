@@ -102,15 +102,6 @@ TEST_F(BuildDriverTest, ReportsEachPhaseAndFinishesWithAMesh) {
     EXPECT_GT(obj->HeightAt(Point3(0.0f, 0.0f, 0.0f)), obj->HeightAt(Point3(50.0f, 0.0f, 0.0f)));
 }
 
-TEST_F(BuildDriverTest, TwoLevelsReportHalfSteps) {
-    AddContours();
-    SetLevels(2);
-    BuildTerrain(obj);
-    std::vector<int> expected{0};
-    for (int i = 0; i < 20; ++i) expected.push_back(i * 5);
-    EXPECT_EQ(ip.Percents("Surface Building"), expected);
-}
-
 TEST_F(BuildDriverTest, CancelShortensEveryLoopButTheBuildStillEnds) {
     AddContours();
     SetLevels(2);
@@ -230,16 +221,12 @@ TEST_F(BuildDriverTest, ReleasingWorkDataEmptiesTheBuilderOnce) {
     SurfaceBuilder b;
     ASSERT_TRUE(b.BuildSurface(inputs));
     EXPECT_TRUE(b.Built());
-    EXPECT_FALSE(b.Grid().heights.empty());
     EXPECT_GT(b.Front().faces.count(), 0);
     b.ReleaseWorkData();
     EXPECT_FALSE(b.Built());
-    EXPECT_TRUE(b.Grid().heights.empty());
-    EXPECT_TRUE(b.Samples().samples.empty());
-    EXPECT_TRUE(b.Grid().matIds.empty());
-    EXPECT_TRUE(b.Sizes().empty());
-    EXPECT_EQ(b.Front().faces.count(), 0);
-    EXPECT_EQ(b.Front().vertices.count(), 0);
+    EXPECT_EQ(b.Grid().heights.size() + b.Samples().samples.size() + b.Grid().matIds.size() +
+                  b.Sizes().size() + b.Front().faces.count() + b.Front().vertices.count(),
+              0u);
     // Nothing held, so a second release has nothing to do; a rebuild starts afresh.
     b.ReleaseWorkData();
     EXPECT_TRUE(b.BuildSurface(inputs));
