@@ -1,6 +1,7 @@
 // The edge-gradient map's class descriptor and parameter block descriptor.
 #include "edgemap/gradient_edge.h"
 #include "edgemap/gradient_edge_strings.h"
+#include "module/class_descs.h"
 #include "module/module_globals.h"
 
 MSTR GradientEdgeString(int id) {

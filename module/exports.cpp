@@ -9,8 +9,7 @@ DLLEXPORT BOOL WINAPI DllMain(HINSTANCE hinstDLL, ULONG fdwReason, LPVOID) {
     if (fdwReason == DLL_PROCESS_ATTACH) {
         hInstance = hinstDLL;
         DisableThreadLibraryCalls(hInstance);
-        for (int kind = 0; kind < 4; ++kind) RegisterListBoxViewClass(kind);
-        RegisterGradientRampClass();
+        RegisterWindowClasses(PluginWindowClasses());
     }
     return TRUE;
 }

@@ -1,12 +1,22 @@
 #pragma once
-// Window classes the entry point registers, in this order: the four list views
-// (kinds 0 Splines, 1 Platforms, 2 Insert, 3 UVWMap) and the gradient ramp.
-// The defaults in window_classes.cpp register each name with a window procedure
-// that does nothing; the list views and the ramp control bring their own
-// definitions of these functions, which take precedence.
-void RegisterListBoxViewClass(int kind);
-void RegisterGradientRampClass();
+// The plug-in's window classes: each name registered with its own window
+// procedure for the module's instance.
+#include <span>
 
-// Class names by list-view kind.
-extern const char* const kListBoxViewClassNames[4];
-inline constexpr const char* kGradientRampClassName = "CustGradientRamp";
+#include "host/sdk/win32.h"
+
+struct PluginWindowClass {
+    const char* name;
+    WNDPROC proc;
+};
+
+// Answers every message as a window with nothing to show: the procedure of a
+// class whose control does not exist yet.
+LRESULT CALLBACK IdleWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Registers each class for hInstance, in order; a name already taken stays as
+// it was. Answers how many were registered.
+int RegisterWindowClasses(std::span<const PluginWindowClass> classes);
+
+// The module's classes in registration order (module/class_list.cpp).
+std::span<const PluginWindowClass> PluginWindowClasses();

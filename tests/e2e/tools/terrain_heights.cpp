@@ -9,15 +9,20 @@
 #include <string>
 
 #include "host/app/chunk_io.h"
+#include "host/app/json_scene_builder.h"
 #include "host/app/plugin_loader.h"
 #include "host/app/scene.h"
 #include "host/app/scene_file.h"
 #include "host/sdk/inode.h"
 #include "host/sdk/modifier.h"
 #include "host/sdk/tri_object.h"
-#include "terrain/land_params.h"
 
 namespace {
+
+// The host knows the plug-in's classes and parameters as numbers, never by its
+// headers: the conform modifier and its "Land_Object" parameter.
+const Class_ID kConformClassID(0x14292e5e, 0x16395a25);
+constexpr ParamID kConformLandObject = 0;
 
 int Fail(const std::string& what) {
     std::fprintf(stderr, "e2e_terrain_heights: %s\n", what.c_str());
@@ -81,8 +86,9 @@ int main(int argc, char** argv) {
     }
     if (mode != "write" || argc < 5) return Fail("unknown mode " + mode);
 
-    auto* terrain = dynamic_cast<Object*>(Make(registry, GEOMOBJECT_CLASS_ID, LANDOBJECT_CLASS_ID));
-    auto* conform = dynamic_cast<WSModifier*>(Make(registry, WSM_CLASS_ID, TERRAVEL_CLASS_ID));
+    auto* terrain =
+        dynamic_cast<Object*>(Make(registry, GEOMOBJECT_CLASS_ID, contorra::kTerrainClassID));
+    auto* conform = dynamic_cast<WSModifier*>(Make(registry, WSM_CLASS_ID, kConformClassID));
     if (!terrain || !conform) return Fail("the plug-in offers no terrain or no conform modifier");
 
     // The mesh reaches the terrain object the way a scene file hands it over.
@@ -105,7 +111,7 @@ int main(int argc, char** argv) {
     }
     INode* probe = scene.CreateNode(sheet, "Probe");
     probe->AddWSModifier(conform);
-    conform->GetParamBlock(0)->SetValue(pb_land_object, 0, terrainNode);
+    conform->GetParamBlock(0)->SetValue(kConformLandObject, 0, terrainNode);
 
     if (int r = Print(probe)) return r;
     if (!SaveSceneFile(scene, path, error)) return Fail(error);

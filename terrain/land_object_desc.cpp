@@ -1,28 +1,15 @@
+// The terrain object's class descriptor and parameter block descriptor.
 #include "module/class_descs.h"
-
 #include "module/module_globals.h"
 #include "module/resource.h"
 #include "terrain/land_object.h"
 #include "terrain/main_rollout.h"
-#include "terrain/terravel.h"
 
 namespace {
 
 // The host's parameter flag value that the node tables carry; nothing here
 // depends on it.
 constexpr int kNodeTableFlags = 8;
-
-class TerravelClassDesc : public ClassDesc2 {
-public:
-    int IsPublic() override { return 1; }
-    void* Create(BOOL) override { return static_cast<Animatable*>(new Terravel()); }
-    const MCHAR* ClassName() override { return "Contorra"; }
-    SClass_ID SuperClassID() override { return WSM_CLASS_ID; }
-    Class_ID ClassID() override { return TERRAVEL_CLASS_ID; }
-    const MCHAR* Category() override { return ""; }
-    const MCHAR* InternalName() override { return "Contorra"; }
-    HINSTANCE HInstance() override { return hInstance; }
-};
 
 class LandObjectClassDesc : public ClassDesc2 {
 public:
@@ -36,7 +23,6 @@ public:
     HINSTANCE HInstance() override { return hInstance; }
 };
 
-TerravelClassDesc terravelDesc;
 LandObjectClassDesc landObjectDesc;
 
 ParamDef NodeTable(ParamID id, const char* name) {
@@ -101,46 +87,8 @@ ParamBlockDesc2 landObjectBlock(
                    .Range(0.0f, 360.0f)
                    .Spinner(map_uvwmap, EDITTYPE_UNIVERSE, IDC_ANGLE_EDIT, IDC_ANGLE_SPIN, 0.01f)));
 
-ParamBlockDesc2 terravelBlock(BlockLayout(0, "parameters", 0, &terravelDesc,
-                                        P_AUTO_CONSTRUCT | P_AUTO_UI, 0)
-                                  .Rollout(0, IDD_TERRAVEL, IDS_PARAM, 0, 0, nullptr)
-                                  .Param(ParamDef(pb_land_object, "Land_Object", TYPE_INODE)
-                                             .PickNodeButton(0, IDC_LANDOBJECT_PICK)));
-
 } // namespace
 
-ClassDesc2* GetTerravelDesc() {
-    return &terravelDesc;
-}
 ClassDesc2* GetLandObjectDesc() {
     return &landObjectDesc;
-}
-__attribute__((weak)) ClassDesc2* GetGradientEdgeDesc() {
-    return nullptr;
-}
-
-ParamBlockDesc2* GetLandObjectBlockDesc() {
-    return &landObjectBlock;
-}
-ParamBlockDesc2* GetTerravelBlockDesc() {
-    return &terravelBlock;
-}
-
-int PluginClassCount() {
-    int n = 0;
-    while (PluginClassDesc(n)) ++n;
-    return n;
-}
-
-ClassDesc2* PluginClassDesc(int i) {
-    switch (i) {
-    case 0:
-        return GetTerravelDesc();
-    case 1:
-        return GetLandObjectDesc();
-    case 2:
-        return GetGradientEdgeDesc();
-    default:
-        return nullptr;
-    }
 }

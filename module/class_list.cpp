@@ -1,0 +1,33 @@
+// What the module offers the host: its classes and its window classes. Built
+// into contorra.dlo beside the exports, on top of every plug-in folder.
+#include "module/class_descs.h"
+
+#include <iterator>
+
+#include "module/window_classes.h"
+
+namespace {
+
+ClassDesc2* (*const kClassDescs[])() = {GetTerravelDesc, GetLandObjectDesc, GetGradientEdgeDesc};
+
+// The list views and the ramp control replace the idle procedure here when
+// they arrive.
+const PluginWindowClass kWindowClasses[] = {
+    {"SplinesListBoxView", IdleWindowProc}, {"PlatformListBoxView", IdleWindowProc},
+    {"InsertListBoxView", IdleWindowProc},  {"UVWMapListBoxView", IdleWindowProc},
+    {"CustGradientRamp", IdleWindowProc},
+};
+
+} // namespace
+
+int PluginClassCount() {
+    return static_cast<int>(std::size(kClassDescs));
+}
+
+ClassDesc2* PluginClassDesc(int i) {
+    return i >= 0 && i < PluginClassCount() ? kClassDescs[i]() : nullptr;
+}
+
+std::span<const PluginWindowClass> PluginWindowClasses() {
+    return kWindowClasses;
+}
