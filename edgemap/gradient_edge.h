@@ -9,6 +9,7 @@
 #include "edgemap/marker_ramp.h"
 #include "host/sdk/param_block2.h"
 #include "host/sdk/texmap.h"
+#include "module/class_descs.h"
 
 constexpr Class_ID GRADIENTEDGE_CLASS_ID(0x51DC051A, 0x866D966F);
 
@@ -143,7 +144,6 @@ private:
     bool rawSlotEdit_ = false;
 };
 
-ClassDesc2* GetGradientEdgeDesc();
 ParamBlockDesc2* GetGradientEdgeBlockDesc();
 
 // One marker as stored in the markers chunk.
