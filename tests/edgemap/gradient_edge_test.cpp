@@ -1,239 +1,127 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "edgemap/gradient_edge.h"
 #include "host/app/chunk_io.h"
 #include "tests/edgemap/fake_maps.h"
+#include "tests/edgemap/scene_fixture.h"
 
 namespace {
 
-GradientEdge* NewMap() {
-    return static_cast<GradientEdge*>(
-        static_cast<Animatable*>(GetGradientEdgeDesc()->Create(FALSE)));
+RampMarker OddMarker(float position) {
+    return {.flags = MARKER_ACTIVE | MARKER_DRAGGING,
+            .position = position,
+            .activeColor = {0.9f, 1.0f, 1.1f, 1.2f},
+            .reactiveColor = {1.3f, 1.4f, 1.5f, 1.6f},
+            .baseColor = {0.1f, 0.2f, 0.3f, 0.4f},
+            .transparentColor = {0.5f, 0.6f, 0.7f, 0.8f},
+            .baseMapOn = 0,
+            .inType = CURVE_SOLID,
+            .outType = CURVE_NONE};
 }
-
-// Finds the data chunk with the given id among the top-level chunks.
-std::vector<std::uint8_t> ChunkBody(const std::vector<std::uint8_t>& bytes, USHORT id) {
-    std::size_t pos = 0;
-    while (pos + 6 <= bytes.size()) {
-        USHORT cid = static_cast<USHORT>(bytes[pos] | (bytes[pos + 1] << 8));
-        std::uint32_t len = 0;
-        std::memcpy(&len, &bytes[pos + 2], 4);
-        len &= 0x7fffffffu;
-        if (cid == id) return {bytes.begin() + pos + 6, bytes.begin() + pos + len};
-        pos += len;
-    }
-    return {};
-}
-
-// A markers chunk written by hand: count, then the 82-byte records.
-std::vector<std::uint8_t> MarkersFile(const std::vector<float>& positions) {
-    MemorySave save;
-    save.BeginChunk(GE_MARKERS_CHUNK);
-    save.WriteInt(static_cast<int>(positions.size()));
-    for (float p : positions) {
-        RampMarker m;
-        m.position = p;
-        m.baseColor = AColor(p, p, p, 1.0f);
-        m.flags = MARKER_ACTIVE;
-        BYTE record[GE_MARKER_RECORD_BYTES];
-        PackMarker(m, record);
-        ULONG n = 0;
-        save.Write(record, GE_MARKER_RECORD_BYTES, &n);
-    }
-    save.EndChunk();
-    return save.Bytes();
-}
-
-struct MapDeathWatch : FixedMap {
-    bool* deleted;
-    explicit MapDeathWatch(bool* flag) : FixedMap(AColor(), Point3()), deleted(flag) {}
-    ~MapDeathWatch() override { *deleted = true; }
-};
 
 } // namespace
 
-TEST(GradientEdgeModel, NewMapCounts) {
-    GradientEdge* map = NewMap();
-    EXPECT_EQ(map->ramp.Count(), 3);
-    EXPECT_EQ(map->NumRefs(), 9);
-    EXPECT_EQ(map->NumSubTexmaps(), 6);
-    EXPECT_EQ(map->NumSubs(), 9);
-    ASSERT_NE(map->pblock, nullptr);
-    EXPECT_EQ(map->pblock->Count(ge_marker_map), 6);
-    EXPECT_NE(map->uvGen, nullptr);
-    EXPECT_NE(map->texout, nullptr);
-    EXPECT_EQ(map->GetReference(GE_REF_PBLOCK), map->pblock);
-    EXPECT_EQ(map->GetParamBlockByID(0), map->pblock);
-    EXPECT_EQ(map->GetParamBlockByID(1), nullptr);
-    EXPECT_EQ(map->SuperClassID(), TEXMAP_CLASS_ID);
-    EXPECT_EQ(map->ClassID(), Class_ID(0x51DC051A, 0x866D966F));
-    EXPECT_EQ(map->ramp.FindByFlag(MARKER_ACTIVE), 0);
+TEST(GradientEdgeModel, ParametersReachTheEdgeCriteria) {
+    GradientEdge* map = NewEdgeMap();
+    // Neighbouring parameters get different values, so a mix-up shows.
+    const std::pair<ParamID, int> ints[] = {
+        {ge_selection_only, 1}, {ge_open_edges, 0}, {ge_smooth, 1},     {ge_smooth_eq, 0},
+        {ge_matid, 1},          {ge_complanar, 0},  {ge_conditions, 0}, {ge_matid_range, 1},
+        {ge_matid1, 1},         {ge_matid2, 7}};
+    for (auto [id, v] : ints) map->pblock->SetValue(id, 0, v);
+    map->pblock->SetValue(ge_angle, 0, 90.0f); // degrees in the block, radians on faces
+    Reread(map);
+    EdgeCriteria c = map->CachedCriteria();
+    EXPECT_TRUE(c.selectionOnly && !c.openEdges && c.smooth && c.matId && !c.coplanar);
+    EXPECT_TRUE(c.matIdRange && c.smoothType == 0 && c.matIdType == 1 && c.combine == 0);
+    EXPECT_EQ(c.matId1, 0); // ids count from 1 in the block, from 0 on faces
+    EXPECT_EQ(c.matId2, 6);
+    EXPECT_FLOAT_EQ(c.angle, 1.5707963f);
     map->DeleteThis();
 }
 
-TEST(GradientEdgeModel, UpdateCachesParameters) {
-    GradientEdge* map = NewMap();
-    map->pblock->SetValue(ge_matid1, 0, 1);
-    map->pblock->SetValue(ge_matid2, 0, 7);
-    map->pblock->SetValue(ge_angle, 0, 90.0f);
-    map->pblock->SetValue(ge_open_edges, 0, 1);
-    Interval valid = FOREVER;
-    map->Update(0, valid);
-    EXPECT_EQ(map->matId1, 0);
-    EXPECT_EQ(map->matId2, 6);
-    EXPECT_FLOAT_EQ(map->angle, 1.5707963f);
-    EXPECT_TRUE(map->openEdges);
-    EXPECT_FLOAT_EQ(map->distance, 0.1f);
-    EXPECT_EQ(map->cellMultiplier, 2);
-    EXPECT_EQ(map->combine, 1);
-    map->DeleteThis();
+TEST(GradientEdgePersistence, MarkerRecordLayout) {
+    // Position, base and transparent colours as RGBA, base and transparency map
+    // switches, in and out curve types, active and reactive colours, flags.
+    const float head[9] = {0.5f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f};
+    const std::int32_t types[2] = {CURVE_SOLID, CURVE_NONE};
+    const float tail[8] = {0.9f, 1.0f, 1.1f, 1.2f, 1.3f, 1.4f, 1.5f, 1.6f};
+    const std::uint32_t flags = MARKER_ACTIVE | MARKER_DRAGGING;
+    BYTE want[GE_MARKER_RECORD_BYTES] = {}, got[GE_MARKER_RECORD_BYTES];
+    std::memcpy(want, head, 36);
+    want[37] = 1;
+    std::memcpy(want + 38, types, 8);
+    std::memcpy(want + 46, tail, 32);
+    std::memcpy(want + 78, &flags, 4);
+    PackMarker(OddMarker(0.5f), got);
+    for (int i = 0; i < GE_MARKER_RECORD_BYTES; ++i) EXPECT_EQ(got[i], want[i]) << "byte " << i;
 }
 
-TEST(GradientEdgePersistence, MarkerChunkLayout) {
-    GradientEdge* map = NewMap();
-    RampMarker& m = map->ramp.markers[1];
-    m.baseColor = AColor(0.1f, 0.2f, 0.3f, 0.4f);
-    m.transparentColor = AColor(0.5f, 0.6f, 0.7f, 0.8f);
-    m.baseMapOn = 0;
-    m.transparentMapOn = 1;
-    m.inType = 3;
-    m.outType = 4;
-    m.activeColor = AColor(0.9f, 1.0f, 1.1f, 1.2f);
-    m.reactiveColor = AColor(1.3f, 1.4f, 1.5f, 1.6f);
-    m.flags = 0x6;
+TEST(GradientEdgePersistence, LoadRestoresMarkersSortedClampedAndThinned) {
+    GradientEdge* map = NewEdgeMap();
+    map->ramp.markers.clear();
+    for (float p : {0.6f, 1.2f, 0.00005f, 0.60008f, 0.60014f, 0.3f})
+        map->ramp.markers.push_back(OddMarker(p));
     MemorySave save;
     ASSERT_EQ(map->Save(&save), IO_OK);
-    ASSERT_EQ(save.Status(), IO_OK);
-    std::vector<std::uint8_t> body = ChunkBody(save.Bytes(), GE_MARKERS_CHUNK);
-    ASSERT_EQ(body.size(), 4u + 3u * 82u);
-    int count;
-    std::memcpy(&count, body.data(), 4);
-    EXPECT_EQ(count, 3);
-    const std::uint8_t* r = body.data() + 4 + 82;
-    auto f = [r](int offset) {
-        float v;
-        std::memcpy(&v, r + offset, 4);
-        return v;
-    };
-    auto i32 = [r](int offset) {
-        std::int32_t v;
-        std::memcpy(&v, r + offset, 4);
-        return v;
-    };
-    EXPECT_EQ(f(0), 0.5f);                              // position
-    EXPECT_EQ(f(4), 0.1f);                              // base r
-    EXPECT_EQ(f(16), 0.4f);                             // base a
-    EXPECT_EQ(f(20), 0.5f);                             // transparent r
-    EXPECT_EQ(f(32), 0.8f);                             // transparent a
-    EXPECT_EQ(r[36], 0);                                // baseMapOn
-    EXPECT_EQ(r[37], 1);                                // transparentMapOn
-    EXPECT_EQ(i32(38), 3);                              // inType
-    EXPECT_EQ(i32(42), 4);                              // outType
-    EXPECT_EQ(f(46), 0.9f);                             // active r
-    EXPECT_EQ(f(62), 1.3f);                             // reactive r
-    EXPECT_EQ(f(74), 1.6f);                             // reactive a
-    EXPECT_EQ(static_cast<std::uint32_t>(i32(78)), 6u); // flags
-    // Round trip through a fresh map.
-    GradientEdge* copy = NewMap();
+    GradientEdge* copy = NewEdgeMap();
     MemoryLoad load(save.Bytes());
     ASSERT_EQ(copy->Load(&load), IO_OK);
-    ASSERT_EQ(copy->ramp.Count(), 3);
-    EXPECT_EQ(copy->ramp.markers[1].reactiveColor, m.reactiveColor);
-    EXPECT_EQ(copy->ramp.markers[1].inType, 3);
-    EXPECT_EQ(copy->NumRefs(), 9);
+    // A gap is measured to the last marker kept, not to the last one seen.
+    std::vector<float> kept;
+    for (const RampMarker& m : copy->ramp.markers) kept.push_back(m.position);
+    EXPECT_EQ(kept, (std::vector<float>{0.0f, 0.3f, 0.6f, 0.60014f, 1.0f}));
+    EXPECT_EQ(copy->pblock->Count(ge_marker_map), 10);
+    BYTE saved[GE_MARKER_RECORD_BYTES], loaded[GE_MARKER_RECORD_BYTES];
+    PackMarker(OddMarker(0.3f), saved);
+    PackMarker(copy->ramp.markers[1], loaded);
+    EXPECT_EQ(std::memcmp(saved, loaded, GE_MARKER_RECORD_BYTES), 0) << "fields of marker 0.3";
+
+    // Without a markers chunk the ramp stays as it was.
+    MemoryLoad empty(std::vector<std::uint8_t>{});
+    ASSERT_EQ(copy->Load(&empty), IO_OK);
+    EXPECT_EQ(copy->ramp.Count(), 5);
     map->DeleteThis();
     copy->DeleteThis();
 }
 
-TEST(GradientEdgePersistence, LoadClampsAndThinsPositions) {
-    GradientEdge* map = NewMap();
-    MemoryLoad load(MarkersFile({0.3f, 1.2f, 0.00005f, 0.6f, 0.60005f}));
-    ASSERT_EQ(map->Load(&load), IO_OK);
-    ASSERT_EQ(map->ramp.Count(), 4);
-    EXPECT_EQ(map->ramp.markers[0].position, 0.0f);
-    EXPECT_EQ(map->ramp.markers[1].position, 0.3f);
-    EXPECT_EQ(map->ramp.markers[2].position, 0.6f);
-    EXPECT_EQ(map->ramp.markers[3].position, 1.0f);
-    EXPECT_EQ(map->NumRefs(), 11);
-    EXPECT_EQ(map->pblock->Count(ge_marker_map), 8);
-
-    GradientEdge* plain = NewMap();
-    plain->ramp.markers.pop_back();
-    MemoryLoad empty(std::vector<std::uint8_t>{});
-    ASSERT_EQ(plain->Load(&empty), IO_OK);
-    EXPECT_EQ(plain->ramp.Count(), 2); // without the chunk the ramp stays as it was
-    map->DeleteThis();
-    plain->DeleteThis();
-}
-
-TEST(GradientEdgeReferences, RampEditsKeepMapReferences) {
+TEST(GradientEdgeReferences, MarkerMapsFollowRampEditsAndClones) {
     bool gone = false;
-    GradientEdge* map = NewMap();
-    auto* sub = new MapDeathWatch(&gone);
+    GradientEdge* map = NewEdgeMap();
+    auto* sub = new FixedMap(AColor(), Point3());
+    sub->deleted = &gone;
     map->SetSubTexmap(2, sub); // marker 1's base map
-    EXPECT_EQ(map->ramp.markers[1].baseMap, sub);
-    EXPECT_EQ(map->GetSubTexmap(2), sub);
-
     map->ramp.SetActiveMarker(1);
-    int copy = map->ramp.DuplicateActiveMarker(0.75f);
+    ASSERT_EQ(map->ramp.DuplicateActiveMarker(0.75f), 2);
+    EXPECT_EQ(map->ramp.markers[2].flags, 0u); // the copy is not active
     map->SyncMarkerReferences();
-    ASSERT_EQ(copy, 2);
     EXPECT_EQ(map->GetSubTexmap(4), sub);
     EXPECT_EQ(map->pblock->Count(ge_marker_map), 8);
 
-    // Dropping the original marker leaves the copy's reference alive.
-    map->ramp.DeleteNear(0.5f, 0.01f);
-    map->SyncMarkerReferences();
-    EXPECT_FALSE(gone);
-    EXPECT_TRUE(map->HoldsReferenceTo(sub));
-    EXPECT_EQ(map->GetSubTexmap(2), sub);
-    // Dropping the copy releases the last reference.
-    map->ramp.DeleteNear(0.75f, 0.01f);
-    map->SyncMarkerReferences();
-    EXPECT_TRUE(gone);
-    EXPECT_EQ(map->NumRefs(), 7);
-    EXPECT_EQ(map->pblock->Count(ge_marker_map), 4);
-    map->DeleteThis();
-}
-
-TEST(GradientEdgeReferences, CloneSharesMapsAndClearsFlags) {
-    bool gone = false;
-    GradientEdge* map = NewMap();
-    auto* sub = new MapDeathWatch(&gone);
-    map->SetSubTexmap(5, sub); // marker 2's transparency map
+    // A clone holds its own references, with one marker active and none dragged.
     map->ramp.markers[2].flags = MARKER_ACTIVE | MARKER_DRAGGING;
-    map->ramp.markers[0].flags = 0;
-    map->distance = 3.0f;
     RemapDir* remap = NewRemapDir();
     auto* clone = static_cast<GradientEdge*>(map->Clone(*remap));
     remap->DeleteThis();
-    ASSERT_NE(clone, nullptr);
-    EXPECT_EQ(clone->ramp.markers[0].flags, static_cast<DWORD>(MARKER_ACTIVE));
-    EXPECT_EQ(clone->ramp.markers[1].flags, 0u);
-    EXPECT_EQ(clone->ramp.markers[2].flags, 0u);
-    EXPECT_EQ(clone->distance, 3.0f);
+    EXPECT_EQ(clone->ramp.FindByFlag(MARKER_ACTIVE), 0);
+    EXPECT_EQ(clone->ramp.FindByFlag(MARKER_DRAGGING), -1);
     EXPECT_NE(clone->pblock, map->pblock);
-    EXPECT_NE(clone->uvGen, map->uvGen);
-    EXPECT_TRUE(clone->HoldsReferenceTo(sub));
     map->DeleteThis();
-    EXPECT_FALSE(gone); // the clone still holds it
-    clone->DeleteThis();
-    EXPECT_TRUE(gone);
-}
+    EXPECT_FALSE(gone);
 
-TEST(GradientEdgeReferences, ParamNameQueryAndCountRepair) {
-    GradientEdge* map = NewMap();
-    MSTR name;
-    GetParamName query(name, 0);
-    PartID part = reinterpret_cast<PartID>(&query);
-    EXPECT_EQ(map->NotifyRefChanged(FOREVER, map->pblock, part, REFMSG_GET_PARAM_NAME), REF_STOP);
-    EXPECT_EQ(name, map->GetSubTexmapTVName(0));
-    // Someone changes the table's count: it is set back to two per marker.
-    map->pblock->SetCount(ge_marker_map, 2);
-    EXPECT_EQ(map->pblock->Count(ge_marker_map), 6);
-    map->DeleteThis();
+    // Dropping the original marker leaves the copy's reference alive; dropping
+    // the copy releases the last.
+    clone->ramp.DeleteNear(0.5f, 0.01f);
+    clone->SyncMarkerReferences();
+    EXPECT_FALSE(gone);
+    EXPECT_EQ(clone->GetSubTexmap(2), sub);
+    clone->ramp.DeleteNear(0.75f, 0.01f);
+    clone->SyncMarkerReferences();
+    EXPECT_TRUE(gone);
+    // The table keeps two entries per marker, whoever changes it.
+    clone->pblock->SetCount(ge_marker_map, 2);
+    EXPECT_EQ(clone->pblock->Count(ge_marker_map), 4);
+    clone->DeleteThis();
 }
