@@ -12,7 +12,7 @@
 #include "host/app/json_scene_builder.h"
 #include "host/app/scene.h"
 #include "host/sdk/std_material.h"
-#include "tests/edgemap/scene_fixture.h"
+#include "tests/support/shading_scene.h"
 
 namespace {
 
