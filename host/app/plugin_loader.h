@@ -7,6 +7,7 @@
 
 #include "host/app/resource_script.h"
 #include "host/sdk/param_block2.h"
+#include "host/sdk/plugin_api.h"
 
 struct PluginModule {
     std::string path;
@@ -44,7 +45,20 @@ public:
     const std::vector<std::unique_ptr<PluginModule>>& Modules() const { return modules_; }
 
 private:
+    // The functions a module exports; the entry point is optional.
+    struct Exports {
+        LibDescriptionFn description = nullptr;
+        LibNumberClassesFn numberClasses = nullptr;
+        LibClassDescFn classDesc = nullptr;
+        LibVersionFn version = nullptr;
+        DllMainFn entry = nullptr;
+        // False, with why, when a required one is missing.
+        bool Resolve(void* handle, std::string& why);
+    };
     bool Add(ClassDesc* cd, PluginModule* owner, std::string& error);
+    // Registers the module's n classes; false, with why, and none registered
+    // when one of them is taken already.
+    bool TakeClasses(PluginModule& module, const Exports& ex, int n, std::string& why);
     struct Entry {
         ClassDesc* desc;
         PluginModule* module;
