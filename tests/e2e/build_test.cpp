@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -59,10 +60,22 @@ Result RunContorra(const std::vector<std::string>& args, const fs::path& dir) {
     return r;
 }
 
+// Folders of this process (other work trees may run the suite at the same
+// time), removed when it ends.
 fs::path TempDir(const std::string& name) {
-    const fs::path d = fs::temp_directory_path() / ("contorra_e2e_" + name);
+    struct Made {
+        std::vector<fs::path> dirs;
+        ~Made() {
+            std::error_code ec;
+            for (const fs::path& d : dirs) fs::remove_all(d, ec);
+        }
+    };
+    static Made made;
+    const fs::path d =
+        fs::temp_directory_path() / ("contorra_e2e_" + name + "_" + std::to_string(getpid()));
     fs::remove_all(d);
     fs::create_directories(d);
+    made.dirs.push_back(d);
     return d;
 }
 

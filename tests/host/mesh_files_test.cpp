@@ -2,6 +2,7 @@
 
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -23,7 +24,8 @@ struct TempDir {
     TempDir() {
         path = fs::temp_directory_path() /
                ("contorra_mesh_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                std::to_string(getpid()));
         fs::remove_all(path);
         fs::create_directories(path);
     }
