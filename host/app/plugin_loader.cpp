@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 
 #include "host/app/builtin_classes.h"
 #include "host/sdk/plugin_api.h"
@@ -24,6 +25,16 @@ std::string Describe(ClassDesc* cd) {
            Hex(cd->ClassID().PartB()) + ")";
 }
 
+// Modules of live registries in load order.
+struct LoadedModules {
+    std::mutex mutex;
+    std::vector<const PluginModule*> modules;
+};
+LoadedModules& Loaded() {
+    static LoadedModules loaded;
+    return loaded;
+}
+
 // The module's resources are there before its code runs, as on the platform
 // it was written for: NAME.rc beside NAME.dlo. Without one the module loads,
 // with a warning.
@@ -41,6 +52,7 @@ bool ReadResources(PluginModule& module, std::string& why) {
         return false;
     }
     module.resources = std::move(*script);
+    module.resourcePath = rc.string();
     win32host::SetModuleStrings(module.instance, module.resources.strings);
     return true;
 }
@@ -92,9 +104,23 @@ ClassRegistry::ClassRegistry() {
     modules_.push_back(std::move(host));
 }
 
+const PluginModule* LoadedModule(HINSTANCE instance) {
+    if (!instance) return nullptr;
+    LoadedModules& loaded = Loaded();
+    std::lock_guard lock(loaded.mutex);
+    for (auto it = loaded.modules.rbegin(); it != loaded.modules.rend(); ++it)
+        if ((*it)->instance == instance) return *it;
+    return nullptr;
+}
+
 ClassRegistry::~ClassRegistry() {
     for (auto& m : modules_) {
         if (!m->handle) continue;
+        {
+            LoadedModules& loaded = Loaded();
+            std::lock_guard lock(loaded.mutex);
+            std::erase(loaded.modules, m.get());
+        }
         if (auto entry = reinterpret_cast<DllMainFn>(dlsym(m->handle, kDllMainExport)))
             entry(m->instance, DLL_PROCESS_DETACH, nullptr);
         win32host::ForgetModule(m->instance);
@@ -154,6 +180,11 @@ PluginModule* ClassRegistry::LoadModule(const std::string& path, std::string& er
     if (!TakeClasses(*module, ex, n, why)) {
         detach();
         return Fail(*module, why, error);
+    }
+    {
+        LoadedModules& loaded = Loaded();
+        std::lock_guard lock(loaded.mutex);
+        loaded.modules.push_back(module.get());
     }
     modules_.push_back(std::move(module));
     return modules_.back().get();

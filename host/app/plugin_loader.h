@@ -17,6 +17,7 @@ struct PluginModule {
     std::string description;
     std::vector<ClassDesc*> classes; // in LibClassDesc order
     ResourceScript resources;
+    std::string resourcePath; // the script read; empty without one
     // Set when the module came without a resource script beside it.
     std::string resourceWarning;
 };
@@ -66,6 +67,11 @@ private:
     std::vector<Entry> classes_;
     std::vector<std::unique_ptr<PluginModule>> modules_;
 };
+
+// The module with this instance handle among those loaded by live
+// registries (the latest when several hold it), for host code that has only
+// a class descriptor's HInstance(); null when none has it.
+const PluginModule* LoadedModule(HINSTANCE instance);
 
 // "release 12000, interface 33, SDK revision 0" for 0x2EE02100.
 std::string DescribeApiVersion(ULONG version);
