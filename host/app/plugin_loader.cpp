@@ -92,6 +92,8 @@ std::string DescribeApiVersion(ULONG version) {
 }
 
 ClassRegistry::ClassRegistry() {
+    // Made before any registry is complete, the list outlives static registries.
+    Loaded();
     auto host = std::make_unique<PluginModule>();
     host->path = "(host)";
     host->description = "the host's own classes";
