@@ -49,9 +49,10 @@ std::string Quote(const std::string& s) {
 
 Result RunContorra(const std::vector<std::string>& args, const fs::path& dir) {
     std::string cmd = Quote(CONTORRA_BINARY);
-    for (const auto& a : args) cmd += " " + Quote(a);
+    for (const auto& a : args) cmd += ' ' + Quote(a);
     const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-    cmd += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+    cmd += " >";
+    cmd += Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
     const int status = std::system(cmd.c_str());
     Result r;
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
