@@ -28,8 +28,8 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
-int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
-    const bool quiet = o.quiet || global.quiet;
+// Fails early on outputs that could not be written anyway.
+int CheckOutputs(const BuildOptions& o) {
     if (!o.mesh.empty() && !MeshFormatOf(o.mesh))
         return Fail(kExitBadInput,
                     o.mesh + ": unknown mesh format (use " + std::string(MeshFormatList()) + ")");
@@ -37,6 +37,92 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     if (!CheckOutput(o.mesh, "mesh", error) || !CheckOutput(o.save, "scene", error) ||
         !CheckOutput(o.preview, "preview", error))
         return Fail(kExitBadInput, error);
+    return kExitOk;
+}
+
+// The one terrain node of the scene, made from the JSON; null after printing why not.
+INode* AddTerrainScene(const JsonScene& json, const std::string& path, Scene& scene,
+                       const ClassRegistry& registry, int& code) {
+    std::vector<INode*> terrains;
+    try {
+        terrains = AddJsonScene(json, scene, registry);
+    } catch (const SceneFileError& e) {
+        code = Fail(kExitBadInput, e.what());
+        return nullptr;
+    }
+    if (terrains.size() == 1) return terrains.front();
+    code = Fail(kExitBadInput,
+                path + ": " +
+                    (terrains.empty() ? std::string("the scene has no terrain object (a node whose "
+                                                    "object has \"type\": \"terrain\")")
+                                      : "the scene has " + std::to_string(terrains.size()) +
+                                            " terrain objects; build takes one"));
+    return nullptr;
+}
+
+struct Built {
+    Mesh mesh; // object space
+    double seconds = 0.0;
+    bool cancelled = false;
+};
+
+// Presses "Generate Surface" and reads back the mesh; kExitOk or the exit
+// code after printing why.
+int Generate(INode* node, CoreInterface& core, const std::string& path, Built& built) {
+    Object* terrain = node->GetObjectRef();
+    std::string error;
+    const auto start = std::chrono::steady_clock::now();
+    if (!PressGenerate(terrain, &core, error)) return Fail(kExitFailure, error);
+    built.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    built.cancelled = core.GetCancel() != FALSE;
+    if (!TerrainMesh(terrain, built.mesh))
+        return Fail(kExitFailure, "the terrain object gives no mesh");
+    if (built.mesh.getNumFaces() == 0)
+        return Fail(kExitBadInput,
+                    path + ": the build made no surface: none of the terrain's \"splines\" "
+                           "gave a contour (nothing was written)");
+    return kExitOk;
+}
+
+// Writes every output asked for, each on its own: one failing does not stop the others.
+int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& built, bool quiet) {
+    // Files get world coordinates, where the contours were given.
+    const Matrix3 tm = node->GetObjectTM(0);
+    Mesh world = built.mesh;
+    for (Point3& p : world.verts) p = p * tm;
+    int status = built.cancelled ? kExitFailure : kExitOk;
+    auto report = [&](const std::string& what, const std::string& path) {
+        if (!quiet) std::cout << what << ": " << path << "\n";
+    };
+    try {
+        if (!o.mesh.empty()) {
+            ExportMesh(world, o.mesh, node->GetName());
+            report("mesh", o.mesh);
+        }
+    } catch (const std::exception& e) {
+        status = Fail(kExitFailure, e.what());
+    }
+    try {
+        if (!o.preview.empty()) {
+            WritePreview(built.mesh, tm, o.preview);
+            report("preview", o.preview);
+        }
+    } catch (const std::exception& e) {
+        status = Fail(kExitFailure, e.what());
+    }
+    if (!o.save.empty()) {
+        std::string error;
+        if (SaveSceneFile(scene, o.save, error))
+            report("scene", o.save);
+        else
+            status = Fail(kExitFailure, error);
+    }
+    return status;
+}
+
+int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
+    const bool quiet = o.quiet || global.quiet;
+    if (int code = CheckOutputs(o); code != kExitOk) return code;
 
     // The file is checked before the plug-in is loaded.
     JsonScene json;
@@ -53,72 +139,17 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
 
     Scene scene;
     CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
-    std::vector<INode*> terrains;
-    try {
-        terrains = AddJsonScene(json, scene, registry);
-    } catch (const SceneFileError& e) {
-        return Fail(kExitBadInput, e.what());
-    }
-    if (terrains.size() != 1)
-        return Fail(kExitBadInput,
-                    o.scene + ": " +
-                        (terrains.empty()
-                             ? std::string("the scene has no terrain object (a node whose object "
-                                           "has \"type\": \"terrain\")")
-                             : "the scene has " + std::to_string(terrains.size()) +
-                                   " terrain objects; build takes one"));
-    INode* node = terrains.front();
-    Object* terrain = node->GetObjectRef();
-
-    const auto start = std::chrono::steady_clock::now();
-    if (!PressGenerate(terrain, &core, error)) return Fail(kExitFailure, error);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const bool cancelled = core.GetCancel() != FALSE;
-
-    Mesh mesh;
-    if (!TerrainMesh(terrain, mesh)) return Fail(kExitFailure, "the terrain object gives no mesh");
-    if (mesh.getNumFaces() == 0)
-        return Fail(kExitBadInput,
-                    o.scene + ": the build made no surface: none of the terrain's \"splines\" "
-                              "gave a contour (nothing was written)");
-
-    // Files get world coordinates, where the contours were given.
-    const Matrix3 tm = node->GetObjectTM(0);
-    Mesh world = mesh;
-    for (Point3& p : world.verts) p = p * tm;
+    int code = kExitOk;
+    INode* node = AddTerrainScene(json, o.scene, scene, registry, code);
+    if (!node) return code;
+    Built built;
+    if (code = Generate(node, core, o.scene, built); code != kExitOk) return code;
     if (!quiet)
-        std::cout << "built " << node->GetName() << ": " << mesh.getNumFaces() << " faces, "
-                  << mesh.getNumVerts() << " vertices in " << FormatElapsed(seconds)
-                  << (cancelled ? " (cancelled: the result is partial)" : "") << "\n";
-
-    int status = cancelled ? kExitFailure : kExitOk;
-    auto report = [&](const std::string& what, const std::string& path) {
-        if (!quiet) std::cout << what << ": " << path << "\n";
-    };
-    try {
-        if (!o.mesh.empty()) {
-            ExportMesh(world, o.mesh, node->GetName());
-            report("mesh", o.mesh);
-        }
-    } catch (const std::exception& e) {
-        status = Fail(kExitFailure, e.what());
-    }
-    try {
-        if (!o.preview.empty()) {
-            WritePreview(mesh, tm, o.preview);
-            report("preview", o.preview);
-        }
-    } catch (const std::exception& e) {
-        status = Fail(kExitFailure, e.what());
-    }
-    if (!o.save.empty()) {
-        if (SaveSceneFile(scene, o.save, error))
-            report("scene", o.save);
-        else
-            status = Fail(kExitFailure, error);
-    }
-    if (cancelled) Fail(kExitFailure, "cancelled: the files hold the partial result");
+        std::cout << "built " << node->GetName() << ": " << built.mesh.getNumFaces() << " faces, "
+                  << built.mesh.getNumVerts() << " vertices in " << FormatElapsed(built.seconds)
+                  << (built.cancelled ? " (cancelled: the result is partial)" : "") << "\n";
+    const int status = WriteOutputs(o, scene, node, built, quiet);
+    if (built.cancelled) Fail(kExitFailure, "cancelled: the files hold the partial result");
     return status;
 }
 

@@ -75,6 +75,94 @@ bool IsJson(const std::string& path) {
     return ext == ".json";
 }
 
+// The scene's nodes, from JSON (its terrains built, as a user would) or from a
+// saved scene. kExitOk or the exit code after printing why.
+int LoadRenderScene(const std::string& path, Scene& scene, const ClassRegistry& registry,
+                    CoreInterface& core, std::optional<contorra::SceneMaterials>& materials) {
+    std::vector<INode*> terrains;
+    if (IsJson(path)) {
+        try {
+            contorra::JsonScene js = contorra::ReadJsonScene(path);
+            terrains = contorra::AddJsonScene(js, scene, registry);
+            materials.emplace(contorra::AddJsonMaterials(js, scene, registry));
+        } catch (const contorra::SceneFileError& e) {
+            std::cerr << "contorra: " << e.what() << "\n";
+            return kExitBadInput;
+        }
+    } else {
+        std::string error;
+        if (!LoadSceneFile(scene, registry, path, error)) {
+            std::cerr << "contorra: " << error << "\n";
+            return kExitBadInput;
+        }
+    }
+    // A JSON terrain is only a recipe until its surface is generated.
+    for (INode* t : terrains) {
+        std::string error;
+        if (!contorra::PressGenerate(t->GetObjectRef(), &core, error)) {
+            std::cerr << "contorra: " << error << "\n";
+            return kExitFailure;
+        }
+    }
+    return kExitOk;
+}
+
+int RunRender(const RenderOptions& o, const GlobalOptions& options) {
+    const bool quiet = options.quiet;
+    contorra::RenderSettings settings;
+    if (!ParseSize(o.size, settings.width, settings.height)) {
+        std::cerr << "contorra render: --size: expected WxH (1 .. 16384 each), got \"" << o.size
+                  << "\"\n";
+        return kExitBadInput;
+    }
+    settings.threads =
+        o.threads > 0 ? o.threads : std::max(1u, std::thread::hardware_concurrency());
+
+    if (std::string error; !CheckOutput(o.output, "image", error)) {
+        std::cerr << "contorra render: " << error << "\n";
+        return kExitBadInput;
+    }
+    ClassRegistry registry;
+    if (!LoadPlugin(options, registry)) return kExitFailure;
+    Scene scene;
+    CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
+    std::optional<contorra::SceneMaterials> materials;
+    if (int code = LoadRenderScene(o.scene, scene, registry, core, materials); code != kExitOk)
+        return code;
+    const std::vector<INode*> nodes = scene.Nodes();
+    if (!o.camera.empty()) {
+        contorra::RasterCamera cam;
+        if (!ParseCamera(o.camera, contorra::SceneBox(nodes, 0), settings.width, settings.height,
+                         cam)) {
+            std::cerr << "contorra render: --camera: expected \"top\" or "
+                         "EX,EY,EZ,TX,TY,TZ[,FOV] with the eye apart from the target, got \""
+                      << o.camera << "\"\n";
+            return kExitBadInput;
+        }
+        settings.camera = cam;
+    }
+
+    if (!quiet)
+        std::cerr << "rendering " << nodes.size() << " nodes at " << settings.width << "x"
+                  << settings.height << " with " << settings.threads << " threads\n";
+    const auto start = std::chrono::steady_clock::now();
+    const contorra::RasterImage image = contorra::RenderNodes(nodes, settings);
+    try {
+        contorra::WriteAtomically(o.output, [&image](const std::filesystem::path& staged) {
+            contorra::WritePng(staged, image);
+        });
+    } catch (const std::exception& e) {
+        std::cerr << "contorra: " << e.what() << "\n";
+        return kExitFailure;
+    }
+    if (!quiet) {
+        const double s =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::cerr << "wrote " << o.output << " in " << s << " s\n";
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 Command AddRenderCommand(CLI::App& app, const GlobalOptions& options) {
@@ -90,82 +178,5 @@ Command AddRenderCommand(CLI::App& app, const GlobalOptions& options) {
     sub->add_option("--camera", o->camera,
                     "\"top\", or EX,EY,EZ,TX,TY,TZ[,FOV]: eye, target and vertical field of view "
                     "in degrees (default: the whole scene from above at an angle)");
-    return [&options, o]() {
-        const bool quiet = options.quiet;
-        contorra::RenderSettings settings;
-        if (!ParseSize(o->size, settings.width, settings.height)) {
-            std::cerr << "contorra render: --size: expected WxH (1 .. 16384 each), got \""
-                      << o->size << "\"\n";
-            return kExitBadInput;
-        }
-        settings.threads =
-            o->threads > 0 ? o->threads : std::max(1u, std::thread::hardware_concurrency());
-
-        if (std::string error; !CheckOutput(o->output, "image", error)) {
-            std::cerr << "contorra render: " << error << "\n";
-            return kExitBadInput;
-        }
-        ClassRegistry registry;
-        if (!LoadPlugin(options, registry)) return kExitFailure;
-        Scene scene;
-        CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
-        std::optional<contorra::SceneMaterials> materials;
-        std::vector<INode*> terrains;
-        if (IsJson(o->scene)) {
-            try {
-                contorra::JsonScene js = contorra::ReadJsonScene(o->scene);
-                terrains = contorra::AddJsonScene(js, scene, registry);
-                materials.emplace(contorra::AddJsonMaterials(js, scene, registry));
-            } catch (const contorra::SceneFileError& e) {
-                std::cerr << "contorra: " << e.what() << "\n";
-                return kExitBadInput;
-            }
-        } else {
-            std::string error;
-            if (!LoadSceneFile(scene, registry, o->scene, error)) {
-                std::cerr << "contorra: " << error << "\n";
-                return kExitBadInput;
-            }
-        }
-        // A JSON terrain is only a recipe until its surface is generated.
-        for (INode* t : terrains) {
-            std::string error;
-            if (!contorra::PressGenerate(t->GetObjectRef(), &core, error)) {
-                std::cerr << "contorra: " << error << "\n";
-                return kExitFailure;
-            }
-        }
-        const std::vector<INode*> nodes = scene.Nodes();
-        if (!o->camera.empty()) {
-            contorra::RasterCamera cam;
-            if (!ParseCamera(o->camera, contorra::SceneBox(nodes, 0), settings.width,
-                             settings.height, cam)) {
-                std::cerr << "contorra render: --camera: expected \"top\" or "
-                             "EX,EY,EZ,TX,TY,TZ[,FOV] with the eye apart from the target, got \""
-                          << o->camera << "\"\n";
-                return kExitBadInput;
-            }
-            settings.camera = cam;
-        }
-
-        if (!quiet)
-            std::cerr << "rendering " << nodes.size() << " nodes at " << settings.width << "x"
-                      << settings.height << " with " << settings.threads << " threads\n";
-        const auto start = std::chrono::steady_clock::now();
-        const contorra::RasterImage image = contorra::RenderNodes(nodes, settings);
-        try {
-            contorra::WriteAtomically(o->output, [&image](const std::filesystem::path& staged) {
-                contorra::WritePng(staged, image);
-            });
-        } catch (const std::exception& e) {
-            std::cerr << "contorra: " << e.what() << "\n";
-            return kExitFailure;
-        }
-        if (!quiet) {
-            const double s =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::cerr << "wrote " << o->output << " in " << s << " s\n";
-        }
-        return kExitOk;
-    };
+    return [&options, o] { return RunRender(*o, options); };
 }

@@ -78,5 +78,10 @@ std::string SuperClassText(SClass_ID sclass) {
 }
 
 std::string ClassIdText(const Class_ID& cid) {
-    return "(" + Hex32(cid.PartA()) + ", " + Hex32(cid.PartB()) + ")";
+    // Appended, not "(" + ...: GCC 12 at -O3 warns falsely (-Wrestrict) on that.
+    std::string text = "(";
+    text += Hex32(cid.PartA());
+    text += ", ";
+    text += Hex32(cid.PartB());
+    return text + ")";
 }

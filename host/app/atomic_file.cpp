@@ -39,7 +39,11 @@ AtomicOutput::AtomicOutput(const fs::path& target) : target_(target) {
     if (fs::is_directory(target_, ec)) throw std::runtime_error(target_.string() + ": is a folder");
     fs::path parent = target_.parent_path();
     if (parent.empty()) parent = ".";
-    std::string pattern = (parent / ("." + target_.filename().string() + ".tmp-XXXXXX")).string();
+    // Appended piece by piece: "." + name makes GCC 12 at -O3 warn falsely (-Wrestrict).
+    std::string hidden = ".";
+    hidden += target_.filename().string();
+    hidden += ".tmp-XXXXXX";
+    const std::string pattern = (parent / hidden).string();
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     if (!::mkdtemp(buf.data())) throw SysError(target_, "cannot write beside this file", errno);

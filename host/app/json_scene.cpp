@@ -371,23 +371,9 @@ JsonObject ReadObject(const Reader& r, const json& j, const std::string& path) {
                              "\" (expected \"spline\", \"mesh\", \"box\" or \"terrain\")");
 }
 
-} // namespace
-
-SceneFileError::SceneFileError(const fs::path& f, const std::string& p, const std::string& what)
-    : std::runtime_error(f.string() + ": " + (p.empty() ? std::string() : p + ": ") + what),
-      file(f.string()), path(p), problem(what) {}
-
-const char* TerrainListKey(TerrainList list) {
-    return kLists[list].key;
-}
-const char* TerrainListNodeParam(TerrainList list) {
-    return kLists[list].nodeParam;
-}
-
-JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
-    Reader r(file);
-    // The parser's own errors know the line but not the place in the
-    // document; this keeps the JSON path of the value being read.
+// The document; a syntax error is reported with the JSON path where it was
+// met, since the parser's own errors know the line but not the place.
+json ParseTracked(const Reader& r, const std::string& text) {
     struct Frame {
         bool array;
         std::size_t index;
@@ -424,9 +410,8 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
         }
         return true;
     };
-    json doc;
     try {
-        doc = json::parse(text, track);
+        return json::parse(text, track);
     } catch (const json::out_of_range&) {
         // Numbers too large for a double are the only non-finite values JSON can hold.
         r.Fail(here(), "the number is not finite");
@@ -436,50 +421,42 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
         const auto pos = what.find("parse error");
         r.Fail("", pos == std::string::npos ? what : what.substr(pos));
     }
+}
 
-    JsonScene scene;
-    scene.file = file;
-    Reader::Object top(r, doc, "", "a scene");
-    if (const json* d = top.Take("description")) r.String(*d, top.At("description"));
-    const json& nodes = top.Need("nodes");
-    if (const json* m = top.Take("materials"))
-        scene.materials = ReadJsonMaterials(*m, "/materials", file);
-    top.Finish("\"nodes\", \"materials\" or \"description\"");
-    r.Expect(nodes, json::value_t::array, "/nodes", "a list of nodes");
-
-    std::map<std::string, std::size_t> byName;
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-        const std::string np = Join("/nodes", i);
-        Reader::Object o(r, nodes[i], np, "a node");
-        JsonNode node;
-        node.path = np;
-        node.name = r.String(o.Need("name"), o.At("name"));
-        if (node.name.empty()) r.Fail(o.At("name"), "a node needs a name");
-        if (byName.count(node.name))
-            r.Fail(o.At("name"), "the name \"" + node.name + "\" is already used by " +
-                                     scene.nodes[byName[node.name]].path);
-        if (const json* p = o.Take("parent")) node.parent = r.String(*p, o.At("parent"));
-        if (const json* t = o.Take("transform"))
-            node.transform = ReadTransform(r, *t, o.At("transform"));
-        if (const json* c = o.Take("wire_color")) {
-            node.wireColor = ReadColour(r, *c, o.At("wire_color"));
-            node.hasWireColor = true;
-        }
-        if (const json* obj = o.Take("object")) node.object = ReadObject(r, *obj, o.At("object"));
-        if (const json* m = o.Take("material")) {
-            node.materialPath = o.At("material");
-            node.material = r.String(*m, node.materialPath);
-            bool known = false;
-            for (const JsonMaterial& mtl : scene.materials)
-                known = known || mtl.name == node.material;
-            if (!known) r.Fail(node.materialPath, "unknown material \"" + node.material + "\"");
-        }
-        o.Finish("\"name\", \"parent\", \"transform\", \"wire_color\", \"object\" or \"material\"");
-        byName[node.name] = scene.nodes.size();
-        scene.nodes.push_back(std::move(node));
+// One entry of "nodes"; its name must be new and its material one of the
+// scene's materials.
+JsonNode ReadNode(const Reader& r, const json& j, const std::string& np, const JsonScene& scene,
+                  const std::map<std::string, std::size_t>& byName) {
+    Reader::Object o(r, j, np, "a node");
+    JsonNode node;
+    node.path = np;
+    node.name = r.String(o.Need("name"), o.At("name"));
+    if (node.name.empty()) r.Fail(o.At("name"), "a node needs a name");
+    if (auto same = byName.find(node.name); same != byName.end())
+        r.Fail(o.At("name"), "the name \"" + node.name + "\" is already used by " +
+                                 scene.nodes[same->second].path);
+    if (const json* p = o.Take("parent")) node.parent = r.String(*p, o.At("parent"));
+    if (const json* t = o.Take("transform"))
+        node.transform = ReadTransform(r, *t, o.At("transform"));
+    if (const json* c = o.Take("wire_color")) {
+        node.wireColor = ReadColour(r, *c, o.At("wire_color"));
+        node.hasWireColor = true;
     }
+    if (const json* obj = o.Take("object")) node.object = ReadObject(r, *obj, o.At("object"));
+    if (const json* m = o.Take("material")) {
+        node.materialPath = o.At("material");
+        node.material = r.String(*m, node.materialPath);
+        bool known = false;
+        for (const JsonMaterial& mtl : scene.materials) known = known || mtl.name == node.material;
+        if (!known) r.Fail(node.materialPath, "unknown material \"" + node.material + "\"");
+    }
+    o.Finish("\"name\", \"parent\", \"transform\", \"wire_color\", \"object\" or \"material\"");
+    return node;
+}
 
-    // Names given elsewhere must be nodes of the file; parents must not loop.
+// Names given elsewhere (parents, list entries) must be nodes of the file.
+void CheckNodeNames(const Reader& r, const JsonScene& scene,
+                    const std::map<std::string, std::size_t>& byName) {
     for (const JsonNode& n : scene.nodes) {
         if (!n.parent.empty() && !byName.count(n.parent))
             r.Fail(n.path + "/parent", "unknown node \"" + n.parent + "\"");
@@ -489,13 +466,18 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
                     if (!byName.count(e.node))
                         r.Fail(e.nodePath, "unknown node \"" + e.node + "\"");
     }
-    // Parents first: order the nodes by depth, keeping file order otherwise.
+}
+
+// Parents first: the nodes ordered by depth, in file order otherwise.
+// Parents must not loop.
+void SortParentsFirst(const Reader& r, JsonScene& scene,
+                      const std::map<std::string, std::size_t>& byName) {
     std::vector<int> depth(scene.nodes.size(), -1);
     for (std::size_t i = 0; i < scene.nodes.size(); ++i) {
         int d = 0;
         std::size_t k = i;
         while (!scene.nodes[k].parent.empty()) {
-            k = byName[scene.nodes[k].parent];
+            k = byName.at(scene.nodes[k].parent);
             if (++d > static_cast<int>(scene.nodes.size()))
                 r.Fail(scene.nodes[i].path + "/parent",
                        "the parents of \"" + scene.nodes[i].name + "\" form a loop");
@@ -509,6 +491,42 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
     std::vector<JsonNode> sorted;
     for (std::size_t i : order) sorted.push_back(std::move(scene.nodes[i]));
     scene.nodes = std::move(sorted);
+}
+
+} // namespace
+
+SceneFileError::SceneFileError(const fs::path& f, const std::string& p, const std::string& what)
+    : std::runtime_error(f.string() + ": " + (p.empty() ? std::string() : p + ": ") + what),
+      file(f.string()), path(p), problem(what) {}
+
+const char* TerrainListKey(TerrainList list) {
+    return kLists[list].key;
+}
+const char* TerrainListNodeParam(TerrainList list) {
+    return kLists[list].nodeParam;
+}
+
+JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
+    Reader r(file);
+    const json doc = ParseTracked(r, text);
+    JsonScene scene;
+    scene.file = file;
+    Reader::Object top(r, doc, "", "a scene");
+    if (const json* d = top.Take("description")) r.String(*d, top.At("description"));
+    const json& nodes = top.Need("nodes");
+    if (const json* m = top.Take("materials"))
+        scene.materials = ReadJsonMaterials(*m, "/materials", file);
+    top.Finish("\"nodes\", \"materials\" or \"description\"");
+    r.Expect(nodes, json::value_t::array, "/nodes", "a list of nodes");
+
+    std::map<std::string, std::size_t> byName;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        JsonNode node = ReadNode(r, nodes[i], Join("/nodes", i), scene, byName);
+        byName[node.name] = scene.nodes.size();
+        scene.nodes.push_back(std::move(node));
+    }
+    CheckNodeNames(r, scene, byName);
+    SortParentsFirst(r, scene, byName);
     return scene;
 }
 

@@ -51,6 +51,89 @@ struct ChannelBuilder {
     }
 };
 
+constexpr int kChannelCount = AI_MAX_NUMBER_OF_TEXTURECOORDS + 1;
+
+// The triangles of all of a scene's meshes gathered into one mesh: vertices
+// shared when equal, one map face per face in every channel any mesh uses.
+class MeshGatherer {
+public:
+    explicit MeshGatherer(bool yUp) : yUp_(yUp), channels_(kChannelCount) {}
+
+    void Add(const aiScene& scene, const aiMesh& am) {
+        std::vector<DWORD> local(am.mNumVertices);
+        for (unsigned v = 0; v < am.mNumVertices; ++v) {
+            const aiVector3D& a = am.mVertices[v];
+            const Point3 p = yUp_ ? Point3(a.x, -a.z, a.y) : Point3(a.x, a.y, a.z);
+            auto [it, fresh] =
+                vertexIndex_.emplace(Key3{p.x, p.y, p.z}, static_cast<DWORD>(verts_.size()));
+            if (fresh) verts_.push_back(p);
+            local[v] = it->second;
+        }
+        const MtlID mat = static_cast<MtlID>(MaterialId(scene, am.mMaterialIndex) - 1);
+        for (unsigned f = 0; f < am.mNumFaces; ++f) {
+            const aiFace& af = am.mFaces[f];
+            if (af.mNumIndices != 3) continue;
+            Face face;
+            face.setVerts(local[af.mIndices[0]], local[af.mIndices[1]], local[af.mIndices[2]]);
+            face.setSmGroup(1);
+            face.setEdgeVisFlags(EDGE_VIS, EDGE_VIS, EDGE_VIS);
+            face.setMatID(mat);
+            faces_.push_back(face);
+            for (int ch = 0; ch < kChannelCount; ++ch) AddMapFace(am, af, ch);
+        }
+    }
+
+    bool Empty() const { return faces_.empty(); }
+
+    Mesh Result() const {
+        Mesh mesh;
+        mesh.setNumVerts(static_cast<int>(verts_.size()));
+        mesh.setNumFaces(static_cast<int>(faces_.size()));
+        for (std::size_t i = 0; i < verts_.size(); ++i)
+            mesh.setVert(static_cast<int>(i), verts_[i]);
+        for (std::size_t i = 0; i < faces_.size(); ++i) mesh.faces[i] = faces_[i];
+        for (int ch = 0; ch < kChannelCount; ++ch) {
+            const ChannelBuilder& cb = channels_[ch];
+            if (!cb.used) continue;
+            mesh.setMapSupport(ch, TRUE);
+            mesh.setNumMapVerts(ch, static_cast<int>(cb.verts.size()));
+            mesh.setNumMapFaces(ch, static_cast<int>(cb.faces.size()));
+            std::copy(cb.verts.begin(), cb.verts.end(), mesh.Map(ch).tv.begin());
+            std::copy(cb.faces.begin(), cb.faces.end(), mesh.Map(ch).tf.begin());
+        }
+        mesh.buildBoundingBox();
+        return mesh;
+    }
+
+private:
+    // Channel 0 holds the vertex colours, channel k the UV set k - 1. A face
+    // of a mesh without this set still needs a map face.
+    void AddMapFace(const aiMesh& am, const aiFace& af, int ch) {
+        ChannelBuilder& cb = channels_[ch];
+        const bool has = ch == 0 ? am.mColors[0] != nullptr : am.mTextureCoords[ch - 1] != nullptr;
+        DWORD t[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned i = af.mIndices[c];
+            UVVert value = ch == 0 ? UVVert(1.0f, 1.0f, 1.0f) : UVVert(0.0f, 0.0f, 0.0f);
+            if (has && ch == 0)
+                value = UVVert(am.mColors[0][i].r, am.mColors[0][i].g, am.mColors[0][i].b);
+            else if (has)
+                value =
+                    UVVert(am.mTextureCoords[ch - 1][i].x, am.mTextureCoords[ch - 1][i].y,
+                           am.mNumUVComponents[ch - 1] > 2 ? am.mTextureCoords[ch - 1][i].z : 0.0f);
+            t[c] = cb.Add(value);
+        }
+        cb.used = cb.used || has;
+        cb.faces.emplace_back(t[0], t[1], t[2]);
+    }
+
+    bool yUp_;
+    std::map<Key3, DWORD> vertexIndex_;
+    std::vector<Point3> verts_;
+    std::vector<Face> faces_;
+    std::vector<ChannelBuilder> channels_;
+};
+
 } // namespace
 
 Mesh ImportMesh(const std::filesystem::path& path) {
@@ -66,78 +149,12 @@ Mesh ImportMesh(const std::filesystem::path& path) {
     if (!scene) throw std::runtime_error(path.string() + ": " + importer.GetErrorString());
 
     const auto format = MeshFormatOf(path);
-    const bool yUp = format && FormatInfo(*format).yUp;
-
-    std::map<Key3, DWORD> vertexIndex;
-    std::vector<Point3> verts;
-    std::vector<Face> faces;
-    const int channelCount = AI_MAX_NUMBER_OF_TEXTURECOORDS + 1;
-    std::vector<ChannelBuilder> channels(channelCount);
-
-    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-        const aiMesh* am = scene->mMeshes[m];
-        if (!(am->mPrimitiveTypes & aiPrimitiveType_TRIANGLE)) continue;
-        std::vector<DWORD> local(am->mNumVertices);
-        for (unsigned v = 0; v < am->mNumVertices; ++v) {
-            const aiVector3D& a = am->mVertices[v];
-            const Point3 p = yUp ? Point3(a.x, -a.z, a.y) : Point3(a.x, a.y, a.z);
-            auto [it, fresh] =
-                vertexIndex.emplace(Key3{p.x, p.y, p.z}, static_cast<DWORD>(verts.size()));
-            if (fresh) verts.push_back(p);
-            local[v] = it->second;
-        }
-        const MtlID mat = static_cast<MtlID>(MaterialId(*scene, am->mMaterialIndex) - 1);
-        for (unsigned f = 0; f < am->mNumFaces; ++f) {
-            const aiFace& af = am->mFaces[f];
-            if (af.mNumIndices != 3) continue;
-            Face face;
-            face.setVerts(local[af.mIndices[0]], local[af.mIndices[1]], local[af.mIndices[2]]);
-            face.setSmGroup(1);
-            face.setEdgeVisFlags(EDGE_VIS, EDGE_VIS, EDGE_VIS);
-            face.setMatID(mat);
-            faces.push_back(face);
-            for (int ch = 0; ch < channelCount; ++ch) {
-                ChannelBuilder& cb = channels[ch];
-                // A face of a mesh without this set still needs a map face.
-                const bool has =
-                    ch == 0 ? am->mColors[0] != nullptr : am->mTextureCoords[ch - 1] != nullptr;
-                DWORD t[3];
-                for (int c = 0; c < 3; ++c) {
-                    const unsigned i = af.mIndices[c];
-                    UVVert value = ch == 0 ? UVVert(1.0f, 1.0f, 1.0f) : UVVert(0.0f, 0.0f, 0.0f);
-                    if (has && ch == 0)
-                        value =
-                            UVVert(am->mColors[0][i].r, am->mColors[0][i].g, am->mColors[0][i].b);
-                    else if (has)
-                        value = UVVert(
-                            am->mTextureCoords[ch - 1][i].x, am->mTextureCoords[ch - 1][i].y,
-                            am->mNumUVComponents[ch - 1] > 2 ? am->mTextureCoords[ch - 1][i].z
-                                                             : 0.0f);
-                    t[c] = cb.Add(value);
-                }
-                cb.used = cb.used || has;
-                cb.faces.emplace_back(t[0], t[1], t[2]);
-            }
-        }
-    }
-    if (faces.empty()) throw std::runtime_error(path.string() + ": holds no triangle");
-
-    Mesh mesh;
-    mesh.setNumVerts(static_cast<int>(verts.size()));
-    mesh.setNumFaces(static_cast<int>(faces.size()));
-    for (std::size_t i = 0; i < verts.size(); ++i) mesh.setVert(static_cast<int>(i), verts[i]);
-    for (std::size_t i = 0; i < faces.size(); ++i) mesh.faces[i] = faces[i];
-    for (int ch = 0; ch < channelCount; ++ch) {
-        ChannelBuilder& cb = channels[ch];
-        if (!cb.used) continue;
-        mesh.setMapSupport(ch, TRUE);
-        mesh.setNumMapVerts(ch, static_cast<int>(cb.verts.size()));
-        mesh.setNumMapFaces(ch, static_cast<int>(cb.faces.size()));
-        std::copy(cb.verts.begin(), cb.verts.end(), mesh.Map(ch).tv.begin());
-        std::copy(cb.faces.begin(), cb.faces.end(), mesh.Map(ch).tf.begin());
-    }
-    mesh.buildBoundingBox();
-    return mesh;
+    MeshGatherer gather(format && FormatInfo(*format).yUp);
+    for (unsigned m = 0; m < scene->mNumMeshes; ++m)
+        if (scene->mMeshes[m]->mPrimitiveTypes & aiPrimitiveType_TRIANGLE)
+            gather.Add(*scene, *scene->mMeshes[m]);
+    if (gather.Empty()) throw std::runtime_error(path.string() + ": holds no triangle");
+    return gather.Result();
 }
 
 } // namespace contorra

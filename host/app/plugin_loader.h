@@ -7,6 +7,7 @@
 
 #include "host/app/resource_script.h"
 #include "host/sdk/param_block2.h"
+#include "host/sdk/plugin_api.h"
 
 struct PluginModule {
     std::string path;
@@ -16,6 +17,7 @@ struct PluginModule {
     std::string description;
     std::vector<ClassDesc*> classes; // in LibClassDesc order
     ResourceScript resources;
+    std::string resourcePath; // the script read; empty without one
     // Set when the module came without a resource script beside it.
     std::string resourceWarning;
 };
@@ -44,7 +46,20 @@ public:
     const std::vector<std::unique_ptr<PluginModule>>& Modules() const { return modules_; }
 
 private:
+    // The functions a module exports; the entry point is optional.
+    struct Exports {
+        LibDescriptionFn description = nullptr;
+        LibNumberClassesFn numberClasses = nullptr;
+        LibClassDescFn classDesc = nullptr;
+        LibVersionFn version = nullptr;
+        DllMainFn entry = nullptr;
+        // False, with why, when a required one is missing.
+        bool Resolve(void* handle, std::string& why);
+    };
     bool Add(ClassDesc* cd, PluginModule* owner, std::string& error);
+    // Registers the module's n classes; false, with why, and none registered
+    // when one of them is taken already.
+    bool TakeClasses(PluginModule& module, const Exports& ex, int n, std::string& why);
     struct Entry {
         ClassDesc* desc;
         PluginModule* module;
@@ -52,6 +67,11 @@ private:
     std::vector<Entry> classes_;
     std::vector<std::unique_ptr<PluginModule>> modules_;
 };
+
+// The module with this instance handle among those loaded by live
+// registries (the latest when several hold it), for host code that has only
+// a class descriptor's HInstance(); null when none has it.
+const PluginModule* LoadedModule(HINSTANCE instance);
 
 // "release 12000, interface 33, SDK revision 0" for 0x2EE02100.
 std::string DescribeApiVersion(ULONG version);

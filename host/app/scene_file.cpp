@@ -111,93 +111,132 @@ std::uint32_t Crc32(const std::uint8_t* data, std::size_t size) {
 
 namespace {
 
-bool WriteScene(Scene& scene, MemorySave& out, std::string& error) {
-    std::map<ReferenceTarget*, int> ids;
-    std::vector<ReferenceTarget*> objects = Collect(scene, ids);
-    std::vector<INode*> nodes = scene.Nodes();
-
+// The distinct classes of the objects, in the order met, and each object's
+// index among them.
+void IndexClasses(const std::vector<ReferenceTarget*>& objects, std::vector<ClassKey>& classes,
+                  std::vector<int>& objectClass) {
     std::map<ClassKey, int> classIndex;
-    std::vector<ClassKey> classes;
-    std::vector<int> objectClass;
     for (ReferenceTarget* o : objects) {
         ClassKey k = KeyOf(o);
         auto [it, added] = classIndex.emplace(k, static_cast<int>(classes.size()));
         if (added) classes.push_back(k);
         objectClass.push_back(it->second);
     }
+}
 
-    IOResult r = IO_OK;
-    auto track = [&r](IOResult x) {
-        if (x != IO_OK) r = x;
-    };
-    out.BeginChunk(kHeader);
-    track(out.Write(kMagic, 4, nullptr));
-    track(out.WriteInt(kVersion));
-    track(out.WriteInt(static_cast<int>(objects.size())));
-    track(out.WriteInt(static_cast<int>(nodes.size())));
-    out.EndChunk();
-
-    out.BeginChunk(kClasses);
-    for (const ClassKey& k : classes) {
-        out.BeginChunk(kClass);
-        track(out.WriteByte(k.kind));
-        track(out.WriteUInt(k.sclass));
-        track(out.WriteUInt(k.cid.PartA()));
-        track(out.WriteUInt(k.cid.PartB()));
-        track(out.WriteShort(static_cast<USHORT>(k.block)));
-        track(out.WriteCString(k.name));
-        out.EndChunk();
+// Writes the scene's chunks one after another; the first failed write is kept.
+class SceneWriter {
+public:
+    SceneWriter(Scene& scene, MemorySave& out) : out_(out), nodes_(scene.Nodes()) {
+        objects_ = Collect(scene, ids_);
+        IndexClasses(objects_, classes_, objectClass_);
     }
-    out.EndChunk();
 
-    out.BeginChunk(kObjects);
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        ReferenceTarget* o = objects[i];
-        out.BeginChunk(kObject);
-        out.BeginChunk(kObjectClass);
-        track(out.WriteInt(objectClass[i]));
-        out.EndChunk();
-        out.BeginChunk(kObjectData);
-        int depth = out.CurChunkDepth();
-        IOResult saved = o->Save(&out);
-        if (saved != IO_OK || out.CurChunkDepth() != depth) {
-            error = "object #" + std::to_string(i) + ", " +
-                    Describe(classes[static_cast<std::size_t>(objectClass[i])]) +
-                    ", could not be saved";
+    bool Write(std::string& error) {
+        WriteHeader();
+        WriteClasses();
+        if (!WriteObjects(error)) return false;
+        WriteHierarchy();
+        if (r_ != IO_OK || out_.Status() != IO_OK) {
+            error = "the scene could not be written (an object broke the chunk structure)";
             return false;
         }
-        out.EndChunk();
-        out.BeginChunk(kObjectRefs);
-        track(out.WriteInt(o->NumRefs()));
+        std::uint32_t crc = Crc32(out_.Bytes().data(), out_.Bytes().size());
+        out_.BeginChunk(kChecksum);
+        out_.WriteUInt(crc);
+        out_.EndChunk();
+        return true;
+    }
+
+private:
+    void Track(IOResult x) {
+        if (x != IO_OK) r_ = x;
+    }
+
+    void WriteHeader() {
+        out_.BeginChunk(kHeader);
+        Track(out_.Write(kMagic, 4, nullptr));
+        Track(out_.WriteInt(kVersion));
+        Track(out_.WriteInt(static_cast<int>(objects_.size())));
+        Track(out_.WriteInt(static_cast<int>(nodes_.size())));
+        out_.EndChunk();
+    }
+
+    void WriteClasses() {
+        out_.BeginChunk(kClasses);
+        for (const ClassKey& k : classes_) {
+            out_.BeginChunk(kClass);
+            Track(out_.WriteByte(k.kind));
+            Track(out_.WriteUInt(k.sclass));
+            Track(out_.WriteUInt(k.cid.PartA()));
+            Track(out_.WriteUInt(k.cid.PartB()));
+            Track(out_.WriteShort(static_cast<USHORT>(k.block)));
+            Track(out_.WriteCString(k.name));
+            out_.EndChunk();
+        }
+        out_.EndChunk();
+    }
+
+    bool WriteObjects(std::string& error) {
+        out_.BeginChunk(kObjects);
+        for (std::size_t i = 0; i < objects_.size(); ++i) {
+            ReferenceTarget* o = objects_[i];
+            out_.BeginChunk(kObject);
+            out_.BeginChunk(kObjectClass);
+            Track(out_.WriteInt(objectClass_[i]));
+            out_.EndChunk();
+            out_.BeginChunk(kObjectData);
+            int depth = out_.CurChunkDepth();
+            IOResult saved = o->Save(&out_);
+            if (saved != IO_OK || out_.CurChunkDepth() != depth) {
+                error = "object #" + std::to_string(i) + ", " +
+                        Describe(classes_[static_cast<std::size_t>(objectClass_[i])]) +
+                        ", could not be saved";
+                return false;
+            }
+            out_.EndChunk();
+            WriteRefs(o);
+            out_.EndChunk();
+        }
+        out_.EndChunk();
+        return true;
+    }
+
+    // Each reference as the index of its object (-1 for none) and its super class.
+    void WriteRefs(ReferenceTarget* o) {
+        out_.BeginChunk(kObjectRefs);
+        Track(out_.WriteInt(o->NumRefs()));
         for (int k = 0; k < o->NumRefs(); ++k) {
             ReferenceTarget* t = o->GetReference(k);
-            auto it = t ? ids.find(t) : ids.end();
-            track(out.WriteInt(it == ids.end() ? -1 : it->second));
-            track(out.WriteUInt(it == ids.end() ? 0 : t->SuperClassID()));
+            auto it = t ? ids_.find(t) : ids_.end();
+            Track(out_.WriteInt(it == ids_.end() ? -1 : it->second));
+            Track(out_.WriteUInt(it == ids_.end() ? 0 : t->SuperClassID()));
         }
-        out.EndChunk();
-        out.EndChunk();
+        out_.EndChunk();
     }
-    out.EndChunk();
 
-    out.BeginChunk(kHierarchy);
-    track(out.WriteInt(static_cast<int>(nodes.size())));
-    for (INode* n : nodes) {
-        INode* parent = n->GetParentNode();
-        track(out.WriteInt(ids[n]));
-        track(out.WriteInt(parent && !parent->IsRootNode() ? ids[parent] : -1));
+    void WriteHierarchy() {
+        out_.BeginChunk(kHierarchy);
+        Track(out_.WriteInt(static_cast<int>(nodes_.size())));
+        for (INode* n : nodes_) {
+            INode* parent = n->GetParentNode();
+            Track(out_.WriteInt(ids_[n]));
+            Track(out_.WriteInt(parent && !parent->IsRootNode() ? ids_[parent] : -1));
+        }
+        out_.EndChunk();
     }
-    out.EndChunk();
 
-    if (r != IO_OK || out.Status() != IO_OK) {
-        error = "the scene could not be written (an object broke the chunk structure)";
-        return false;
-    }
-    std::uint32_t crc = Crc32(out.Bytes().data(), out.Bytes().size());
-    out.BeginChunk(kChecksum);
-    out.WriteUInt(crc);
-    out.EndChunk();
-    return true;
+    MemorySave& out_;
+    std::vector<INode*> nodes_;
+    std::map<ReferenceTarget*, int> ids_;
+    std::vector<ReferenceTarget*> objects_;
+    std::vector<ClassKey> classes_;
+    std::vector<int> objectClass_;
+    IOResult r_ = IO_OK;
+};
+
+bool WriteScene(Scene& scene, MemorySave& out, std::string& error) {
+    return SceneWriter(scene, out).Write(error);
 }
 
 class Reader {

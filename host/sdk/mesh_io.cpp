@@ -56,6 +56,115 @@ IOResult LoadBits(ILoad* l, BitArray& b, std::int64_t expected) {
     return IO_OK;
 }
 
+// What the chunks read so far have said.
+struct LoadState {
+    bool haveHeader = false, haveVerts = false, haveFaces = false;
+    int nv = 0, nf = 0;
+};
+
+// Storage is allocated only once a chunk's length proves that its data is
+// there, so a damaged count cannot ask for more memory than the file holds.
+bool Sized(ULONG len, std::uint64_t head, std::uint64_t each, std::uint64_t count) {
+    return static_cast<std::uint64_t>(len) == head + each * count;
+}
+
+IOResult LoadHeader(ILoad* iload, Mesh& mesh, LoadState& st) {
+    IOResult res = IO_OK;
+    DWORD level = 0;
+    if (st.haveHeader || iload->ReadInt(st.nv) != IO_OK || iload->ReadInt(st.nf) != IO_OK ||
+        iload->ReadUInt(level) != IO_OK || st.nv < 0 || st.nf < 0)
+        res = IO_ERROR;
+    mesh.selLevel = level;
+    st.haveHeader = true;
+    return res;
+}
+
+IOResult LoadVerts(ILoad* iload, Mesh& mesh, LoadState& st) {
+    IOResult res = IO_OK;
+    if (st.haveVerts || !Sized(iload->CurChunkLength(), 0, 12, static_cast<std::uint64_t>(st.nv)))
+        res = IO_ERROR;
+    else
+        mesh.setNumVerts(st.nv, TRUE);
+    for (int i = 0; i < st.nv && res == IO_OK; i++) {
+        float xyz[3];
+        res = ReadBytes(iload, xyz, sizeof xyz);
+        mesh.verts[i] = Point3(xyz[0], xyz[1], xyz[2]);
+    }
+    st.haveVerts = true;
+    return res;
+}
+
+IOResult LoadFaces(ILoad* iload, Mesh& mesh, LoadState& st) {
+    IOResult res = IO_OK;
+    if (st.haveFaces || !Sized(iload->CurChunkLength(), 0, 20, static_cast<std::uint64_t>(st.nf)))
+        res = IO_ERROR;
+    else
+        mesh.setNumFaces(st.nf, TRUE);
+    for (int i = 0; i < st.nf && res == IO_OK; i++) {
+        DWORD rec[5];
+        res = ReadBytes(iload, rec, sizeof rec);
+        if (res != IO_OK) break;
+        if (rec[0] >= static_cast<DWORD>(st.nv) || rec[1] >= static_cast<DWORD>(st.nv) ||
+            rec[2] >= static_cast<DWORD>(st.nv))
+            res = IO_ERROR;
+        mesh.faces[i].setVerts(static_cast<int>(rec[0]), static_cast<int>(rec[1]),
+                               static_cast<int>(rec[2]));
+        mesh.faces[i].smGroup = rec[3];
+        mesh.faces[i].flags = rec[4];
+    }
+    st.haveFaces = true;
+    return res;
+}
+
+IOResult LoadMap(ILoad* iload, Mesh& mesh, const LoadState& st) {
+    int mp = -1, mv = -1, mf = -1;
+    if (iload->ReadInt(mp) != IO_OK || iload->ReadInt(mv) != IO_OK || iload->ReadInt(mf) != IO_OK ||
+        mp < 0 || mp >= MAX_MESHMAPS || mv < 0 || mf != st.nf ||
+        !Sized(iload->CurChunkLength(), 12, 12,
+               static_cast<std::uint64_t>(mv) + static_cast<std::uint64_t>(mf)))
+        return IO_ERROR;
+    if (mp >= mesh.getNumMaps()) mesh.setNumMaps(mp + 1, TRUE);
+    MeshMap& mm = mesh.Map(mp);
+    mm.used = true;
+    mm.tv.resize(mv);
+    mm.tf.resize(mf);
+    IOResult res = IO_OK;
+    for (int i = 0; i < mv && res == IO_OK; i++) {
+        float xyz[3];
+        res = ReadBytes(iload, xyz, sizeof xyz);
+        mm.tv[i] = UVVert(xyz[0], xyz[1], xyz[2]);
+    }
+    for (int i = 0; i < mf && res == IO_OK; i++) {
+        res = ReadBytes(iload, mm.tf[i].t, sizeof mm.tf[i].t);
+        for (DWORD t : mm.tf[i].t)
+            if (t >= static_cast<DWORD>(mv)) res = IO_ERROR;
+    }
+    return res;
+}
+
+// Reads the open chunk; every chunk but the header needs the header first.
+IOResult LoadChunk(ILoad* iload, Mesh& mesh, LoadState& st) {
+    const USHORT id = iload->CurChunkID();
+    if (id == MESH_HEADER_CHUNK) return LoadHeader(iload, mesh, st);
+    if (!st.haveHeader) return IO_ERROR;
+    switch (id) {
+    case MESH_VERTS_CHUNK:
+        return LoadVerts(iload, mesh, st);
+    case MESH_FACES_CHUNK:
+        return LoadFaces(iload, mesh, st);
+    case MESH_VSEL_CHUNK:
+        return LoadBits(iload, mesh.vertSel, st.nv);
+    case MESH_FSEL_CHUNK:
+        return LoadBits(iload, mesh.faceSel, st.nf);
+    case MESH_ESEL_CHUNK:
+        return LoadBits(iload, mesh.edgeSel, 3 * static_cast<std::int64_t>(st.nf));
+    case MESH_MAP_CHUNK:
+        return LoadMap(iload, mesh, st);
+    default:
+        return IO_OK;
+    }
+}
+
 } // namespace
 
 IOResult Mesh::Save(ISave* isave) {
@@ -106,87 +215,10 @@ IOResult Mesh::Save(ISave* isave) {
 
 IOResult Mesh::Load(ILoad* iload) {
     Init();
-    bool haveHeader = false, haveVerts = false, haveFaces = false;
-    int nv = 0, nf = 0;
-    // Storage is allocated only once a chunk's length proves that its data is
-    // there, so a damaged count cannot ask for more memory than the file holds.
-    auto sized = [](ULONG len, std::uint64_t head, std::uint64_t each, std::uint64_t count) {
-        return static_cast<std::uint64_t>(len) == head + each * count;
-    };
+    LoadState state;
     IOResult r;
     while ((r = iload->OpenChunk()) == IO_OK) {
-        USHORT id = iload->CurChunkID();
-        ULONG len = iload->CurChunkLength();
-        IOResult res = IO_OK;
-        if (id == MESH_HEADER_CHUNK) {
-            DWORD level = 0;
-            if (haveHeader || iload->ReadInt(nv) != IO_OK || iload->ReadInt(nf) != IO_OK ||
-                iload->ReadUInt(level) != IO_OK || nv < 0 || nf < 0)
-                res = IO_ERROR;
-            selLevel = level;
-            haveHeader = true;
-        } else if (!haveHeader) {
-            res = IO_ERROR;
-        } else if (id == MESH_VERTS_CHUNK) {
-            if (haveVerts || !sized(len, 0, 12, static_cast<std::uint64_t>(nv)))
-                res = IO_ERROR;
-            else
-                setNumVerts(nv, TRUE);
-            for (int i = 0; i < nv && res == IO_OK; i++) {
-                float xyz[3];
-                res = ReadBytes(iload, xyz, sizeof xyz);
-                verts[i] = Point3(xyz[0], xyz[1], xyz[2]);
-            }
-            haveVerts = true;
-        } else if (id == MESH_FACES_CHUNK) {
-            if (haveFaces || !sized(len, 0, 20, static_cast<std::uint64_t>(nf)))
-                res = IO_ERROR;
-            else
-                setNumFaces(nf, TRUE);
-            for (int i = 0; i < nf && res == IO_OK; i++) {
-                DWORD rec[5];
-                res = ReadBytes(iload, rec, sizeof rec);
-                if (res != IO_OK) break;
-                if (rec[0] >= static_cast<DWORD>(nv) || rec[1] >= static_cast<DWORD>(nv) ||
-                    rec[2] >= static_cast<DWORD>(nv))
-                    res = IO_ERROR;
-                faces[i].setVerts(static_cast<int>(rec[0]), static_cast<int>(rec[1]),
-                                  static_cast<int>(rec[2]));
-                faces[i].smGroup = rec[3];
-                faces[i].flags = rec[4];
-            }
-            haveFaces = true;
-        } else if (id == MESH_VSEL_CHUNK) {
-            res = LoadBits(iload, vertSel, nv);
-        } else if (id == MESH_FSEL_CHUNK) {
-            res = LoadBits(iload, faceSel, nf);
-        } else if (id == MESH_ESEL_CHUNK) {
-            res = LoadBits(iload, edgeSel, 3 * static_cast<std::int64_t>(nf));
-        } else if (id == MESH_MAP_CHUNK) {
-            int mp = -1, mv = -1, mf = -1;
-            if (iload->ReadInt(mp) != IO_OK || iload->ReadInt(mv) != IO_OK ||
-                iload->ReadInt(mf) != IO_OK || mp < 0 || mp >= MAX_MESHMAPS || mv < 0 || mf != nf ||
-                !sized(len, 12, 12,
-                       static_cast<std::uint64_t>(mv) + static_cast<std::uint64_t>(mf)))
-                res = IO_ERROR;
-            if (res == IO_OK) {
-                if (mp >= getNumMaps()) setNumMaps(mp + 1, TRUE);
-                MeshMap& mm = maps[mp];
-                mm.used = true;
-                mm.tv.resize(mv);
-                mm.tf.resize(mf);
-                for (int i = 0; i < mv && res == IO_OK; i++) {
-                    float xyz[3];
-                    res = ReadBytes(iload, xyz, sizeof xyz);
-                    mm.tv[i] = UVVert(xyz[0], xyz[1], xyz[2]);
-                }
-                for (int i = 0; i < mf && res == IO_OK; i++) {
-                    res = ReadBytes(iload, mm.tf[i].t, sizeof mm.tf[i].t);
-                    for (DWORD t : mm.tf[i].t)
-                        if (t >= static_cast<DWORD>(mv)) res = IO_ERROR;
-                }
-            }
-        }
+        IOResult res = LoadChunk(iload, *this, state);
         // Chunks of later versions are skipped.
         IOResult c = iload->CloseChunk();
         if (res == IO_OK) res = c;
@@ -195,7 +227,8 @@ IOResult Mesh::Load(ILoad* iload) {
             return res;
         }
     }
-    if (r == IO_END && ((nv > 0 && !haveVerts) || (nf > 0 && !haveFaces))) r = IO_ERROR;
+    if (r == IO_END && ((state.nv > 0 && !state.haveVerts) || (state.nf > 0 && !state.haveFaces)))
+        r = IO_ERROR;
     if (r != IO_END) {
         Init();
         return r;

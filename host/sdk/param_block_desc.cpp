@@ -1,6 +1,9 @@
+#include "host/sdk/param_block_desc.h"
+
 #include <algorithm>
 
-#include "host/sdk/param_block2.h"
+#include "host/sdk/class_desc.h"
+#include "host/sdk/param_map.h"
 
 namespace {
 
@@ -12,16 +15,7 @@ std::vector<ParamBlockDesc2*>& AllBlockDescs() {
     return all;
 }
 
-BOOL animating = FALSE;
-
 } // namespace
-
-void SetAnimateMode(BOOL on) {
-    animating = on;
-}
-BOOL Animating() {
-    return animating;
-}
 
 ParamDef& ParamDef::Range(int lo, int hi) {
     has_range = true;

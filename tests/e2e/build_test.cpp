@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -48,9 +49,10 @@ std::string Quote(const std::string& s) {
 
 Result RunContorra(const std::vector<std::string>& args, const fs::path& dir) {
     std::string cmd = Quote(CONTORRA_BINARY);
-    for (const auto& a : args) cmd += " " + Quote(a);
+    for (const auto& a : args) cmd += ' ' + Quote(a);
     const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-    cmd += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+    cmd += " >";
+    cmd += Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
     const int status = std::system(cmd.c_str());
     Result r;
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -59,10 +61,22 @@ Result RunContorra(const std::vector<std::string>& args, const fs::path& dir) {
     return r;
 }
 
+// Folders of this process (other work trees may run the suite at the same
+// time), removed when it ends.
 fs::path TempDir(const std::string& name) {
-    const fs::path d = fs::temp_directory_path() / ("contorra_e2e_" + name);
+    struct Made {
+        std::vector<fs::path> dirs;
+        ~Made() {
+            std::error_code ec;
+            for (const fs::path& d : dirs) fs::remove_all(d, ec);
+        }
+    };
+    static Made made;
+    const fs::path d =
+        fs::temp_directory_path() / ("contorra_e2e_" + name + "_" + std::to_string(getpid()));
     fs::remove_all(d);
     fs::create_directories(d);
+    made.dirs.push_back(d);
     return d;
 }
 

@@ -23,8 +23,9 @@ struct Output {
 };
 
 Output RunTool(const std::string& args) {
-    const std::string cmd = "'" + (kBuildDir / "e2e_terrain_heights").string() + "' '" +
-                            (kBuildDir / "contorra.dlo").string() + "' " + args;
+    std::string cmd = "'";
+    cmd += (kBuildDir / "e2e_terrain_heights").string() + "' '" +
+           (kBuildDir / "contorra.dlo").string() + "' " + args;
     Output o;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return o;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "host/app/json_scene.h"
 
@@ -81,61 +82,18 @@ TEST(JsonScene, ReadsNodesObjectsAndTerrainLists) {
     EXPECT_TRUE(t.lists[kUvwZones].empty());
 }
 
-TEST(JsonScene, ErrorsNameTheFileAndTheJsonPath) {
-    struct Case {
-        std::string text, path, words;
-    };
-    const std::string node = R"({"nodes": [{"name": "a", "object": )";
-    const std::string pts = node + R"({"type": "spline", "lines": [{"points": )";
-    const std::string terrain =
-        R"({"nodes": [{"name": "c"}, {"name": "t", "object": {"type": "terrain", )";
-    const Case cases[] = {
-        {R"({"nodes": [], "extra": 1})", "/extra", "unknown key \"extra\""},
-        {R"({"nodes": {}})", "/nodes", "expected a list"},
-        {R"({"nodes": [{"name": 3}]})", "/nodes/0/name", "expected a string"},
-        {R"({"nodes": [{"name": "a"}, {"name": "a"}]})", "/nodes/1/name",
-         "already used by /nodes/0"},
-        {R"({"nodes": [{"name": "a", "parent": "b"}]})", "/nodes/0/parent", "unknown node \"b\""},
-        {R"({"nodes": [{"name": "a", "parent": "b"}, {"name": "b", "parent": "a"}]})",
-         "/nodes/0/parent", "loop"},
-        {R"({"nodes": [{"name": "a", "transform": {"position": [1e999, 0, 0]}}]})",
-         "/nodes/0/transform/position/0", "not finite"},
-        {R"({"nodes": [{"name": "a", "transform": {"position": [0, 0, 0], "matrix": []}}]})",
-         "/nodes/0/transform/matrix", "either"},
-        {R"({"nodes": [{"name": "a", "wire_color": "red"}]})", "/nodes/0/wire_color", "#RRGGBB"},
-        {R"({"nodes": [{"name": "a", "wire_color": [0, 256, 0]}]})", "/nodes/0/wire_color/1",
-         "0 .. 255"},
-        {node + R"({"type": "sphere"}}]})", "/nodes/0/object/type", "unknown object type"},
-        {pts + R"([[0, 0], [1]]}]}}]})", "/nodes/0/object/lines/0/points/1", "2 or 3 numbers"},
-        {pts + R"([[0, 0], [1, 1, "2"]]}]}}]})", "/nodes/0/object/lines/0/points/1/2",
-         "expected a number, got a string"},
-        {pts + R"([[0, 0], [1, 1]], "colour": 1}]}}]})", "/nodes/0/object/lines/0/colour",
-         "unknown key"},
-        {pts + R"([[0, 0]]}]}}]})", "/nodes/0/object/lines/0/points", "at least 2 points"},
-        {node +
-             R"({"type": "mesh", "vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0, 1, 3]]}}]})",
-         "/nodes/0/object/faces/0/2", "not in 0 .. 2"},
-        {node + R"({"type": "mesh", "vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0, 1, 2]],
-                    "material_ids": [1.5]}}]})",
-         "/nodes/0/object/material_ids/0", "whole number"},
-        {node + R"({"type": "mesh", "vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0, 1, 2]],
-                    "material_ids": []}}]})",
-         "/nodes/0/object/material_ids", "one material ID per face"},
-        {node + R"({"type": "mesh", "file": "nope.obj"}}]})", "/nodes/0/object/file", "nope.obj"},
-        {node + R"({"type": "box", "width": true}}]})", "/nodes/0/object/width",
-         "expected a number"},
-        {terrain + R"("splines": ["c", "d"]}}]})", "/nodes/1/object/splines/1",
-         "unknown node \"d\""},
-        {terrain + R"("platforms": [{"node": "e"}]}}]})", "/nodes/1/object/platforms/0/node",
-         "unknown node \"e\""},
-        {terrain + R"("platforms": [{"node": "c", "Insert_ID": 2}]}}]})",
-         "/nodes/1/object/platforms/0/Insert_ID", "unknown key"},
-        {terrain + R"("inserts": [{"node": "c", "Insert_type": "hole"}]}}]})",
-         "/nodes/1/object/inserts/0/Insert_type", "expected a number"},
-        {terrain + R"("roads": []}}]})", "/nodes/1/object/roads", "unknown key"},
-        {terrain + R"("parameters": {"Interations": null}}}]})", "", ""}, // checked by the builder
-    };
-    for (const Case& c : cases) {
+namespace {
+
+struct ErrorCase {
+    std::string text, path, words; // an empty path: the text must parse
+};
+
+const std::string kNode = R"({"nodes": [{"name": "a", "object": )";
+const std::string kTerrain =
+    R"({"nodes": [{"name": "c"}, {"name": "t", "object": {"type": "terrain", )";
+
+void ExpectErrors(const std::vector<ErrorCase>& cases) {
+    for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.text);
         if (c.path.empty()) {
             EXPECT_NO_THROW(Parse(c.text));
@@ -151,21 +109,81 @@ TEST(JsonScene, ErrorsNameTheFileAndTheJsonPath) {
                 << e.what();
         }
     }
+}
 
-    // Syntax errors say where; a full list is refused.
-    try {
-        Parse("{\"nodes\": [\n  {\"name\": \"a\",}\n]}");
-        ADD_FAILURE() << "no error";
-    } catch (const SceneFileError& e) {
-        EXPECT_NE(e.problem.find("line 2"), std::string::npos) << e.problem;
-    }
-    std::string many = terrain + R"("splines": [)";
+} // namespace
+
+TEST(JsonScene, NodeErrorsNameTheFileAndTheJsonPath) {
+    ExpectErrors({
+        {R"({"nodes": [], "extra": 1})", "/extra", "unknown key \"extra\""},
+        {R"({"nodes": {}})", "/nodes", "expected a list"},
+        {R"({"nodes": [{"name": 3}]})", "/nodes/0/name", "expected a string"},
+        {R"({"nodes": [{"name": "a"}, {"name": "a"}]})", "/nodes/1/name",
+         "already used by /nodes/0"},
+        {R"({"nodes": [{"name": "a", "parent": "b"}]})", "/nodes/0/parent", "unknown node \"b\""},
+        {R"({"nodes": [{"name": "a", "parent": "b"}, {"name": "b", "parent": "a"}]})",
+         "/nodes/0/parent", "loop"},
+        {R"({"nodes": [{"name": "a", "transform": {"position": [1e999, 0, 0]}}]})",
+         "/nodes/0/transform/position/0", "not finite"},
+        {R"({"nodes": [{"name": "a", "transform": {"position": [0, 0, 0], "matrix": []}}]})",
+         "/nodes/0/transform/matrix", "either"},
+        {R"({"nodes": [{"name": "a", "wire_color": "red"}]})", "/nodes/0/wire_color", "#RRGGBB"},
+        {R"({"nodes": [{"name": "a", "wire_color": [0, 256, 0]}]})", "/nodes/0/wire_color/1",
+         "0 .. 255"},
+    });
+}
+
+TEST(JsonScene, ObjectErrorsNameTheFileAndTheJsonPath) {
+    const std::string pts = kNode + R"({"type": "spline", "lines": [{"points": )";
+    const std::string tri = kNode + R"({"type": "mesh", "vertices": [[0,0,0],[1,0,0],[0,1,0]], )";
+    ExpectErrors({
+        {kNode + R"({"type": "sphere"}}]})", "/nodes/0/object/type", "unknown object type"},
+        {pts + R"([[0, 0], [1]]}]}}]})", "/nodes/0/object/lines/0/points/1", "2 or 3 numbers"},
+        {pts + R"([[0, 0], [1, 1, "2"]]}]}}]})", "/nodes/0/object/lines/0/points/1/2",
+         "expected a number, got a string"},
+        {pts + R"([[0, 0], [1, 1]], "colour": 1}]}}]})", "/nodes/0/object/lines/0/colour",
+         "unknown key"},
+        {pts + R"([[0, 0]]}]}}]})", "/nodes/0/object/lines/0/points", "at least 2 points"},
+        {tri + R"("faces": [[0, 1, 3]]}}]})", "/nodes/0/object/faces/0/2", "not in 0 .. 2"},
+        {tri + R"("faces": [[0, 1, 2]], "material_ids": [1.5]}}]})",
+         "/nodes/0/object/material_ids/0", "whole number"},
+        {tri + R"("faces": [[0, 1, 2]], "material_ids": []}}]})", "/nodes/0/object/material_ids",
+         "one material ID per face"},
+        {kNode + R"({"type": "mesh", "file": "nope.obj"}}]})", "/nodes/0/object/file", "nope.obj"},
+        {kNode + R"({"type": "box", "width": true}}]})", "/nodes/0/object/width",
+         "expected a number"},
+    });
+}
+
+TEST(JsonScene, TerrainListErrorsNameTheEntry) {
+    ExpectErrors({
+        {kTerrain + R"("splines": ["c", "d"]}}]})", "/nodes/1/object/splines/1",
+         "unknown node \"d\""},
+        {kTerrain + R"("platforms": [{"node": "e"}]}}]})", "/nodes/1/object/platforms/0/node",
+         "unknown node \"e\""},
+        {kTerrain + R"("platforms": [{"node": "c", "Insert_ID": 2}]}}]})",
+         "/nodes/1/object/platforms/0/Insert_ID", "unknown key"},
+        {kTerrain + R"("inserts": [{"node": "c", "Insert_type": "hole"}]}}]})",
+         "/nodes/1/object/inserts/0/Insert_type", "expected a number"},
+        {kTerrain + R"("roads": []}}]})", "/nodes/1/object/roads", "unknown key"},
+        {kTerrain + R"("parameters": {"Interations": null}}}]})", "", ""}, // checked by the builder
+    });
+    std::string many = kTerrain + R"("splines": [)";
     for (int i = 0; i < 201; ++i) many += std::string(i ? "," : "") + "\"c\"";
     try {
         Parse(many + "]}}]}");
         ADD_FAILURE() << "no error";
     } catch (const SceneFileError& e) {
         EXPECT_EQ(e.path, "/nodes/1/object/splines");
+    }
+}
+
+TEST(JsonScene, SyntaxErrorsSayWhereAndMissingFilesAreRefused) {
+    try {
+        Parse("{\"nodes\": [\n  {\"name\": \"a\",}\n]}");
+        ADD_FAILURE() << "no error";
+    } catch (const SceneFileError& e) {
+        EXPECT_NE(e.problem.find("line 2"), std::string::npos) << e.problem;
     }
     EXPECT_THROW(ReadJsonScene("/nonexistent/scene.json"), SceneFileError);
 }

@@ -2,6 +2,7 @@
 
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -23,7 +24,8 @@ struct TempDir {
     TempDir() {
         path = fs::temp_directory_path() /
                ("contorra_mesh_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                std::to_string(getpid()));
         fs::remove_all(path);
         fs::create_directories(path);
     }
@@ -87,15 +89,17 @@ std::vector<std::string> Faces(Mesh& m, bool mat, std::vector<int> channels) {
                 const UVVert& t = m.Map(ch).tv[m.Map(ch).tf[f].t[c]];
                 // Colours may come back in 8-bit steps.
                 const float steps = ch == 0 ? 100.0f : 1000.0f;
-                s += "|" + std::to_string(ch) + ":" + std::to_string(Q(t.x, steps)) + "," +
+                s += "|";
+                s += std::to_string(ch) + ":" + std::to_string(Q(t.x, steps)) + "," +
                      std::to_string(Q(t.y, steps)) + "," + std::to_string(Q(t.z, steps));
             }
             corner[c] = s;
         }
         const int first =
             static_cast<int>(std::min_element(corner.begin(), corner.end()) - corner.begin());
-        std::string face = mat ? "m" + std::to_string(m.faces[f].getMatID()) : "";
-        for (int c = 0; c < 3; ++c) face += " " + corner[(first + c) % 3];
+        std::string face = mat ? "m" : "";
+        if (mat) face += std::to_string(m.faces[f].getMatID());
+        for (int c = 0; c < 3; ++c) face += ' ' + corner[(first + c) % 3];
         out.push_back(face);
     }
     std::sort(out.begin(), out.end());

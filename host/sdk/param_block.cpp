@@ -1,36 +1,18 @@
-#include "host/sdk/param_block2.h"
+#include "host/sdk/param_block.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "host/sdk/inode.h"
+#include "host/sdk/param_map.h"
+#include "host/sdk/param_value_kinds.h"
+
+using namespace param_kinds;
 
 namespace {
 
-constexpr USHORT kBlockChunk = 0x3000;
-constexpr USHORT kParamChunk = 0x3010;
+BOOL animating = FALSE;
 
-bool IsFloatType(ParamType2 t) {
-    ParamType2 b = BaseType(t);
-    return b == TYPE_FLOAT || b == TYPE_ANGLE || b == TYPE_PCNT_FRAC || b == TYPE_WORLD ||
-           b == TYPE_COLOR_CHANNEL;
-}
-bool IsIntType(ParamType2 t) {
-    ParamType2 b = BaseType(t);
-    return b == TYPE_INT || b == TYPE_BOOL || b == TYPE_TIMEVALUE || b == TYPE_RADIOBTN_INDEX ||
-           b == TYPE_INDEX;
-}
-bool IsPointType(ParamType2 t) {
-    return BaseType(t) == TYPE_POINT3;
-}
-bool IsColorType(ParamType2 t) {
-    ParamType2 b = BaseType(t);
-    return b == TYPE_RGBA || b == TYPE_FRGBA || b == TYPE_HSV;
-}
-bool IsStringType(ParamType2 t) {
-    ParamType2 b = BaseType(t);
-    return b == TYPE_STRING || b == TYPE_FILENAME;
-}
 // Integers that only switch between values hold until the next key.
 bool Stepped(ParamType2 t) {
     return IsIntType(t) && BaseType(t) != TYPE_INT;
@@ -49,44 +31,14 @@ PB2Value Lerp(const PB2Value& a, const PB2Value& b, float u, ParamType2 type) {
     return v;
 }
 
-IOResult WriteValue(ISave* s, const PB2Value& v, ParamType2 type) {
-    if (IsFloatType(type)) return s->WriteFloat(v.f);
-    if (IsIntType(type)) return s->WriteInt(v.i);
-    if (IsPointType(type)) {
-        float xyz[3] = {v.p.x, v.p.y, v.p.z};
-        return s->WriteValue(xyz);
-    }
-    if (IsColorType(type)) {
-        float rgba[4] = {v.c.r, v.c.g, v.c.b, v.c.a};
-        return s->WriteValue(rgba);
-    }
-    if (IsStringType(type)) return s->WriteCString(v.s);
-    return IO_OK;
-}
-
-IOResult ReadValue(ILoad* l, PB2Value& v, ParamType2 type) {
-    IOResult r = IO_OK;
-    if (IsFloatType(type)) {
-        r = l->ReadFloat(v.f);
-        v.i = static_cast<int>(v.f);
-    } else if (IsIntType(type)) {
-        r = l->ReadInt(v.i);
-        v.f = static_cast<float>(v.i);
-    } else if (IsPointType(type)) {
-        float xyz[3];
-        r = l->ReadValue(xyz);
-        v.p = Point3(xyz[0], xyz[1], xyz[2]);
-    } else if (IsColorType(type)) {
-        float rgba[4];
-        r = l->ReadValue(rgba);
-        v.c = AColor(rgba[0], rgba[1], rgba[2], rgba[3]);
-    } else if (IsStringType(type)) {
-        r = l->ReadCString(v.s);
-    }
-    return r;
-}
-
 } // namespace
+
+void SetAnimateMode(BOOL on) {
+    animating = on;
+}
+BOOL Animating() {
+    return animating;
+}
 
 IParamBlock2::IParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner)
     : desc_(desc), owner_(owner) {
@@ -528,78 +480,6 @@ ReferenceTarget* IParamBlock2::Clone(RemapDir& remap) {
     }
     BaseClone(this, copy, remap);
     return copy;
-}
-
-IOResult IParamBlock2::Save(ISave* isave) {
-    isave->BeginChunk(kBlockChunk);
-    IOResult r = isave->WriteShort(static_cast<USHORT>(desc_->ID));
-    if (r == IO_OK) r = isave->WriteInt(desc_->Count());
-    isave->EndChunk();
-    for (int pi = 0; pi < desc_->Count() && r == IO_OK; ++pi) {
-        const ParamDef& d = desc_->paramdefs[static_cast<std::size_t>(pi)];
-        if (d.flags & P_TRANSIENT) continue;
-        const auto& entries = values_[static_cast<std::size_t>(pi)];
-        isave->BeginChunk(kParamChunk);
-        r = isave->WriteShort(static_cast<USHORT>(d.ID));
-        if (r == IO_OK) r = isave->WriteInt(d.type);
-        if (r == IO_OK) r = isave->WriteInt(static_cast<int>(entries.size()));
-        for (const Entry& e : entries) {
-            if (r == IO_OK) r = WriteValue(isave, e.value, d.type);
-            if (r == IO_OK) r = isave->WriteInt(static_cast<int>(e.keys.size()));
-            for (const Key& k : e.keys) {
-                if (r == IO_OK) r = isave->WriteInt(k.t);
-                if (r == IO_OK) r = WriteValue(isave, k.v, d.type);
-            }
-        }
-        isave->EndChunk();
-    }
-    return r;
-}
-
-IOResult IParamBlock2::Load(ILoad* iload) {
-    IOResult r;
-    while ((r = iload->OpenChunk()) == IO_OK) {
-        if (iload->CurChunkID() == kParamChunk) {
-            USHORT id = 0;
-            int type = 0, count = 0;
-            if ((r = iload->ReadShort(id)) != IO_OK || (r = iload->ReadInt(type)) != IO_OK ||
-                (r = iload->ReadInt(count)) != IO_OK)
-                return r;
-            // Every entry takes at least its 4-byte key count.
-            if (count < 0 || static_cast<ULONG>(count) > iload->CurChunkLength() / 4)
-                return IO_ERROR;
-            int pi = desc_->IDtoIndex(static_cast<ParamID>(id));
-            const ParamDef* d = pi < 0 ? nullptr : &desc_->paramdefs[static_cast<std::size_t>(pi)];
-            // A parameter this version does not know, or of another type, is skipped.
-            if (d && d->type == type) {
-                auto& entries = values_[static_cast<std::size_t>(pi)];
-                if (IsTabType(d->type)) {
-                    if (count < static_cast<int>(entries.size()))
-                        Delete(d->ID, count, static_cast<int>(entries.size()) - count);
-                    else if (count > static_cast<int>(entries.size()))
-                        Insert(d->ID, static_cast<int>(entries.size()),
-                               count - static_cast<int>(entries.size()));
-                } else if (count != 1) {
-                    return IO_ERROR;
-                }
-                for (Entry& e : entries) {
-                    int nkeys = 0;
-                    if ((r = ReadValue(iload, e.value, d->type)) != IO_OK ||
-                        (r = iload->ReadInt(nkeys)) != IO_OK)
-                        return r;
-                    if (nkeys < 0 || static_cast<ULONG>(nkeys) > iload->CurChunkLength() / 4)
-                        return IO_ERROR;
-                    e.keys.assign(static_cast<std::size_t>(nkeys), Key{});
-                    for (Key& k : e.keys)
-                        if ((r = iload->ReadInt(k.t)) != IO_OK ||
-                            (r = ReadValue(iload, k.v, d->type)) != IO_OK)
-                            return r;
-                }
-            }
-        }
-        iload->CloseChunk();
-    }
-    return r == IO_END ? IO_OK : r;
 }
 
 IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker* iowner) {
