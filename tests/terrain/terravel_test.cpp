@@ -1,7 +1,7 @@
+// The conform modifier, evaluated through the host's world-space stack.
 #include <gtest/gtest.h>
 
 #include "host/sdk/box_object.h"
-#include "host/sdk/inode.h"
 #include "host/sdk/tri_object.h"
 #include "terrain/terravel.h"
 #include "tests/support/recording_interface.h"
@@ -14,55 +14,33 @@ float Ground(float x, float y) {
     return 0.5f * x + 0.25f * y + 2.0f;
 }
 
-// A modifier that changes nothing, to give a node a stack of its own.
-class PassModifier : public OSModifier {
-public:
-    ChannelMask ChannelsUsed() override { return 0; }
-    ChannelMask ChannelsChanged() override { return 0; }
-    Class_ID InputType() override { return triObjectClassID; }
-    void ModifyObject(TimeValue, ModContext&, ObjectState*, INode*) override {}
-    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override {
-        return REF_SUCCEED;
-    }
-};
+Terravel* NewTerravel() {
+    return static_cast<Terravel*>(GetTerravelDesc()->Create(FALSE));
+}
 
-class TerravelTest : public ::testing::Test {
+class TerravelTest : public ::testing::Test, protected TestNodes {
 protected:
-    INode* terrainNode = new INode();
-    INode* sheetNode = new INode();
+    // A flat sheet from -4 to 24 at height 50, in steps of 4.
+    INode* sheetNode = Node(CreateNewTriObject());
     LandObject* terrain = NewLandObject();
-    Terravel* conform = static_cast<Terravel*>(GetTerravelDesc()->Create(FALSE));
+    INode* terrainNode = Node(terrain);
+    Terravel* conform = NewTerravel();
 
     void SetUp() override {
-        SetBuiltMesh(terrain, GridMesh(10, 2.0f, Ground));
-        terrainNode->SetObjectRef(terrain);
-
-        // A flat sheet from -4 to 24 at height 50, in steps of 4.
-        TriObject* sheet = CreateNewTriObject();
-        sheet->GetMesh() = GridMesh(
+        SetBuiltMesh(terrain, SurfaceMesh(10, 2.0f, Ground));
+        static_cast<TriObject*>(sheetNode->GetObjectRef())->GetMesh() = SurfaceMesh(
             7, 4.0f, [](float, float) { return 50.0f; }, Point2(-4, -4));
-        sheetNode->SetObjectRef(sheet);
         sheetNode->AddWSModifier(conform);
         conform->pblock->SetValue(pb_land_object, 0, terrainNode);
-    }
-    void TearDown() override {
-        delete sheetNode;
-        delete terrainNode;
     }
 
     // World positions of the sheet's vertices after evaluation.
     std::vector<Point3> Draped() {
         sheetNode->InvalidateWS();
-        const ObjectState& os = sheetNode->EvalWorldState(0);
-        Mesh& m = static_cast<TriObject*>(os.obj)->GetMesh();
-        const Matrix3 tm = sheetNode->GetObjectTM(0);
-        std::vector<Point3> out;
-        for (int i = 0; i < m.getNumVerts(); ++i) out.push_back(m.verts[i] * tm);
+        std::vector<Point3> out =
+            static_cast<TriObject*>(sheetNode->EvalWorldState(0).obj)->mesh.verts;
+        for (Point3& v : out) v = v * sheetNode->GetObjectTM(0);
         return out;
-    }
-
-    static bool OnTerrain(const Point3& p, const Point2& lo) {
-        return p.x >= lo.x && p.x <= lo.x + 20.0f && p.y >= lo.y && p.y <= lo.y + 20.0f;
     }
 };
 
@@ -72,66 +50,41 @@ protected:
 // zero elsewhere; the terrain's node moves the surface sideways only, and the
 // sheet's own transform never matters.
 TEST_F(TerravelTest, DrapesASheetOverTheTerrainWhereverBothAre) {
+    terrainNode->SetNodeTM(0, TransMatrix(Point3(8.0f, 0.0f, 100.0f)));
     Matrix3 sheetTM = RotateZMatrix(0.3f);
     sheetTM.Translate(Point3(1.0f, 2.0f, 30.0f));
+    sheetNode->SetNodeTM(0, sheetTM);
+    int inside = 0;
+    for (const Point3& p : Draped()) {
+        const bool on = p.x >= 8.0f && p.x <= 28.0f && p.y >= 0.0f && p.y <= 20.0f;
+        EXPECT_NEAR(p.z, on ? Ground(p.x - 8.0f, p.y) : 0.0f, 1e-2f) << p.x << ", " << p.y;
+        inside += on ? 1 : 0;
+    }
+    EXPECT_GT(inside, 10);
+}
+
+// No terrain, another kind of object, or a terrain behind modifiers of its own:
+// the sheet stays as it was. An unbuilt terrain flattens it.
+TEST_F(TerravelTest, ConformsOnlyToATerrainObjectItself) {
     const struct {
-        Point2 terrainAt;
-        Matrix3 sheetTM;
-        int inside;
-    } cases[] = {{Point2(0, 0), Matrix3(), 36}, {Point2(8, 0), sheetTM, -1}};
+        INode* land;
+        float z;
+    } cases[] = {{nullptr, 50.0f},
+                 {Node(new BoxObject()), 50.0f},
+                 {Node(NewLandObject()), 0.0f},
+                 {terrainNode, 50.0f}};
+    terrainNode->AddModifier(NewTerravel()); // unset, it changes nothing
     for (const auto& c : cases) {
-        terrainNode->SetNodeTM(0, TransMatrix(Point3(c.terrainAt.x, c.terrainAt.y, 100.0f)));
-        sheetNode->SetNodeTM(0, c.sheetTM);
-        int inside = 0;
-        for (const Point3& p : Draped()) {
-            if (OnTerrain(p, c.terrainAt)) {
-                EXPECT_NEAR(p.z, Ground(p.x - c.terrainAt.x, p.y - c.terrainAt.y), 1e-2f)
-                    << p.x << ", " << p.y;
-                ++inside;
-            } else {
-                EXPECT_EQ(p.z, 0.0f) << p.x << ", " << p.y;
-            }
-        }
-        if (c.inside >= 0) {
-            EXPECT_EQ(inside, c.inside);
-        }
-        EXPECT_GT(inside, 10);
+        conform->pblock->SetValue(pb_land_object, 0, c.land);
+        for (const Point3& p : Draped()) EXPECT_EQ(p.z, c.z);
     }
 }
 
-TEST_F(TerravelTest, LeavesTheSheetAloneWithoutATerrainToFollow) {
-    auto unchanged = [&] {
-        for (const Point3& p : Draped()) EXPECT_EQ(p.z, 50.0f);
-    };
-    conform->pblock->SetValue(pb_land_object, 0, nullptr);
-    unchanged();
-
-    INode* boxNode = new INode();
-    boxNode->SetObjectRef(new BoxObject());
-    conform->pblock->SetValue(pb_land_object, 0, boxNode);
-    unchanged();
-    conform->pblock->SetValue(pb_land_object, 0, nullptr);
-    delete boxNode;
-
-    // A terrain carrying a modifier of its own is reached only through its stack.
-    terrainNode->AddModifier(new PassModifier());
-    conform->pblock->SetValue(pb_land_object, 0, terrainNode);
-    unchanged();
-}
-
-TEST_F(TerravelTest, AnUnbuiltTerrainFlattensTheSheet) {
-    terrain->mesh = Mesh();
-    terrain->heightLookup.FreeSurfaceLookup();
-    for (const Point3& p : Draped()) EXPECT_EQ(p.z, 0.0f);
-}
-
 TEST_F(TerravelTest, ValidOnlyAtTheInstantAndNeverWhileEdited) {
-    EXPECT_EQ(conform->LocalValidity(7), Interval(7, 7));
     RecordingInterface ip;
+    EXPECT_EQ(conform->LocalValidity(7), Interval(7, 7));
     conform->BeginEditParams(&ip, 0, nullptr);
-    EXPECT_TRUE(conform->TestAFlag(A_MOD_BEING_EDITED));
-    EXPECT_TRUE(conform->LocalValidity(7).Empty());
+    EXPECT_EQ(conform->LocalValidity(7), NEVER);
     conform->EndEditParams(&ip, END_EDIT_REMOVEUI, nullptr);
-    EXPECT_FALSE(conform->TestAFlag(A_MOD_BEING_EDITED));
     EXPECT_EQ(conform->LocalValidity(7), Interval(7, 7));
 }
