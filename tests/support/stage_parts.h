@@ -27,18 +27,11 @@ struct StageParts {
     void AppendLineSegments(const Point3* points, int n, bool closed) {
         ::AppendLineSegments(segments, points, n, closed);
     }
-    FBox2 ContourBounds() const { return ::ContourBounds(segments); }
-    std::int32_t CountSamples(float step) const { return ::CountSamples(segments, step); }
-    std::int32_t ResampleContours(float step, Point3* out, std::int32_t capacity) const {
-        return ::ResampleContours(segments, step, out, capacity);
-    }
     bool SetUpSampling(int levels) {
         return ::SetUpSampling(segments, levels, tuning.GridRefineFactor, grid, samples);
     }
 
     // height field
-    void InitHeightGrid() { ::InitHeightGrid(grid); }
-    void RefineGrid() { ::RefineGrid(grid); }
     void FitSamples(int stride) { ::FitSamples(grid, samples, stride); }
     void FitHeightField(int levels) { ::FitHeightField(grid, samples, levels, progress); }
     float GridHeightAt(const Point2& p) const { return ::GridHeightAt(grid, p); }
