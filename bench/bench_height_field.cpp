@@ -23,7 +23,7 @@ void BM_SampleContours(benchmark::State& state) {
         b.SetUpSampling(10);
         benchmark::DoNotOptimize(b.samples.samples.data());
     }
-    state.counters["samples"] = b.samples.sampleCount;
+    state.counters["samples"] = b.samples.Count();
     state.counters["segments"] = b.segments.count();
 }
 BENCHMARK(BM_SampleContours)->Unit(benchmark::kMillisecond);
@@ -34,12 +34,12 @@ void BM_FittingSchedule(benchmark::State& state) {
     StageParts b;
     FillContours(b);
     b.SetUpSampling(10);
-    if (b.samples.sampleCount < 200000) state.SkipWithError("fewer than 200,000 samples");
+    if (b.samples.Count() < 200000) state.SkipWithError("fewer than 200,000 samples");
     for (auto _ : state) {
         b.FitHeightField(10);
         benchmark::DoNotOptimize(b.grid.heights.data());
     }
-    state.counters["samples"] = b.samples.sampleCount;
+    state.counters["samples"] = b.samples.Count();
     state.counters["N"] = b.grid.gridSize;
 }
 BENCHMARK(BM_FittingSchedule)->Unit(benchmark::kMillisecond)->MinTime(3.0);
@@ -83,7 +83,7 @@ void BM_FitSamplesFinest(benchmark::State& state) {
         b.FitSamples(2);
         benchmark::DoNotOptimize(b.grid.heights.data());
     }
-    state.SetItemsProcessed(state.iterations() * 4 * (b.samples.sampleCount / 2));
+    state.SetItemsProcessed(state.iterations() * 4 * (b.samples.Count() / 2));
 }
 BENCHMARK(BM_FitSamplesFinest)->Unit(benchmark::kMillisecond);
 

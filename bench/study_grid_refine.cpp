@@ -61,7 +61,7 @@ void BM_RefineFactor(benchmark::State& state) {
             ++count;
         }
     }
-    state.counters["samples"] = b.samples.sampleCount;
+    state.counters["samples"] = b.samples.Count();
     state.counters["rms_err"] = std::sqrt(sum / static_cast<double>(count));
     state.counters["max_err"] = worst;
 }

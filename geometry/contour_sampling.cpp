@@ -80,7 +80,6 @@ bool SetUpSampling(const ContourSegments& segments, int levels, float refineFact
 
     std::vector<Point3>& samples = set.samples;
     samples.clear();
-    set.sampleCount = 0;
     if (!(extent > 0.0f) || !std::isfinite(extent) || !std::isfinite(origin.x) ||
         !std::isfinite(origin.y))
         return false;
@@ -92,7 +91,7 @@ bool SetUpSampling(const ContourSegments& segments, int levels, float refineFact
 
     const std::int32_t capacity = CountSamples(segments, step);
     samples.resize(static_cast<std::size_t>(capacity));
-    set.sampleCount = ResampleContours(segments, step, samples.data(), capacity);
-    samples.resize(static_cast<std::size_t>(set.sampleCount));
-    return set.sampleCount > 0;
+    const std::int32_t written = ResampleContours(segments, step, samples.data(), capacity);
+    samples.resize(static_cast<std::size_t>(written));
+    return written > 0;
 }

@@ -74,7 +74,7 @@ void FitSamples(HeightGrid& grid, const SampleSet& set, int stride) {
     const int n = grid.gridSize;
     float* h = grid.heights.data();
     const float ox = grid.origin.x, oy = grid.origin.y, cs = grid.cellSize;
-    const std::int32_t sampleCount = set.sampleCount;
+    const std::int32_t sampleCount = set.Count();
     const std::vector<Point3>& samples = set.samples;
     for (int pass = 0; pass < 4; ++pass) {
         for (std::int32_t i = 0; i < sampleCount; i += stride) {

@@ -10,7 +10,7 @@
 
 struct SampleSet {
     std::vector<Point3> samples;
-    std::int32_t sampleCount = 0;
+    std::int32_t Count() const { return static_cast<std::int32_t>(samples.size()); }
 };
 
 struct HeightGrid {

@@ -95,7 +95,6 @@ void SurfaceBuilder::WriteTerrainMesh(Mesh& mesh, const Matrix3& nodeTM) const {
 void SurfaceBuilder::ReleaseWorkData() {
     if (!built) return;
     Release(samples.samples);
-    samples.sampleCount = 0;
     Release(grid.heights);
     Release(grid.matIds);
     Release(sizeField);

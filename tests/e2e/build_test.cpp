@@ -2,16 +2,13 @@
 // the host's own readers and checked against the scenes they came from.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +18,7 @@
 #include "host/app/png_file.h"
 #include "host/app/scene_file.h"
 #include "host/sdk/tri_object.h"
+#include "tests/e2e/run_command.h"
 
 namespace fs = std::filesystem;
 using namespace contorra;
@@ -29,36 +27,12 @@ namespace {
 
 const fs::path kExamples = fs::path(CONTORRA_SOURCE_DIR) / "examples";
 
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
+using Result = RunResult;
 
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-Result RunContorra(const std::vector<std::string>& args, const fs::path& dir) {
+Result RunContorra(const std::vector<std::string>& args) {
     std::string cmd = Quote(CONTORRA_BINARY);
     for (const auto& a : args) cmd += ' ' + Quote(a);
-    const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-    cmd += " >";
-    cmd += Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
-    const int status = std::system(cmd.c_str());
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
+    return RunShell(cmd);
 }
 
 // Folders of this process (other work trees may run the suite at the same
@@ -82,8 +56,7 @@ fs::path TempDir(const std::string& name) {
 
 std::vector<std::string> Files(const fs::path& dir) {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        if (e.path().extension() != ".txt") names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -197,8 +170,7 @@ const Built& Build(const std::string& example) {
     b.dir = TempDir(fs::path(example).stem().string());
     b.run = RunContorra({"build", (kExamples / example).string(), "-o", (b.dir / "t.obj").string(),
                          "--save", (b.dir / "t.cscene").string(), "--preview",
-                         (b.dir / "t.png").string(), "--quiet"},
-                        b.dir);
+                         (b.dir / "t.png").string(), "--quiet"});
     EXPECT_EQ(b.run.code, 0) << b.run.err;
     b.saved = LoadSaved(b.dir / "t.cscene");
     b.scene = ReadJsonScene(kExamples / example);
@@ -350,8 +322,7 @@ TEST(BuildCommand, SameSceneSameFilesAndSavedSceneReloads) {
     ASSERT_TRUE(b.saved.ok);
     const fs::path again = TempDir("platform_again");
     const Result r = RunContorra(
-        {"build", (kExamples / "platform.json").string(), "-o", (again / "t.obj").string(), "-q"},
-        again);
+        {"build", (kExamples / "platform.json").string(), "-o", (again / "t.obj").string(), "-q"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(Slurp(again / "t.obj"), Slurp(b.dir / "t.obj"));
     // The reloaded scene's terrain has the mesh that was written.
@@ -382,36 +353,34 @@ TEST(BuildCommand, BadInputIsRefusedWithoutTouchingFiles) {
     // No contour: nothing is built and the previous file stays.
     const std::string empty = scene("empty.json", R"({"nodes": [{"name": "T", "object":
         {"type": "terrain"}}]})");
-    Result r = RunContorra({"build", empty, "-o", (dir / "old.obj").string()}, dir);
+    Result r = RunContorra({"build", empty, "-o", (dir / "old.obj").string()});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("empty.json"), std::string::npos) << r.err;
     EXPECT_EQ(Slurp(dir / "old.obj"), "the previous mesh");
 
     const std::string typo = scene("typo.json", R"({"nodes": [{"name": "T", "object":
         {"type": "terrain", "parameters": {"Iterations": 3}}}]})");
-    r = RunContorra({"build", typo, "-o", (dir / "new.obj").string()}, dir);
+    r = RunContorra({"build", typo, "-o", (dir / "new.obj").string()});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("typo.json: /nodes/0/object/parameters/Iterations"), std::string::npos)
         << r.err;
 
     const std::string range = scene("range.json", R"({"nodes": [{"name": "T", "object":
         {"type": "terrain", "parameters": {"Interations": 40}}}]})");
-    r = RunContorra({"build", range}, dir);
+    r = RunContorra({"build", range});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("1 .. 16"), std::string::npos) << r.err;
 
     r = RunContorra(
-        {"build", (kExamples / "contours_only.json").string(), "-o", (dir / "x.dwg").string()},
-        dir);
+        {"build", (kExamples / "contours_only.json").string(), "-o", (dir / "x.dwg").string()});
     EXPECT_EQ(r.code, 2);
     r = RunContorra({"build", (kExamples / "contours_only.json").string(), "--preview",
-                     (dir / "missing" / "p.png").string()},
-                    dir);
+                     (dir / "missing" / "p.png").string()});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("missing"), std::string::npos) << r.err;
-    r = RunContorra({"build"}, dir);
+    r = RunContorra({"build"});
     EXPECT_EQ(r.code, 2);
-    r = RunContorra({"build", "--help"}, dir);
+    r = RunContorra({"build", "--help"});
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("--preview"), std::string::npos);
 

@@ -1,38 +1,15 @@
 // contorra classes and the command line's usage errors, run as a user would.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "tests/e2e/run_command.h"
+
 namespace {
 
-struct RunResult {
-    int code;
-    std::string out;
-    std::string err;
-};
-
 RunResult Contorra(const std::string& args, const std::string& env = "") {
-    std::string errFile = std::filesystem::temp_directory_path() /
-                          ("contorra_e2e_" + std::to_string(getpid()) + ".err");
-    std::string cmd = env + " '" CONTORRA_BINARY "' " + args + " 2>'" + errFile + "'";
-    RunResult r{};
-    FILE* p = popen(cmd.c_str(), "r");
-    std::array<char, 4096> buf;
-    while (std::size_t n = std::fread(buf.data(), 1, buf.size(), p)) r.out.append(buf.data(), n);
-    int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (FILE* e = std::fopen(errFile.c_str(), "r")) {
-        while (std::size_t n = std::fread(buf.data(), 1, buf.size(), e))
-            r.err.append(buf.data(), n);
-        std::fclose(e);
-    }
-    std::filesystem::remove(errFile);
-    return r;
+    return RunShell(env + " '" CONTORRA_BINARY "' " + args);
 }
 
 std::string Fixture(const std::string& name) {

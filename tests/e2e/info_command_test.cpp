@@ -3,10 +3,6 @@
 // descriptor when it reads the file back.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -14,6 +10,7 @@
 #include "host/app/scene_file.h"
 #include "host/sdk/spline_shape.h"
 #include "host/sdk/tri_object.h"
+#include "tests/e2e/run_command.h"
 
 namespace {
 
@@ -21,16 +18,12 @@ std::string Fixture(const std::string& name) {
     return (std::filesystem::path(CONTORRA_BINARY).parent_path() / "fixtures" / name).string();
 }
 
+// Standard output, then standard error.
 std::string RunInfo(const std::string& args, int& code) {
-    std::string cmd = "'" CONTORRA_BINARY "' info --plugin '" + Fixture("fixture_good.dlo") + "' " +
-                      args + " 2>&1";
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    std::array<char, 4096> buf;
-    while (std::size_t n = std::fread(buf.data(), 1, buf.size(), p)) out.append(buf.data(), n);
-    int status = pclose(p);
-    code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+    const RunResult r = RunShell("'" CONTORRA_BINARY "' info --plugin '" +
+                                 Fixture("fixture_good.dlo") + "' " + args);
+    code = r.code;
+    return r.out + r.err;
 }
 
 TEST(InfoCommand, DescribesNodesClassesParametersAndMeshes) {

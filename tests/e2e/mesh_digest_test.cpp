@@ -3,15 +3,13 @@
 // tests/e2e/golden/record-mesh-digests only when a change means to alter them).
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+
+#include "tests/e2e/run_command.h"
 
 namespace fs = std::filesystem;
 
@@ -33,17 +31,6 @@ std::map<std::string, std::string> Golden() {
     return byExample;
 }
 
-std::string RunCommand(const std::string& cmd) {
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return out;
-    char buf[256];
-    while (std::fgets(buf, sizeof buf, p)) out += buf;
-    const int status = pclose(p);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) out += "(exit status " + std::to_string(status) + ")\n";
-    return out;
-}
-
 TEST(MeshDigest, EveryExampleBuildsTheRecordedMeshes) {
     const auto golden = Golden();
     ASSERT_FALSE(golden.empty()) << "no recorded digests";
@@ -52,13 +39,14 @@ TEST(MeshDigest, EveryExampleBuildsTheRecordedMeshes) {
     for (const auto& [name, expected] : golden) {
         const fs::path scene = kSource / "examples" / (name + ".json");
         const fs::path saved = dir / (name + ".cscene");
-        const std::string build = "'" + std::string(CONTORRA_BINARY) + "' -q build '" +
-                                  scene.string() + "' --save '" + saved.string() + "' 2>&1";
-        ASSERT_EQ(RunCommand(build), "") << name;
-        const std::string digest = RunCommand("'" + (kBuildDir / "e2e_mesh_digest").string() + "' '" +
-                                       (kBuildDir / "contorra.dlo").string() + "' '" +
-                                       saved.string() + "'");
-        EXPECT_EQ(digest, expected) << name;
+        const RunResult build = RunShell(Quote(CONTORRA_BINARY) + " -q build " +
+                                         Quote(scene.string()) + " --save " + Quote(saved.string()));
+        ASSERT_EQ(build.code, 0) << name << ": " << build.err;
+        const RunResult digest =
+            RunShell(Quote((kBuildDir / "e2e_mesh_digest").string()) + " " +
+                     Quote((kBuildDir / "contorra.dlo").string()) + " " + Quote(saved.string()));
+        ASSERT_EQ(digest.code, 0) << name << ": " << digest.err;
+        EXPECT_EQ(digest.out, expected) << name;
     }
     fs::remove_all(dir);
 }

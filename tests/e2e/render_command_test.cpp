@@ -2,43 +2,21 @@
 // independence, an edge gradient seen from above, and the errors.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "host/app/png_file.h"
+#include "tests/e2e/run_command.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct RunResult {
-    int code;
-    std::string err;
-};
-
 RunResult Render(const std::string& args) {
-    const fs::path errFile =
-        fs::temp_directory_path() / ("contorra_render_" + std::to_string(getpid()) + ".err");
-    const std::string cmd =
-        "'" CONTORRA_BINARY "' render " + args + " >/dev/null 2>'" + errFile.string() + "'";
-    const int status = std::system(cmd.c_str());
-    RunResult r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}};
-    std::ifstream in(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(in), {});
-    fs::remove(errFile);
-    return r;
-}
-
-std::string Bytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return RunShell("'" CONTORRA_BINARY "' render " + args);
 }
 
 class RenderCommand : public ::testing::Test {
@@ -68,7 +46,7 @@ TEST_F(RenderCommand, ExampleRendersTheSameWithOneAndEightThreads) {
     ASSERT_EQ(eight.code, 0) << eight.err;
     EXPECT_NE(eight.err.find("8 threads"), std::string::npos) << eight.err;
 
-    const std::string a = Bytes(Path("one.png")), b = Bytes(Path("eight.png"));
+    const std::string a = Slurp(Path("one.png")), b = Slurp(Path("eight.png"));
     ASSERT_FALSE(a.empty());
     EXPECT_TRUE(a == b) << "the PNGs differ";
     contorra::RasterImage image = contorra::ReadPng(Path("one.png"));
@@ -143,7 +121,7 @@ TEST_F(RenderCommand, SceneErrorsNameFileAndJsonPath) {
     EXPECT_NE(r.err.find(scene + ": /materials/0/diffuse_map/markers/1/position: "),
               std::string::npos)
         << r.err;
-    EXPECT_EQ(Bytes(out), "old image");
+    EXPECT_EQ(Slurp(out), "old image");
 }
 
 } // namespace

@@ -31,7 +31,7 @@ TEST(SamplingSetUp, ContoursWithoutFiniteAreaGiveNoSamples) {
         StageParts b;
         b.AppendLineSegments(line, 2, true);
         EXPECT_FALSE(b.SetUpSampling(10));
-        EXPECT_EQ(b.samples.sampleCount, 0);
+        EXPECT_EQ(b.samples.Count(), 0);
     }
 }
 
@@ -42,7 +42,7 @@ TEST(Resampling, NearDuplicatePointsNeverGiveNotANumber) {
     b.AppendLineSegments(dot, 2, false);
     AppendRidgeContours(b, RidgeSurface{}, 300.0, 5.0, 3.0, true);
     ASSERT_TRUE(b.SetUpSampling(4));
-    ASSERT_GT(b.samples.sampleCount, 100);
+    ASSERT_GT(b.samples.Count(), 100);
     EXPECT_EQ(b.samples.samples[0], dot[0]); // it has no direction: its start stands in
     for (const Point3& s : b.samples.samples)
         ASSERT_TRUE(std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z));
