@@ -1,10 +1,13 @@
 #include "app/build_command.h"
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
 
+#include "app/memory_check.h"
+#include "app/output_check.h"
 #include "host/app/core_interface.h"
 #include "host/app/json_scene.h"
 #include "host/app/json_scene_builder.h"
@@ -12,6 +15,7 @@
 #include "host/app/preview.h"
 #include "host/app/scene_file.h"
 #include "host/app/terrain_build.h"
+#include "host/app/terrain_review.h"
 
 namespace fs = std::filesystem;
 using namespace contorra;
@@ -19,7 +23,7 @@ using namespace contorra;
 namespace {
 
 struct BuildOptions {
-    std::string scene, mesh, save, preview;
+    std::string scene, mesh, save, preview, maxMemory;
     bool quiet = false;
 };
 
@@ -28,15 +32,24 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
-// Fails early on outputs that could not be written anyway.
-int CheckOutputs(const BuildOptions& o) {
+// Fails early on outputs that could not be written anyway, or that would
+// overwrite an input or one another.
+int CheckOutputs(const BuildOptions& o, const JsonScene* json) {
     if (!o.mesh.empty() && !MeshFormatOf(o.mesh))
         return Fail(kExitBadInput,
                     o.mesh + ": unknown mesh format (use " + std::string(MeshFormatList()) + ")");
+    std::vector<OutputFile> outputs = {
+        {o.mesh, "the mesh (-o)", {}},
+        {o.save, "the saved scene (--save)", {".cscene"}},
+        {o.preview, "the preview (--preview)", {".png"}}};
+    if (!o.mesh.empty())
+        for (const fs::path& side : MeshSidecars(o.mesh))
+            outputs.push_back({side.string(), "the file written beside the mesh", {}});
+    std::vector<InputFile> inputs = {{o.scene, "the scene"}};
+    if (json)
+        for (InputFile& f : MeshFilesOf(*json)) inputs.push_back(std::move(f));
     std::string error;
-    if (!CheckOutput(o.mesh, "mesh", error) || !CheckOutput(o.save, "scene", error) ||
-        !CheckOutput(o.preview, "preview", error))
-        return Fail(kExitBadInput, error);
+    if (!CheckOutputFiles(outputs, inputs, error)) return Fail(kExitBadInput, error);
     return kExitOk;
 }
 
@@ -77,10 +90,14 @@ int Generate(INode* node, CoreInterface& core, const std::string& path, Built& b
     built.cancelled = core.GetCancel() != FALSE;
     if (!TerrainMesh(terrain, built.mesh))
         return Fail(kExitFailure, "the terrain object gives no mesh");
+    for (const Point3& p : built.mesh.verts)
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+            return Fail(kExitFailure, path + ": the build gave vertices that are not finite "
+                                             "(nothing was written)");
     if (built.mesh.getNumFaces() == 0)
         return Fail(kExitBadInput,
                     path + ": the build made no surface: none of the terrain's \"splines\" "
-                           "gave a contour (nothing was written)");
+                           "gave a contour with extent in x and y (nothing was written)");
     return kExitOk;
 }
 
@@ -122,7 +139,11 @@ int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& 
 
 int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     const bool quiet = o.quiet || global.quiet;
-    if (int code = CheckOutputs(o); code != kExitOk) return code;
+    std::optional<std::uint64_t> limit;
+    if (!o.maxMemory.empty() && !(limit = ParseMemorySize(o.maxMemory)))
+        return Fail(kExitBadInput, "--max-memory: expected a size such as 2G or 500M, got \"" +
+                                       o.maxMemory + "\"");
+    if (int code = CheckOutputs(o, nullptr); code != kExitOk) return code;
 
     // The file is checked before the plug-in is loaded.
     JsonScene json;
@@ -131,6 +152,7 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     } catch (const SceneFileError& e) {
         return Fail(kExitBadInput, e.what());
     }
+    if (int code = CheckOutputs(o, &json); code != kExitOk) return code;
 
     ClassRegistry registry;
     GlobalOptions plugin = global;
@@ -142,6 +164,7 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     int code = kExitOk;
     INode* node = AddTerrainScene(json, o.scene, scene, registry, code);
     if (!node) return code;
+    if (code = CheckTerrainBuild(json, node, limit); code != kExitOk) return code;
     Built built;
     if (code = Generate(node, core, o.scene, built); code != kExitOk) return code;
     if (!quiet)
@@ -155,6 +178,38 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
 
 } // namespace
 
+int CheckTerrainBuild(const JsonScene& json, INode* node, std::optional<std::uint64_t> limit) {
+    const std::string name = node->GetName() ? node->GetName() : "";
+    const TerrainReview review = ReviewTerrain(node);
+    std::vector<ReviewNote> warnings = review.warnings;
+    for (ReviewNote& w : ReviewInserts(node, review)) warnings.push_back(std::move(w));
+    for (const ReviewNote& w : warnings)
+        Warn(json.file.string() + ": " + NotePlace(w, &json, name) + " " + w.problem);
+    for (const ReviewNote& e : review.errors)
+        std::cerr << "contorra: " << json.file.string() << ": " << NotePlace(e, &json, name)
+                  << ": " << e.problem << "\n";
+    if (!review.transformError.empty()) {
+        std::string place = name;
+        for (const JsonNode& n : json.nodes)
+            if (n.name == name) place = n.path + "/transform (\"" + name + "\")";
+        std::cerr << "contorra: " << json.file.string() << ": " << place << ": "
+                  << review.transformError << "\n";
+        return kExitBadInput;
+    }
+    if (!review.errors.empty()) return kExitBadInput;
+    if (review.levels < 0) return kExitOk;
+    const MemoryEstimate need = EstimateTerrainBuild(
+        review.levels, std::max(review.maxX - review.minX, review.maxY - review.minY),
+        review.length, review.contourPoints);
+    std::string error;
+    if (FitsInMemory(need, limit,
+                     "the build of \"" + name + "\" at Interations " + std::to_string(review.levels),
+                     "lower \"Interations\" (each level less needs about a quarter)", error))
+        return kExitOk;
+    std::cerr << "contorra: " << json.file.string() << ": " << error << "\n";
+    return kExitBadInput;
+}
+
 Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
     auto o = std::make_shared<BuildOptions>();
     CLI::App* sub = app.add_subcommand(
@@ -167,6 +222,9 @@ Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
     sub->add_option("--preview", o->preview,
                     "a top view of the terrain (.png): hill-shaded, coloured by material ID, "
                     "with its triangle edges");
+    sub->add_option("--max-memory", o->maxMemory,
+                    "the most memory the build may need, e.g. 2G or 500M (default: what the "
+                    "machine has available); a build estimated to need more is refused");
     sub->add_flag("-q,--quiet", o->quiet, "no progress bar and no summary");
     sub->footer("Ctrl-C once stops the build early; the files then hold what was built so far "
                 "(exit code 1). Ctrl-C twice ends at once.\n"

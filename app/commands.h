@@ -25,9 +25,9 @@ bool LoadPlugin(const GlobalOptions& options, ClassRegistry& registry);
 // contorra.dlo in the folder of the running executable.
 std::string DefaultPluginPath();
 
-// An output's folder must exist, and the output must not be a folder, before
-// long work starts; error names the path and the problem. An empty path passes.
-bool CheckOutput(const std::string& path, const char* what, std::string& error);
+// "contorra: warning: MESSAGE" on stderr. Warnings are not progress: --quiet
+// keeps them.
+void Warn(const std::string& message);
 
 using Command = std::function<int()>;
 

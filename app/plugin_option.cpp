@@ -22,7 +22,10 @@ bool LoadPlugin(const GlobalOptions& options, ClassRegistry& registry) {
         std::cerr << "contorra: " << error << "\n";
         return false;
     }
-    if (!module->resourceWarning.empty() && !options.quiet)
-        std::cerr << "contorra: warning: " << module->resourceWarning << "\n";
+    if (!module->resourceWarning.empty()) Warn(module->resourceWarning);
     return true;
+}
+
+void Warn(const std::string& message) {
+    std::cerr << "contorra: warning: " << message << "\n";
 }

@@ -7,7 +7,10 @@
 #include <sstream>
 #include <thread>
 
+#include "app/build_command.h"
 #include "app/commands.h"
+#include "app/memory_check.h"
+#include "app/output_check.h"
 #include "host/app/atomic_file.h"
 #include "host/app/core_interface.h"
 #include "host/app/json_scene.h"
@@ -20,7 +23,7 @@
 namespace {
 
 struct RenderOptions {
-    std::string scene, output, size = "640x480", camera;
+    std::string scene, output, size = "640x480", camera, maxMemory;
     int threads = 0; // 0: one per core
 };
 
@@ -77,12 +80,19 @@ bool IsJson(const std::string& path) {
 
 // The scene's nodes, from JSON (its terrains built, as a user would) or from a
 // saved scene. kExitOk or the exit code after printing why.
-int LoadRenderScene(const std::string& path, Scene& scene, const ClassRegistry& registry,
+int LoadRenderScene(const std::string& path, const std::string& output, Scene& scene,
+                    const ClassRegistry& registry, std::optional<std::uint64_t> limit,
                     CoreInterface& core, std::optional<contorra::SceneMaterials>& materials) {
     std::vector<INode*> terrains;
+    contorra::JsonScene js;
     if (IsJson(path)) {
         try {
-            contorra::JsonScene js = contorra::ReadJsonScene(path);
+            js = contorra::ReadJsonScene(path);
+            if (std::string error; !CheckOutputFiles({{output, "the image (-o)", {".png"}}},
+                                                     MeshFilesOf(js), error)) {
+                std::cerr << "contorra render: " << error << "\n";
+                return kExitBadInput;
+            }
             terrains = contorra::AddJsonScene(js, scene, registry);
             materials.emplace(contorra::AddJsonMaterials(js, scene, registry));
         } catch (const contorra::SceneFileError& e) {
@@ -98,6 +108,7 @@ int LoadRenderScene(const std::string& path, Scene& scene, const ClassRegistry& 
     }
     // A JSON terrain is only a recipe until its surface is generated.
     for (INode* t : terrains) {
+        if (int code = CheckTerrainBuild(js, t, limit); code != kExitOk) return code;
         std::string error;
         if (!contorra::PressGenerate(t->GetObjectRef(), &core, error)) {
             std::cerr << "contorra: " << error << "\n";
@@ -118,7 +129,20 @@ int RunRender(const RenderOptions& o, const GlobalOptions& options) {
     settings.threads =
         o.threads > 0 ? o.threads : std::max(1u, std::thread::hardware_concurrency());
 
-    if (std::string error; !CheckOutput(o.output, "image", error)) {
+    std::optional<std::uint64_t> limit;
+    if (!o.maxMemory.empty() && !(limit = ParseMemorySize(o.maxMemory))) {
+        std::cerr << "contorra render: --max-memory: expected a size such as 2G or 500M, got \""
+                  << o.maxMemory << "\"\n";
+        return kExitBadInput;
+    }
+    if (std::string error;
+        !CheckOutputFiles({{o.output, "the image (-o)", {".png"}}}, {{o.scene, "the scene"}}, error)) {
+        std::cerr << "contorra render: " << error << "\n";
+        return kExitBadInput;
+    }
+    if (std::string error;
+        !FitsInMemory(contorra::EstimateRender(settings.width, settings.height), limit,
+                      "the render at " + o.size, "use a smaller --size", error)) {
         std::cerr << "contorra render: " << error << "\n";
         return kExitBadInput;
     }
@@ -127,7 +151,7 @@ int RunRender(const RenderOptions& o, const GlobalOptions& options) {
     Scene scene;
     CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
     std::optional<contorra::SceneMaterials> materials;
-    if (int code = LoadRenderScene(o.scene, scene, registry, core, materials); code != kExitOk)
+    if (int code = LoadRenderScene(o.scene, o.output, scene, registry, limit, core, materials); code != kExitOk)
         return code;
     const std::vector<INode*> nodes = scene.Nodes();
     if (!o.camera.empty()) {
@@ -173,6 +197,9 @@ Command AddRenderCommand(CLI::App& app, const GlobalOptions& options) {
         ->required();
     sub->add_option("-o,--output", o->output, "the image to write (PNG)")->required();
     sub->add_option("--size", o->size, "image size WxH in pixels (default 640x480)");
+    sub->add_option("--max-memory", o->maxMemory,
+                    "the most memory the render may need, e.g. 2G or 500M (default: what the "
+                    "machine has available)");
     sub->add_option("--threads", o->threads, "shading threads (default: one per core)")
         ->check(CLI::Range(1, 256));
     sub->add_option("--camera", o->camera,

@@ -1,5 +1,6 @@
 #include "geometry/surface_lookup.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "host/sdk/mesh.h"
@@ -8,25 +9,50 @@ namespace {
 
 constexpr int kMaxDepth = 16;
 
+// Nodes and leaf references still to be spent; a node whose split would
+// overspend stays a leaf.
+struct TreeBudget {
+    std::size_t nodes = 0;
+    std::size_t refs = 0;
+};
+
 std::unique_ptr<QuadNode> BuildNode(const Point2& boxMin, const Point2& boxMax,
-                                    std::vector<const SurfacePatch*> list, int depth) {
+                                    std::vector<const SurfacePatch*> list, int depth,
+                                    TreeBudget& budget) {
     auto node = std::make_unique<QuadNode>();
     node->boxMin = boxMin;
     node->boxMax = boxMax;
     node->centre = (boxMin + boxMax) * 0.5f;
-    if (depth < static_cast<int>(list.size()) && depth < kMaxDepth) {
+    if (depth < static_cast<int>(list.size()) && depth < kMaxDepth && budget.nodes >= 4) {
         const Point2 half = (boxMax - boxMin) * 0.5f;
+        std::vector<const SurfacePatch*> sub[4];
+        std::size_t total = 0;
+        bool separates = false;
         for (int i = 0; i < 2; ++i) {
             for (int j = 0; j < 2; ++j) {
                 const Point2 lo = boxMin + Point2(j * half.x, i * half.y);
                 const Point2 hi = lo + half;
-                std::vector<const SurfacePatch*> sub;
+                std::vector<const SurfacePatch*>& s = sub[j + 2 * i];
                 for (const SurfacePatch* p : list)
-                    if (PatchOverlapsBox(*p, lo, hi)) sub.push_back(p);
-                node->child[j + 2 * i] = BuildNode(lo, hi, std::move(sub), depth + 1);
+                    if (PatchOverlapsBox(*p, lo, hi)) s.push_back(p);
+                total += s.size();
+                separates = separates || s.size() < list.size();
             }
         }
-        return node;
+        // Patches piled on one point (or a box of no size) land in every
+        // quarter: splitting again would only copy them.
+        if (separates && total - list.size() <= budget.refs) {
+            budget.nodes -= 4;
+            budget.refs -= total - list.size();
+            list = {};
+            for (int i = 0; i < 2; ++i)
+                for (int j = 0; j < 2; ++j) {
+                    const Point2 lo = boxMin + Point2(j * half.x, i * half.y);
+                    node->child[j + 2 * i] =
+                        BuildNode(lo, lo + half, std::move(sub[j + 2 * i]), depth + 1, budget);
+                }
+            return node;
+        }
     }
     node->refCount = static_cast<std::int32_t>(list.size());
     node->patchRefs = std::move(list);
@@ -63,6 +89,14 @@ SurfacePatch MakePatch(const Point3 v[3], const Point3 n[3]) {
 }
 
 } // namespace
+
+std::size_t LookupNodeBudget(int faces) {
+    return 4 * static_cast<std::size_t>(std::max(faces, 0)) + 64;
+}
+
+std::size_t LookupRefBudget(int faces) {
+    return 16 * static_cast<std::size_t>(std::max(faces, 0)) + 256;
+}
 
 float ControlHeight(const Point3& p, const Point3& n, const Point3& q, float f) {
     // A normal lying in the x, y plane says nothing about the slope towards q.
@@ -154,7 +188,9 @@ void SurfaceLookup::BuildFromTriangles(const Point3* verts, int numVerts,
     std::vector<const SurfacePatch*> all(static_cast<std::size_t>(numFaces));
     for (int f = 0; f < numFaces; ++f)
         all[static_cast<std::size_t>(f)] = &patches[static_cast<std::size_t>(f)];
-    root = BuildNode(lo, hi, std::move(all), 0);
+    TreeBudget budget{LookupNodeBudget(numFaces) - 1,
+                      LookupRefBudget(numFaces) - static_cast<std::size_t>(numFaces)};
+    root = BuildNode(lo, hi, std::move(all), 0, budget);
 }
 
 const QuadNode* SurfaceLookup::LeafFor(const Point2& p) const {

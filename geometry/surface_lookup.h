@@ -2,6 +2,7 @@
 // Smooth height lookup over a terrain mesh: every face carries a cubic patch
 // built from its corner heights and corner normals, so heights run smoothly
 // across face borders; a quadtree over the faces finds the patch under a point.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -65,6 +66,12 @@ public:
     std::unique_ptr<SurfacePatch[]> patches;
     std::unique_ptr<QuadNode> root;
 };
+
+// The most tree nodes, and the most patch references its leaves hold
+// together, a lookup over so many faces may use: the tree stops splitting
+// there, whatever the mesh.
+std::size_t LookupNodeBudget(int faces);
+std::size_t LookupRefBudget(int faces);
 
 // Height at q of the tangent plane through p with normal n, taken the fraction f
 // of the way from p.z.

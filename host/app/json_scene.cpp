@@ -472,17 +472,28 @@ void CheckNodeNames(const Reader& r, const JsonScene& scene,
 // Parents must not loop.
 void SortParentsFirst(const Reader& r, JsonScene& scene,
                       const std::map<std::string, std::size_t>& byName) {
-    std::vector<int> depth(scene.nodes.size(), -1);
-    for (std::size_t i = 0; i < scene.nodes.size(); ++i) {
-        int d = 0;
+    // Each node's depth is found once: a walk stops at the first node whose
+    // depth is known, so a long chain costs one look-up per node.
+    const std::size_t count = scene.nodes.size();
+    std::vector<std::size_t> parentOf(count, count);
+    for (std::size_t i = 0; i < count; ++i)
+        if (!scene.nodes[i].parent.empty()) parentOf[i] = byName.at(scene.nodes[i].parent);
+    constexpr int kUnknown = -1, kOnPath = -2;
+    std::vector<int> depth(count, kUnknown);
+    std::vector<std::size_t> path;
+    for (std::size_t i = 0; i < count; ++i) {
         std::size_t k = i;
-        while (!scene.nodes[k].parent.empty()) {
-            k = byName.at(scene.nodes[k].parent);
-            if (++d > static_cast<int>(scene.nodes.size()))
-                r.Fail(scene.nodes[i].path + "/parent",
-                       "the parents of \"" + scene.nodes[i].name + "\" form a loop");
+        while (k < count && depth[k] == kUnknown) {
+            depth[k] = kOnPath;
+            path.push_back(k);
+            k = parentOf[k];
         }
-        depth[i] = d;
+        if (k < count && depth[k] == kOnPath)
+            r.Fail(scene.nodes[k].path + "/parent",
+                   "the parents of \"" + scene.nodes[k].name + "\" form a loop");
+        int d = k < count ? depth[k] : -1;
+        for (auto it = path.rbegin(); it != path.rend(); ++it) depth[*it] = ++d;
+        path.clear();
     }
     std::vector<std::size_t> order(scene.nodes.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;

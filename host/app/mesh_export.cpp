@@ -298,6 +298,13 @@ const char* MeshFormatList() {
     return "obj, ply, stl, gltf, glb, fbx";
 }
 
+std::vector<std::filesystem::path> MeshSidecars(const std::filesystem::path& path) {
+    const auto format = MeshFormatOf(path);
+    if (format == MeshFormat::Obj) return {std::filesystem::path(path).replace_extension(".mtl")};
+    if (format == MeshFormat::Gltf) return {std::filesystem::path(path).replace_extension(".bin")};
+    return {};
+}
+
 std::unique_ptr<aiScene> MeshToScene(const Mesh& source, MeshFormat format,
                                      const std::string& name) {
     const MeshFormatInfo& info = FormatInfo(format);

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/sdk/mesh.h"
 
@@ -41,6 +42,10 @@ std::optional<MeshFormat> MeshFormatOf(const std::filesystem::path& path);
 const MeshFormatInfo& FormatInfo(MeshFormat format);
 // "obj, ply, stl, gltf, glb, fbx", for messages.
 const char* MeshFormatList();
+
+// The files the format writes beside the mesh itself: OBJ its material
+// library (NAME.mtl), glTF its buffer (NAME.bin).
+std::vector<std::filesystem::path> MeshSidecars(const std::filesystem::path& path);
 
 // The assimp scene of a mesh as it is written in the given format.
 std::unique_ptr<aiScene> MeshToScene(const Mesh& mesh, MeshFormat format, const std::string& name);

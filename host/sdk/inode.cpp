@@ -18,7 +18,10 @@ INode::INode() : handle_(nextHandle++) {
 }
 
 INode::~INode() {
-    for (INode* c : children_) c->parent_ = nullptr;
+    for (INode* c : children_) {
+        c->parent_ = nullptr;
+        c->ForgetWorldTM();
+    }
     if (parent_) {
         auto& sib = parent_->children_;
         sib.erase(std::remove(sib.begin(), sib.end(), this), sib.end());
@@ -65,9 +68,33 @@ WSModifier* INode::GetWSModifier(int i) const {
     return static_cast<WSModifier*>(wsm_->GetModifier(wsm_->NumModifiers() - 1 - i));
 }
 
-Matrix3 INode::GetNodeTM(TimeValue t, Interval*) {
-    if (parent_ && !parent_->isRoot_) return localTM_ * parent_->GetNodeTM(t);
-    return localTM_;
+void INode::ForgetWorldTM() {
+    // Below a node without a cache no node has one: the walk stops there.
+    std::vector<INode*> todo{this};
+    while (!todo.empty()) {
+        INode* n = todo.back();
+        todo.pop_back();
+        if (!n->worldValid_) continue;
+        n->worldValid_ = false;
+        todo.insert(todo.end(), n->children_.begin(), n->children_.end());
+    }
+}
+
+Matrix3 INode::GetNodeTM(TimeValue, Interval*) {
+    if (worldValid_) return worldTM_;
+    // Up to the nearest ancestor that knows its world transform, then down,
+    // each product taken in the order local x parent's world.
+    std::vector<INode*> chain;
+    INode* n = this;
+    for (; n && !n->worldValid_; n = n->parent_ && !n->parent_->isRoot_ ? n->parent_ : nullptr)
+        chain.push_back(n);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        INode* c = *it;
+        INode* p = c->parent_ && !c->parent_->isRoot_ ? c->parent_ : nullptr;
+        c->worldTM_ = p ? c->localTM_ * p->worldTM_ : c->localTM_;
+        c->worldValid_ = true;
+    }
+    return worldTM_;
 }
 
 void INode::SetNodeTM(TimeValue t, const Matrix3& tm) {
@@ -75,6 +102,7 @@ void INode::SetNodeTM(TimeValue t, const Matrix3& tm) {
         localTM_ = tm * Inverse(parent_->GetNodeTM(t));
     else
         localTM_ = tm;
+    ForgetWorldTM();
     InvalidateWS();
     NotifyDependents(FOREVER, PART_TM, REFMSG_CHANGE);
     // Children move along: their world transforms and evaluations change.
@@ -126,6 +154,7 @@ void INode::AttachChild(INode* node, int keepTM) {
     node->parent_ = this;
     children_.push_back(node);
     if (keepTM) node->localTM_ = isRoot_ ? world : world * Inverse(GetNodeTM(0));
+    node->ForgetWorldTM();
     node->InvalidateWS();
 }
 
@@ -136,6 +165,7 @@ void INode::Detach(TimeValue t, int keepTM) {
     sib.erase(std::remove(sib.begin(), sib.end(), this), sib.end());
     parent_ = nullptr;
     if (keepTM) localTM_ = world;
+    ForgetWorldTM();
     InvalidateWS();
 }
 
@@ -209,6 +239,7 @@ IOResult INode::Load(ILoad* iload) {
         }
         iload->CloseChunk();
     }
+    ForgetWorldTM();
     InvalidateWS();
     return r == IO_END ? IO_OK : r;
 }

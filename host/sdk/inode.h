@@ -73,7 +73,10 @@ public:
     // Hierarchy. Children are owned by the scene, not by the parent.
     INode* GetParentNode() { return parent_; }
     int IsRootNode() const { return isRoot_ ? 1 : 0; }
-    void MarkAsRoot() { isRoot_ = true; }
+    void MarkAsRoot() {
+        isRoot_ = true;
+        for (INode* c : children_) c->ForgetWorldTM();
+    }
     int NumberOfChildren() const { return static_cast<int>(children_.size()); }
     INode* GetChildNode(int i) { return children_[static_cast<std::size_t>(i)]; }
     // keepTM keeps the world transform (the local one changes with the parent).
@@ -120,6 +123,12 @@ private:
     Matrix3 offset_;
     INode* parent_ = nullptr;
     std::vector<INode*> children_;
+    // The world transform, kept until the node or an ancestor moves, so a
+    // deep hierarchy costs one product per node. A node's cache is only ever
+    // valid when its parent's is.
+    Matrix3 worldTM_;
+    bool worldValid_ = false;
+    void ForgetWorldTM();
 
     ObjectState ws_;
     TimeValue wsTime_ = 0;

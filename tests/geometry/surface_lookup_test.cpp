@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -106,6 +107,83 @@ TEST(SurfaceLookup, TreeAnswersAsAScanOfAllPatches) {
     s.BuildFromTriangles(v, 3, c, 1);
     EXPECT_TRUE(PatchOverlapsBox(s.patches[0], Point2(0.0f, 0.0f), Point2(1.0f, 1.0f)));
     EXPECT_FALSE(PatchOverlapsBox(s.patches[0], Point2(0.0f, 2.0f), Point2(1.0f, 3.0f)));
+}
+
+struct TreeSize {
+    std::size_t nodes = 0, refs = 0, largestLeaf = 0;
+};
+
+TreeSize Measure(const QuadNode* root) {
+    TreeSize t;
+    std::vector<const QuadNode*> todo{root};
+    while (!todo.empty()) {
+        const QuadNode* n = todo.back();
+        todo.pop_back();
+        ++t.nodes;
+        t.refs += n->patchRefs.size();
+        t.largestLeaf = std::max(t.largestLeaf, n->patchRefs.size());
+        for (const auto& c : n->child)
+            if (c) todo.push_back(c.get());
+    }
+    return t;
+}
+
+// The height of the last patch covering p, found by scanning them all.
+float Scanned(const SurfaceLookup& s, const Point2& p) {
+    float h = -999.0f;
+    for (int f = 0; f < s.patchCount; ++f) {
+        const SurfacePatch& patch = s.patches[static_cast<std::size_t>(f)];
+        float u, v, w;
+        patch.Local(p, u, v, w);
+        if (patch.usable && u >= 0.0f && v >= 0.0f && w >= 0.0f) h = patch.Evaluate(u, v, w);
+    }
+    return h;
+}
+
+TEST(SurfaceLookup, TreeKeepsToItsBudgetOnDegenerateMeshes) {
+    SurfaceLookup s;
+    auto withinBudget = [&s](const char* what) {
+        const TreeSize t = Measure(s.root.get());
+        EXPECT_LE(t.nodes, LookupNodeBudget(s.patchCount)) << what;
+        EXPECT_LE(t.refs, LookupRefBudget(s.patchCount)) << what;
+        return t;
+    };
+
+    // Every face piled on one point (a node scaled to nothing): no split separates them.
+    GridMesh piled(30, Hill);
+    for (Point3& v : piled.verts) v = Point3(5.0f, 5.0f, v.z);
+    piled.Build(s);
+    EXPECT_EQ(withinBudget("piled").nodes, 1u);
+
+    // The same mesh scaled far beyond what single precision can subtract.
+    GridMesh huge(30, Hill);
+    for (Point3& v : huge.verts) v = v * 1.0e30f;
+    huge.Build(s);
+    withinBudget("scaled by 1e30");
+
+    // One vertex thrown to 3e38: the faces around it span the whole box, the
+    // others sit in one corner; heights away from the outlier stay right.
+    GridMesh outlier(30, Hill, 0.3f);
+    outlier.verts[static_cast<std::size_t>(31 * 15 + 15)] = Point3(3.0e38f, 3.0e38f, 0.0f);
+    outlier.Build(s);
+    withinBudget("outlier");
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> d(0.0f, 10.0f);
+    int answered = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const Point2 p(d(rng), d(rng));
+        float h = -999.0f;
+        s.SurfaceHeight(p, h);
+        ASSERT_EQ(h, Scanned(s, p)) << p.x << ", " << p.y;
+        answered += h != -999.0f;
+    }
+    EXPECT_GT(answered, 1900);
+
+    // An ordinary mesh still gets a tree that separates its faces.
+    GridMesh(40, Hill, 0.4f).Build(s);
+    const TreeSize t = withinBudget("ordinary");
+    EXPECT_GT(t.nodes, 100u);
+    EXPECT_LE(t.largestLeaf, 24u);
 }
 
 TEST(SurfaceLookup, EmptyUncoveredOrUndefinedLeavesTheHeightAlone) {

@@ -215,4 +215,37 @@ TEST(Evaluation, ChildrenFollowTheirParent) {
     EXPECT_NEAR(q.y, 6.0f, 1e-5f);
 }
 
+// World transforms are kept per node: a deep chain costs one product per
+// node and no recursion, and any move above a node reaches it.
+TEST(Evaluation, DeepChainsKeepWorldTransformsCurrent) {
+    Scene scene;
+    const int depth = 100000;
+    std::vector<INode*> chain;
+    for (int i = 0; i < depth; ++i) {
+        chain.push_back(scene.CreateNode(nullptr, "n", i ? chain.back() : nullptr));
+        chain.back()->SetNodeTM(0, TransMatrix(Point3(static_cast<float>(i + 1), 0, 0)));
+    }
+    INode* last = chain.back();
+    EXPECT_EQ(last->GetNodeTM(0).GetTrans(), Point3(depth, 0, 0));
+
+    // Moving a node high up moves everything below it, cached or not.
+    chain[10]->SetNodeTM(0, TransMatrix(Point3(11, 5, 0)));
+    EXPECT_EQ(last->GetNodeTM(0).GetTrans(), Point3(depth, 5, 0));
+    EXPECT_EQ(chain[9]->GetNodeTM(0).GetTrans(), Point3(10, 0, 0));
+    chain[0]->SetNodeTM(0, TransMatrix(Point3(1, 0, 3)));
+    EXPECT_EQ(chain[50000]->GetNodeTM(0).GetTrans(), Point3(50001, 5, 3));
+    EXPECT_EQ(last->GetNodeTM(0).GetTrans(), Point3(depth, 5, 3));
+
+    // Detached in place, the lower half stays put; moved, it leaves the upper half alone.
+    chain[50000]->Detach(0);
+    EXPECT_EQ(last->GetNodeTM(0).GetTrans(), Point3(depth, 5, 3));
+    chain[50000]->SetNodeTM(0, TransMatrix(Point3(0, 0, 0)));
+    EXPECT_EQ(last->GetNodeTM(0).GetTrans(), Point3(depth - 50001, 0, 0));
+    EXPECT_EQ(chain[49999]->GetNodeTM(0).GetTrans(), Point3(50000, 5, 3));
+    // Attached again keeping its place, it then follows its new parent (2 down).
+    chain[10]->AttachChild(chain[50000]);
+    chain[10]->SetNodeTM(0, TransMatrix(Point3(11, 5, 1)));
+    EXPECT_EQ(last->GetNodeTM(0).GetTrans(), Point3(depth - 50001, 0, -2));
+}
+
 } // namespace

@@ -187,3 +187,26 @@ TEST(JsonScene, SyntaxErrorsSayWhereAndMissingFilesAreRefused) {
     }
     EXPECT_THROW(ReadJsonScene("/nonexistent/scene.json"), SceneFileError);
 }
+
+// A chain listed children first, and a loop behind a long tail: each node's
+// depth is found once, and parents still come before their children.
+TEST(JsonScene, LongParentChainsSortAndLoopsAreFound) {
+    const int count = 20000;
+    std::string nodes;
+    for (int i = count - 1; i >= 0; --i)
+        nodes += "{\"name\": \"n" + std::to_string(i) + "\"" +
+                 (i ? ", \"parent\": \"n" + std::to_string(i - 1) + "\"" : std::string()) + "}" +
+                 (i ? ", " : "");
+    const JsonScene s = Parse("{\"nodes\": [" + nodes + "]}");
+    ASSERT_EQ(s.nodes.size(), static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) ASSERT_EQ(s.nodes[i].name, "n" + std::to_string(i));
+
+    try {
+        Parse(R"({"nodes": [{"name": "t0", "parent": "t1"}, {"name": "t1", "parent": "a"},
+                            {"name": "a", "parent": "b"}, {"name": "b", "parent": "a"}]})");
+        FAIL() << "a loop was accepted";
+    } catch (const SceneFileError& e) {
+        EXPECT_NE(e.problem.find("form a loop"), std::string::npos) << e.what();
+        EXPECT_TRUE(e.path == "/nodes/2/parent" || e.path == "/nodes/3/parent") << e.path;
+    }
+}
