@@ -38,10 +38,9 @@ int CheckOutputs(const BuildOptions& o, const JsonScene* json) {
     if (!o.mesh.empty() && !MeshFormatOf(o.mesh))
         return Fail(kExitBadInput,
                     o.mesh + ": unknown mesh format (use " + std::string(MeshFormatList()) + ")");
-    std::vector<OutputFile> outputs = {
-        {o.mesh, "the mesh (-o)", {}},
-        {o.save, "the saved scene (--save)", {".cscene"}},
-        {o.preview, "the preview (--preview)", {".png"}}};
+    std::vector<OutputFile> outputs = {{o.mesh, "the mesh (-o)", {}},
+                                       {o.save, "the saved scene (--save)", {".cscene"}},
+                                       {o.preview, "the preview (--preview)", {".png"}}};
     if (!o.mesh.empty())
         for (const fs::path& side : MeshSidecars(o.mesh))
             outputs.push_back({side.string(), "the file written beside the mesh", {}});
@@ -186,8 +185,8 @@ int CheckTerrainBuild(const JsonScene& json, INode* node, std::optional<std::uin
     for (const ReviewNote& w : warnings)
         Warn(json.file.string() + ": " + NotePlace(w, &json, name) + " " + w.problem);
     for (const ReviewNote& e : review.errors)
-        std::cerr << "contorra: " << json.file.string() << ": " << NotePlace(e, &json, name)
-                  << ": " << e.problem << "\n";
+        std::cerr << "contorra: " << json.file.string() << ": " << NotePlace(e, &json, name) << ": "
+                  << e.problem << "\n";
     if (!review.transformError.empty()) {
         std::string place = name;
         for (const JsonNode& n : json.nodes)
@@ -203,7 +202,8 @@ int CheckTerrainBuild(const JsonScene& json, INode* node, std::optional<std::uin
         review.length, review.contourPoints);
     std::string error;
     if (FitsInMemory(need, limit,
-                     "the build of \"" + name + "\" at Interations " + std::to_string(review.levels),
+                     "the build of \"" + name + "\" at Interations " +
+                         std::to_string(review.levels),
                      "lower \"Interations\" (each level less needs about a quarter)", error))
         return kExitOk;
     std::cerr << "contorra: " << json.file.string() << ": " << error << "\n";

@@ -11,8 +11,8 @@
 Command AddBuildCommand(CLI::App& app, const GlobalOptions& options);
 
 // Before a terrain of the JSON scene is built: warns of list entries the
-// build will skip and of inserts reaching past the height grid, refuses contours it cannot use and builds that would not
-// fit in memory (limit: --max-memory, else what the machine has). kExitOk or
+// build will skip and of inserts reaching past the height grid, refuses contours it cannot use and
+// builds that would not fit in memory (limit: --max-memory, else what the machine has). kExitOk or
 // the exit code after printing why.
 int CheckTerrainBuild(const contorra::JsonScene& json, INode* terrain,
                       std::optional<std::uint64_t> limit);

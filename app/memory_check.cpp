@@ -11,7 +11,7 @@ bool FitsInMemory(const MemoryEstimate& need, std::optional<std::uint64_t> limit
     }
     if (need.total <= *limit) return true;
     error = work + " needs about " + FormatBytes(need.total) + " of memory (" + need.detail +
-            "), but only " + FormatBytes(*limit) + " may be used (" + source +
-            "); " + advice + ", or raise the limit with --max-memory";
+            "), but only " + FormatBytes(*limit) + " may be used (" + source + "); " + advice +
+            ", or raise the limit with --max-memory";
     return false;
 }

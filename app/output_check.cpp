@@ -6,7 +6,6 @@
 #include <cctype>
 #include <filesystem>
 
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -28,7 +27,8 @@ std::string Choices(const std::vector<std::string>& extensions) {
 } // namespace
 
 bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     const bool ea = ::stat(a.c_str(), &sa) == 0, eb = ::stat(b.c_str(), &sb) == 0;
     if (ea && eb) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     if (ea != eb) return false;
@@ -48,8 +48,8 @@ bool CheckPlace(const std::string& path, const std::string& what, std::string& e
     if (parent.empty()) parent = ".";
     std::error_code ec;
     if (!fs::is_directory(parent, ec)) {
-        error = path + ": cannot write " + what + ": the folder " + parent.string() +
-                " does not exist";
+        error =
+            path + ": cannot write " + what + ": the folder " + parent.string() + " does not exist";
         return false;
     }
     if (fs::is_directory(path, ec)) {
@@ -67,7 +67,8 @@ bool CheckOutputFiles(const std::vector<OutputFile>& outputs, const std::vector<
         const OutputFile& out = outputs[i];
         if (out.path.empty()) continue;
         const auto& exts = out.extensions;
-        if (!exts.empty() && std::find(exts.begin(), exts.end(), LowerExtension(out.path)) == exts.end()) {
+        if (!exts.empty() &&
+            std::find(exts.begin(), exts.end(), LowerExtension(out.path)) == exts.end()) {
             error = out.path + ": " + out.what + " writes " + Choices(exts) +
                     " files; the name must end in " + Choices(exts);
             return false;

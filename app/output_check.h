@@ -10,8 +10,8 @@
 #include "host/app/json_scene.h"
 
 struct OutputFile {
-    std::string path;                // empty: not asked for
-    std::string what;                // "--save", "the mesh's material library", ...
+    std::string path;                    // empty: not asked for
+    std::string what;                    // "--save", "the mesh's material library", ...
     std::vector<std::string> extensions; // lower case with the dot; empty: any
 };
 

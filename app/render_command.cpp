@@ -88,8 +88,8 @@ int LoadRenderScene(const std::string& path, const std::string& output, Scene& s
     if (IsJson(path)) {
         try {
             js = contorra::ReadJsonScene(path);
-            if (std::string error; !CheckOutputFiles({{output, "the image (-o)", {".png"}}},
-                                                     MeshFilesOf(js), error)) {
+            if (std::string error;
+                !CheckOutputFiles({{output, "the image (-o)", {".png"}}}, MeshFilesOf(js), error)) {
                 std::cerr << "contorra render: " << error << "\n";
                 return kExitBadInput;
             }
@@ -135,8 +135,8 @@ int RunRender(const RenderOptions& o, const GlobalOptions& options) {
                   << o.maxMemory << "\"\n";
         return kExitBadInput;
     }
-    if (std::string error;
-        !CheckOutputFiles({{o.output, "the image (-o)", {".png"}}}, {{o.scene, "the scene"}}, error)) {
+    if (std::string error; !CheckOutputFiles({{o.output, "the image (-o)", {".png"}}},
+                                             {{o.scene, "the scene"}}, error)) {
         std::cerr << "contorra render: " << error << "\n";
         return kExitBadInput;
     }
@@ -151,7 +151,8 @@ int RunRender(const RenderOptions& o, const GlobalOptions& options) {
     Scene scene;
     CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
     std::optional<contorra::SceneMaterials> materials;
-    if (int code = LoadRenderScene(o.scene, o.output, scene, registry, limit, core, materials); code != kExitOk)
+    if (int code = LoadRenderScene(o.scene, o.output, scene, registry, limit, core, materials);
+        code != kExitOk)
         return code;
     const std::vector<INode*> nodes = scene.Nodes();
     if (!o.camera.empty()) {

@@ -37,7 +37,8 @@ std::string HillScene(int levels, double& side, double& length, long long& point
             const double a = 2.0 * M_PI * k / perRing;
             const double wobble = 1.0 + 0.1 * std::sin(3.0 * a + r);
             pts += (k ? ", [" : "[") + std::to_string(radius * wobble * std::cos(a)) + ", " +
-                   std::to_string(radius * wobble * std::sin(a)) + ", " + std::to_string(2 * r) + "]";
+                   std::to_string(radius * wobble * std::sin(a)) + ", " + std::to_string(2 * r) +
+                   "]";
             side = std::max(side, 2.0 * radius * wobble);
         }
         length += 2.0 * M_PI * radius * 1.02;
@@ -73,7 +74,8 @@ long long PeakOfBuild(const fs::path& scene, const fs::path& mesh) {
 int main(int argc, char** argv) {
     const int first = argc > 2 ? std::atoi(argv[1]) : 6;
     const int last = argc > 2 ? std::atoi(argv[2]) : 10;
-    const fs::path dir = fs::temp_directory_path() / ("study_build_memory_" + std::to_string(getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("study_build_memory_" + std::to_string(getpid()));
     fs::create_directories(dir);
     std::printf("levels  grid side  estimate     peak RSS     peak / estimate\n");
     int status = 0;

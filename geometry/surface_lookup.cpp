@@ -1,6 +1,7 @@
 #include "geometry/surface_lookup.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "host/sdk/mesh.h"
@@ -85,6 +86,18 @@ SurfacePatch MakePatch(const Point3 v[3], const Point3 n[3]) {
     s.planeB = -fn.y / fn.z;
     s.planeC = (fn % v[0]) / fn.z;
     s.toLocal = Inverse(Matrix2(s.corner[1] - s.corner[0], s.corner[2] - s.corner[0], s.corner[0]));
+    // Coordinates beyond single precision (a vertex thrown to 3e38, a node
+    // scaled by 1e30) leave infinities and NaNs here; such a patch would
+    // claim points far from its face and answer NaN, so it answers nothing.
+    const float values[] = {s.planeA, s.planeB, s.planeC, s.h0,  s.h1,  s.h2,  s.e01, s.e02,
+                            s.e10,    s.e12,    s.e20,    s.e21, s.mid};
+    bool finite = true;
+    for (float v : values) finite = finite && std::isfinite(v);
+    for (int r = 0; r < 3; ++r) {
+        const Point2 row = s.toLocal.GetRow(r);
+        finite = finite && std::isfinite(row.x) && std::isfinite(row.y);
+    }
+    s.usable = finite;
     return s;
 }
 

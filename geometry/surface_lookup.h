@@ -19,8 +19,8 @@ struct SurfacePatch {
     float e01 = 0.0f, e02 = 0.0f, e10 = 0.0f, e12 = 0.0f, e20 = 0.0f, e21 = 0.0f;
     float mid = 0.0f;
     Matrix2 toLocal; // (x, y) -> (u, v) with p = corner0 + u (c1 - c0) + v (c2 - c0)
-    // False for a face with no extent in x, y: its toLocal is meaningless and it
-    // never answers a height.
+    // False for a face with no extent in x, y (its toLocal is meaningless) or
+    // with values beyond single precision: it never answers a height.
     bool usable = true;
 
     // Barycentric weights of p: (u, v) from toLocal and w = 1 - u - v.

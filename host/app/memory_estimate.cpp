@@ -19,12 +19,13 @@ namespace {
 // site; the estimate allows 4,000 plus 16 per node of the side.
 constexpr double kBaseBytes = 48.0 * 1024 * 1024; // the program, its libraries and the plug-in
 constexpr double kGridPeakPerNode = 48.0;         // while the size field is made
-constexpr double kGridKeptPerNode = 26.0;         // heights, IDs and size field while the front grows
+constexpr double kGridKeptPerNode = 26.0; // heights, IDs and size field while the front grows
 constexpr double kVerticesPerSide = 16.0; // the mesher's vertices per node of the grid's side
 constexpr double kMinVertices = 4000.0;
-constexpr double kBytesPerVertex = 1600.0; // front records as they grow, mesh, triangulation, lookup, copies
-constexpr double kSampleSpacing = 8.0;     // samples per extent before refinement
-constexpr double kSampleRefine = 2.1;      // the sampling density's growth per level
+constexpr double kBytesPerVertex =
+    1600.0; // front records as they grow, mesh, triangulation, lookup, copies
+constexpr double kSampleSpacing = 8.0; // samples per extent before refinement
+constexpr double kSampleRefine = 2.1;  // the sampling density's growth per level
 
 std::uint64_t Bytes(double b) {
     return b >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(std::ceil(b));
@@ -44,8 +45,8 @@ MemoryEstimate EstimateTerrainBuild(int levels, double side, double length, long
     double divisor = kSampleSpacing;
     for (int i = 0; i < levels; ++i) divisor = std::floor(divisor * kSampleRefine);
     const double extent = side * 1.1;
-    const double samples =
-        (extent > 0.0 ? length * divisor / extent : 0.0) + static_cast<double>(std::max(points, 0LL));
+    const double samples = (extent > 0.0 ? length * divisor / extent : 0.0) +
+                           static_cast<double>(std::max(points, 0LL));
     const double sampleBytes = 24.0 * samples;
     const double gridPeak = kGridPeakPerNode * nodes;
     const double meshBytes = kBytesPerVertex * (kMinVertices + kVerticesPerSide * n);

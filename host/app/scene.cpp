@@ -1,7 +1,6 @@
 #include "host/app/scene.h"
 
 #include <algorithm>
-#include <functional>
 
 Scene::Scene() : root_(new INode()) {
     root_->MarkAsRoot();
@@ -24,13 +23,11 @@ INode* Scene::CreateNode(Object* obj, const std::string& name, INode* parent) {
 void Scene::Adopt(INode* node, INode* parent, bool keepTM) {
     if (!node) return;
     (parent ? parent : root_)->AttachChild(node, keepTM ? 1 : 0);
-    if (std::find(nodes_.begin(), nodes_.end(), node) == nodes_.end()) nodes_.push_back(node);
+    nodes_.insert(node);
 }
 
 void Scene::DeleteNode(INode* node) {
-    auto it = std::find(nodes_.begin(), nodes_.end(), node);
-    if (it == nodes_.end()) return;
-    nodes_.erase(it);
+    if (nodes_.erase(node) == 0) return;
     INode* parent = node->GetParentNode() ? node->GetParentNode() : root_;
     while (node->NumberOfChildren() > 0) parent->AttachChild(node->GetChildNode(0), 1);
     node->Detach(0, 1);
@@ -43,7 +40,7 @@ void Scene::Clear() {
     // Leaves first, so that no node is reparented on the way.
     std::vector<INode*> order = Nodes();
     for (auto it = order.rbegin(); it != order.rend(); ++it) DeleteNode(*it);
-    while (!nodes_.empty()) DeleteNode(nodes_.back());
+    while (!nodes_.empty()) DeleteNode(*nodes_.begin());
 }
 
 INode* Scene::FindByHandle(ULONG handle) const {
@@ -60,13 +57,18 @@ INode* Scene::FindByName(const std::string& name) const {
 }
 
 std::vector<INode*> Scene::Nodes() const {
+    // Depth first without recursion: a parent chain may be as deep as the scene is large.
     std::vector<INode*> out;
-    std::function<void(INode*)> walk = [&](INode* n) {
-        for (int i = 0; i < n->NumberOfChildren(); ++i) {
-            out.push_back(n->GetChildNode(i));
-            walk(n->GetChildNode(i));
+    std::vector<std::pair<INode*, int>> todo{{root_, 0}};
+    while (!todo.empty()) {
+        auto& [n, next] = todo.back();
+        if (next == n->NumberOfChildren()) {
+            todo.pop_back();
+            continue;
         }
-    };
-    walk(root_);
+        INode* child = n->GetChildNode(next++);
+        out.push_back(child);
+        todo.emplace_back(child, 0);
+    }
     return out;
 }

@@ -2,6 +2,7 @@
 // The scene: a root node and the nodes under it. The scene owns its nodes;
 // objects live as long as something references them.
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "host/sdk/inode.h"
@@ -34,5 +35,5 @@ public:
 
 private:
     INode* root_;
-    std::vector<INode*> nodes_;
+    std::unordered_set<INode*> nodes_; // membership only: Nodes() gives the order
 };

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <sstream>
 
-#include "host/sdk/param_block.h"
 #include "host/sdk/object.h"
+#include "host/sdk/param_block.h"
 #include "host/sdk/poly_shape.h"
 #include "host/sdk/tri_object.h"
 
@@ -64,7 +64,8 @@ TerrainReview ReviewTerrain(INode* terrain) {
         const double scale = std::sqrt(double(a.x) * a.x + double(a.y) * a.y + double(a.z) * a.z);
         if (!(scale >= kMinScale && scale <= kMaxScale)) {
             std::ostringstream msg;
-            msg << "its " << "xyz"[axis] << " axis is scaled by " << scale
+            msg << "its "
+                << "xyz"[axis] << " axis is scaled by " << scale
                 << ", outside 1e-6 .. 1e6: the terrain is built in its node's own space, "
                    "which such a scale collapses or blows up";
             r.transformError = msg.str();
@@ -107,7 +108,8 @@ TerrainReview ReviewTerrain(INode* terrain) {
                 const PolyLine& line = shape.lines[static_cast<std::size_t>(li)];
                 for (int k = 0; k < line.numPts && !bad; ++k) {
                     const Point3 p = line[k].p * tm;
-                    const bool finite = std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+                    const bool finite =
+                        std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
                     if (!finite || std::fabs(p.x) > kCoordinateBound ||
                         std::fabs(p.y) > kCoordinateBound || std::fabs(p.z) > kCoordinateBound) {
                         std::ostringstream msg;
@@ -143,8 +145,7 @@ std::vector<ReviewNote> ReviewInserts(INode* terrain, const TerrainReview& revie
     IParamBlock2* pb = obj ? obj->GetParamBlock(0) : nullptr;
     const ParamDef* d = pb ? FindParam(pb, TerrainListNodeParam(kInserts)) : nullptr;
     if (!d || review.contourPoints == 0) return out;
-    const double half =
-        0.55 * std::max(review.maxX - review.minX, review.maxY - review.minY);
+    const double half = 0.55 * std::max(review.maxX - review.minX, review.maxY - review.minY);
     const double cx = 0.5 * (review.minX + review.maxX), cy = 0.5 * (review.minY + review.maxY);
     const double lo[2] = {cx - half, cy - half}, hi[2] = {cx + half, cy + half};
     for (int slot = 0; slot < pb->Count(d->ID); ++slot) {
@@ -157,7 +158,8 @@ std::vector<ReviewNote> ReviewInserts(INode* terrain, const TerrainReview& revie
         for (const PolyLine& line : shape.lines)
             for (int k = 0; k < line.numPts; ++k, ++total) {
                 const Point3 p = line[k].p * tm;
-                if (!(p.x >= lo[0] && p.x <= hi[0] && p.y >= lo[1] && p.y <= hi[1]) && outside++ == 0)
+                if (!(p.x >= lo[0] && p.x <= hi[0] && p.y >= lo[1] && p.y <= hi[1]) &&
+                    outside++ == 0)
                     first = p;
             }
         if (outside == 0) continue;
@@ -171,15 +173,18 @@ std::vector<ReviewNote> ReviewInserts(INode* terrain, const TerrainReview& revie
     return out;
 }
 
-std::string NotePlace(const ReviewNote& note, const JsonScene* json, const std::string& terrainName) {
+std::string NotePlace(const ReviewNote& note, const JsonScene* json,
+                      const std::string& terrainName) {
     const std::string named = " (\"" + note.node + "\")";
     if (json)
         for (const JsonNode& n : json->nodes)
             if (n.name == terrainName)
                 if (const auto* t = std::get_if<JsonTerrain>(&n.object))
                     if (note.slot < static_cast<int>(t->lists[note.list].size()))
-                        return t->lists[note.list][static_cast<std::size_t>(note.slot)].nodePath + named;
-    return std::string(TerrainListNodeParam(note.list)) + " slot " + std::to_string(note.slot) + named;
+                        return t->lists[note.list][static_cast<std::size_t>(note.slot)].nodePath +
+                               named;
+    return std::string(TerrainListNodeParam(note.list)) + " slot " + std::to_string(note.slot) +
+           named;
 }
 
 } // namespace contorra

@@ -32,7 +32,7 @@ struct TerrainReview {
     std::vector<ReviewNote> errors; // the build cannot go on
     // The terrain node's own transform, when no build can use it (empty: fine).
     std::string transformError;
-    int levels = -1;                // "Interations"; -1 when the terrain has none
+    int levels = -1; // "Interations"; -1 when the terrain has none
     // The contours in world x, y: their bounding box and total length.
     double minX = 0, minY = 0, maxX = 0, maxY = 0, length = 0;
     long long contourPoints = 0;
@@ -47,6 +47,7 @@ std::vector<ReviewNote> ReviewInserts(INode* terrain, const TerrainReview& revie
 
 // "/nodes/3/object/splines/1 (\"Pad\")" from the JSON scene when the terrain
 // came from one, else "Spline_Node slot 1 (\"Pad\")".
-std::string NotePlace(const ReviewNote& note, const JsonScene* json, const std::string& terrainName);
+std::string NotePlace(const ReviewNote& note, const JsonScene* json,
+                      const std::string& terrainName);
 
 } // namespace contorra

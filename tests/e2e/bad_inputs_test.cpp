@@ -52,7 +52,8 @@ Case ReadCase(const fs::path& expect) {
                 c.code = std::stoi(line, &used);
             } catch (const std::exception&) {
             }
-            if (used != line.size()) c.error = "the first line after the comments is not an exit code";
+            if (used != line.size())
+                c.error = "the first line after the comments is not an exit code";
             haveCode = true;
         } else {
             c.messages.push_back(line);
@@ -61,6 +62,11 @@ Case ReadCase(const fs::path& expect) {
     if (c.args.empty()) c.error = "no \"# args:\" line";
     if (!haveCode) c.error = "no exit code";
     return c;
+}
+
+// Names a case by its file in test listings.
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.expect.string();
 }
 
 std::vector<Case> AllCases() {
@@ -117,9 +123,9 @@ TEST_P(BadInput, IsRefusedAsExpectedAndWritesNothing) {
     const fs::path input = InputOf(files);
     ASSERT_FALSE(input.empty()) << c.expect << ": no input file (or no scene among several)";
 
-    const fs::path dir = fs::temp_directory_path() /
-                         ("contorra_bad_input_" + std::to_string(getpid()) + "_" +
-                          c.expect.stem().string());
+    const fs::path dir =
+        fs::temp_directory_path() /
+        ("contorra_bad_input_" + std::to_string(getpid()) + "_" + c.expect.stem().string());
     fs::remove_all(dir);
     fs::create_directories(dir);
     std::map<fs::path, std::string> copies;
@@ -127,18 +133,16 @@ TEST_P(BadInput, IsRefusedAsExpectedAndWritesNothing) {
         fs::copy_file(f, dir / f.filename());
         copies[dir / f.filename()] = Slurp(f);
     }
-    const std::string args =
-        Replace(c.args, {{"{input}", Quote((dir / input.filename()).string())},
-                         {"{out2}", Quote((dir / "out2").string())},
-                         {"{out}", Quote((dir / "out").string())},
-                         {"{dir}", Quote(dir.string())}});
-    const RunResult r = RunShell("cd " + Quote(dir.string()) + " && " +
-                                 Quote(CONTORRA_BINARY) + " " + args);
+    const std::string args = Replace(c.args, {{"{input}", Quote((dir / input.filename()).string())},
+                                              {"{out2}", Quote((dir / "out2").string())},
+                                              {"{out}", Quote((dir / "out").string())},
+                                              {"{dir}", Quote(dir.string())}});
+    const RunResult r =
+        RunShell("cd " + Quote(dir.string()) + " && " + Quote(CONTORRA_BINARY) + " " + args);
 
     EXPECT_EQ(r.code, c.code) << "contorra " << args << "\n" << r.err;
     for (const std::string& m : c.messages)
-        EXPECT_NE(r.err.find(m), std::string::npos)
-            << "stderr lacks \"" << m << "\":\n" << r.err;
+        EXPECT_NE(r.err.find(m), std::string::npos) << "stderr lacks \"" << m << "\":\n" << r.err;
     for (const auto& e : fs::directory_iterator(dir)) {
         const auto copy = copies.find(e.path());
         if (copy == copies.end())

@@ -223,7 +223,7 @@ TEST(Evaluation, DeepChainsKeepWorldTransformsCurrent) {
     std::vector<INode*> chain;
     for (int i = 0; i < depth; ++i) {
         chain.push_back(scene.CreateNode(nullptr, "n", i ? chain.back() : nullptr));
-        chain.back()->SetNodeTM(0, TransMatrix(Point3(static_cast<float>(i + 1), 0, 0)));
+        chain.back()->SetNodeTM(0, TransMatrix(Point3(i + 1, 0, 0)));
     }
     INode* last = chain.back();
     EXPECT_EQ(last->GetNodeTM(0).GetTrans(), Point3(depth, 0, 0));

@@ -21,7 +21,8 @@ TEST(MemoryLimit, ReadsMeminfoAndTakesTheTighterCgroupLimit) {
     ASSERT_TRUE(a);
     EXPECT_EQ(a->bytes, 768ull << 20);
     EXPECT_NE(a->source.find("cgroup"), std::string::npos);
-    // "max" and a limit above what the machine has change nothing; a cgroup over its limit leaves 0.
+    // "max" and a limit above what the machine has change nothing; a cgroup over its limit leaves
+    // 0.
     EXPECT_EQ(AvailableMemoryFrom(meminfo, "max\n", "5")->bytes, 2000000ull * 1024);
     EXPECT_EQ(AvailableMemoryFrom(meminfo, "9223372036854771712", "0")->bytes, 2000000ull * 1024);
     EXPECT_EQ(AvailableMemoryFrom(meminfo, "100", "200")->bytes, 0u);

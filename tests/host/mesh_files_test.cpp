@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <stdexcept>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -181,4 +182,17 @@ TEST(MeshFiles, BadRequestsAreErrorsNamingTheFile) {
     expectError([&] { ImportMesh(dir.path / "line.obj"); }, "line.obj");
     EXPECT_EQ(MeshFormatOf("A.GLB"), MeshFormat::Glb);
     EXPECT_FALSE(MeshFormatOf("noext").has_value());
+}
+
+// What contorra checks for clashes must be every file the exporter writes.
+TEST(MeshFiles, SidecarsAreTheFilesWrittenBesideTheMesh) {
+    for (const char* name : {"t.obj", "t.ply", "t.stl", "t.gltf", "t.glb", "t.fbx"}) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        ExportMesh(SampleMesh(), dir.path / name, "terrain");
+        std::set<fs::path> written, expected = {dir.path / name};
+        for (const auto& e : fs::directory_iterator(dir.path)) written.insert(e.path());
+        for (const fs::path& side : MeshSidecars(dir.path / name)) expected.insert(side);
+        EXPECT_EQ(written, expected);
+    }
 }
