@@ -372,8 +372,16 @@ JsonObject ReadObject(const Reader& r, const json& j, const std::string& path) {
 }
 
 // The document; a syntax error is reported with the JSON path where it was
-// met, since the parser's own errors know the line but not the place.
+// met, since the parser's own errors know the line but not the place. The
+// path is tracked only to report an error: the library's callback parser
+// scans the enclosing list at the end of every object, which is quadratic in
+// a long "nodes" list.
 json ParseTracked(const Reader& r, const std::string& text) {
+    try {
+        return json::parse(text);
+    } catch (const json::exception&) {
+        // Parsed again below, watching where it fails.
+    }
     struct Frame {
         bool array;
         std::size_t index;
