@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     app.add_option(
         "--plugin", options.plugin,
         "the plug-in module (default: $CONTORRA_PLUGIN, else contorra.dlo beside this program)");
-    app.add_flag("-q,--quiet", options.quiet, "no progress or warnings on stderr");
+    app.add_flag("-q,--quiet", options.quiet, "no progress on stderr (warnings and errors still)");
     app.footer("Exit codes: 0 success, 1 failure, 2 bad usage or bad input.");
 
     std::vector<std::pair<CLI::App*, Command>> commands;

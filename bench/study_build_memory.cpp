@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
                     contorra::FormatBytes(static_cast<std::uint64_t>(peak)).c_str(), ratio,
                     ratio > 1.0 ? "  OVER" : "");
         if (ratio > 1.0) status = 1;
+        std::fflush(stdout); // a level takes minutes at the top of the range
     }
     fs::remove_all(dir);
     return status;
