@@ -125,7 +125,8 @@ private:
     std::vector<INode*> children_;
     // The world transform, kept until the node or an ancestor moves, so a
     // deep hierarchy costs one product per node. A node's cache is only ever
-    // valid when its parent's is.
+    // valid when its parent's is. GetNodeTM fills it: threads may share a
+    // node's transforms once one thread has asked for them.
     Matrix3 worldTM_;
     bool worldValid_ = false;
     void ForgetWorldTM();
