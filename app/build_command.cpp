@@ -4,12 +4,14 @@
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
+#include <optional>
 
 #include "host/app/core_interface.h"
 #include "host/app/json_scene.h"
 #include "host/app/json_scene_builder.h"
 #include "host/app/mesh_export.h"
 #include "host/app/preview.h"
+#include "host/app/scene_export.h"
 #include "host/app/scene_file.h"
 #include "host/app/terrain_build.h"
 
@@ -21,6 +23,7 @@ namespace {
 struct BuildOptions {
     std::string scene, mesh, save, preview;
     bool quiet = false;
+    bool wholeScene = false; // -o gets every node as evaluated
 };
 
 int Fail(int code, const std::string& message) {
@@ -95,7 +98,10 @@ int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& 
         if (!quiet) std::cout << what << ": " << path << "\n";
     };
     try {
-        if (!o.mesh.empty()) {
+        if (!o.mesh.empty() && o.wholeScene) {
+            ExportNodes(EvaluateNodeMeshes(scene.Nodes(), 0), o.mesh);
+            report("scene mesh", o.mesh);
+        } else if (!o.mesh.empty()) {
             ExportMesh(world, o.mesh, node->GetName());
             report("mesh", o.mesh);
         }
@@ -142,6 +148,13 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     int code = kExitOk;
     INode* node = AddTerrainScene(json, o.scene, scene, registry, code);
     if (!node) return code;
+    // Materials go into the saved scene with the nodes that use them.
+    std::optional<SceneMaterials> materials;
+    try {
+        materials.emplace(AddJsonMaterials(json, scene, registry));
+    } catch (const SceneFileError& e) {
+        return Fail(kExitBadInput, e.what());
+    }
     Built built;
     if (code = Generate(node, core, o.scene, built); code != kExitOk) return code;
     if (!quiet)
@@ -167,6 +180,9 @@ Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
     sub->add_option("--preview", o->preview,
                     "a top view of the terrain (.png): hill-shaded, coloured by material ID, "
                     "with its triangle edges");
+    sub->add_flag("--whole-scene", o->wholeScene,
+                  "-o writes every node as evaluated (the terrain, draped and other meshes), "
+                  "one named node each");
     sub->add_flag("-q,--quiet", o->quiet, "no progress bar and no summary");
     sub->footer("Ctrl-C once stops the build early; the files then hold what was built so far "
                 "(exit code 1). Ctrl-C twice ends at once.\n"

@@ -31,6 +31,7 @@ bool CheckOutput(const std::string& path, const char* what, std::string& error);
 
 using Command = std::function<int()>;
 
+Command AddConformCommand(CLI::App& app, const GlobalOptions& options);
 Command AddClassesCommand(CLI::App& app, const GlobalOptions& options);
 Command AddInfoCommand(CLI::App& app, const GlobalOptions& options);
 Command AddRenderCommand(CLI::App& app, const GlobalOptions& options);
