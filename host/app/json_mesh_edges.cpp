@@ -1,5 +1,6 @@
 #include "host/app/json_mesh_edges.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -77,8 +78,9 @@ void ReadSelectedEdges(const json& list, const std::string& path,
                                      "vertex index " + e[k].dump() + " is not in 0 .. " +
                                          std::to_string(mesh.getNumVerts() - 1));
         }
-        auto key = std::minmax(static_cast<DWORD>(v[0]), static_cast<DWORD>(v[1]));
-        auto it = sides.find({key.first, key.second});
+        const auto a = static_cast<DWORD>(std::min(v[0], v[1]));
+        const auto b = static_cast<DWORD>(std::max(v[0], v[1]));
+        auto it = sides.find({a, b});
         if (it == sides.end())
             throw SceneFileError(file, ep,
                                  "no face has an edge from vertex " + std::to_string(v[0]) +
