@@ -170,9 +170,18 @@ TEST_F(DrapedScene, SavedSceneRendersAsItsJson) {
     const RunResult b =
         Contorra("render " + Quote(Path("e.cscene")) + " -o " + Quote(Path("b.png")) + size);
     ASSERT_EQ(b.code, 0) << b.err;
-    const std::string pa = Slurp(Path("a.png")), pb = Slurp(Path("b.png"));
+    // The same scene without its materials: wire colours, another image.
+    nlohmann::json plain = nlohmann::json::parse(Slurp(json));
+    plain.erase("materials");
+    for (auto& node : plain["nodes"]) node.erase("material");
+    std::ofstream(Path("plain.json")) << plain.dump();
+    ASSERT_EQ(Contorra("render " + Quote(Path("plain.json")) + " -o " + Quote(Path("c.png")) + size)
+                  .code,
+              0);
+    const std::string pa = Slurp(Path("a.png")), pb = Slurp(Path("b.png")), pc = Slurp(Path("c.png"));
     EXPECT_GT(pa.size(), 1000u);
     EXPECT_TRUE(pa == pb) << "the saved scene renders differently";
+    EXPECT_FALSE(pa == pc) << "the materials change nothing";
 }
 
 // The split outline's two sides stay two sets of vertices in the OBJ file.
