@@ -33,6 +33,8 @@ int Fail(int code, const std::string& message) {
 
 // Fails early on outputs that could not be written anyway.
 int CheckOutputs(const BuildOptions& o) {
+    if (o.wholeScene && o.mesh.empty())
+        return Fail(kExitBadInput, "--whole-scene: name the file to write with -o");
     if (!o.mesh.empty() && !MeshFormatOf(o.mesh))
         return Fail(kExitBadInput,
                     o.mesh + ": unknown mesh format (use " + std::string(MeshFormatList()) + ")");

@@ -154,6 +154,9 @@ TEST_F(DrapedScene, BadModifiersAreRefusedWithNothingWritten) {
     EXPECT_EQ(none.code, 2);
     EXPECT_NE(none.err.find("drapes nothing"), std::string::npos) << none.err;
     EXPECT_FALSE(fs::exists(Path("out.glb")));
+    const RunResult noOutput = Contorra("build " + Quote(kDraped) + " --whole-scene");
+    EXPECT_EQ(noOutput.code, 2);
+    EXPECT_NE(noOutput.err.find("--whole-scene: name the file"), std::string::npos) << noOutput.err;
     const RunResult help = Contorra("conform --help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--output"), std::string::npos);
