@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
+#include <optional>
 
 #include "app/memory_check.h"
 #include "app/output_check.h"
@@ -13,6 +14,7 @@
 #include "host/app/json_scene_builder.h"
 #include "host/app/mesh_export.h"
 #include "host/app/preview.h"
+#include "host/app/scene_export.h"
 #include "host/app/scene_file.h"
 #include "host/app/terrain_build.h"
 #include "host/app/terrain_review.h"
@@ -25,6 +27,7 @@ namespace {
 struct BuildOptions {
     std::string scene, mesh, save, preview, maxMemory;
     bool quiet = false;
+    bool wholeScene = false; // -o gets every node as evaluated
 };
 
 int Fail(int code, const std::string& message) {
@@ -35,6 +38,8 @@ int Fail(int code, const std::string& message) {
 // Fails early on outputs that could not be written anyway, or that would
 // overwrite an input or one another.
 int CheckOutputs(const BuildOptions& o, const JsonScene* json) {
+    if (o.wholeScene && o.mesh.empty())
+        return Fail(kExitBadInput, "--whole-scene: name the file to write with -o");
     if (!o.mesh.empty() && !MeshFormatOf(o.mesh))
         return Fail(kExitBadInput,
                     o.mesh + ": unknown mesh format (use " + std::string(MeshFormatList()) + ")");
@@ -111,7 +116,10 @@ int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& 
         if (!quiet) std::cout << what << ": " << path << "\n";
     };
     try {
-        if (!o.mesh.empty()) {
+        if (!o.mesh.empty() && o.wholeScene) {
+            ExportNodes(EvaluateNodeMeshes(scene.Nodes(), 0), o.mesh);
+            report("scene mesh", o.mesh);
+        } else if (!o.mesh.empty()) {
             ExportMesh(world, o.mesh, node->GetName());
             report("mesh", o.mesh);
         }
@@ -164,6 +172,13 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     INode* node = AddTerrainScene(json, o.scene, scene, registry, code);
     if (!node) return code;
     if (code = CheckTerrainBuild(json, node, limit); code != kExitOk) return code;
+    // Materials go into the saved scene with the nodes that use them.
+    std::optional<SceneMaterials> materials;
+    try {
+        materials.emplace(AddJsonMaterials(json, scene, registry));
+    } catch (const SceneFileError& e) {
+        return Fail(kExitBadInput, e.what());
+    }
     Built built;
     if (code = Generate(node, core, o.scene, built); code != kExitOk) return code;
     if (!quiet)
@@ -225,6 +240,9 @@ Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
     sub->add_option("--max-memory", o->maxMemory,
                     "the most memory the build may need, e.g. 2G or 500M (default: what the "
                     "machine has available); a build estimated to need more is refused");
+    sub->add_flag("--whole-scene", o->wholeScene,
+                  "-o writes every node as evaluated (the terrain, draped and other meshes), "
+                  "one named node each");
     sub->add_flag("-q,--quiet", o->quiet, "no progress bar and no summary");
     sub->footer("Ctrl-C once stops the build early; the files then hold what was built so far "
                 "(exit code 1). Ctrl-C twice ends at once.\n"

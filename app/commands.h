@@ -31,6 +31,7 @@ void Warn(const std::string& message);
 
 using Command = std::function<int()>;
 
+Command AddConformCommand(CLI::App& app, const GlobalOptions& options);
 Command AddClassesCommand(CLI::App& app, const GlobalOptions& options);
 Command AddInfoCommand(CLI::App& app, const GlobalOptions& options);
 Command AddRenderCommand(CLI::App& app, const GlobalOptions& options);

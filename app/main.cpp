@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     commands.back().first = app.get_subcommand("build");
     commands.emplace_back(nullptr, AddRenderCommand(app, options));
     commands.back().first = app.get_subcommand("render");
+    commands.emplace_back(nullptr, AddConformCommand(app, options));
+    commands.back().first = app.get_subcommand("conform");
 
     if (argc <= 1) {
         // No subcommand is a usage error; the usage goes where errors go.

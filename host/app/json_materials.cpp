@@ -281,6 +281,11 @@ SceneMaterials::~SceneMaterials() {
     }
 }
 
+void SceneMaterials::Add(std::string name, Mtl* mtl) {
+    mtl->SetAFlag(A_LOCK_TARGET);
+    materials_.emplace_back(std::move(name), mtl);
+}
+
 Mtl* SceneMaterials::Find(const std::string& name) const {
     for (const auto& [n, mtl] : materials_)
         if (n == name) return mtl;

@@ -66,7 +66,8 @@ public:
     SceneMaterials& operator=(SceneMaterials&&) = delete;
     ~SceneMaterials();
     Mtl* Find(const std::string& name) const;
-    void Add(std::string name, Mtl* mtl) { materials_.emplace_back(std::move(name), mtl); }
+    // Locked, so that nodes dropping their reference do not delete it.
+    void Add(std::string name, Mtl* mtl);
 
 private:
     std::vector<std::pair<std::string, Mtl*>> materials_;

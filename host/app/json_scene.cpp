@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "host/app/json_mesh_edges.h"
 #include "host/app/mesh_import.h"
 
 namespace fs = std::filesystem;
@@ -244,9 +245,12 @@ JsonMesh ReadMesh(const Reader& r, Reader::Object& o) {
     const json* verts = o.Take("vertices");
     const json* faces = o.Take("faces");
     const json* ids = o.Take("material_ids");
-    o.Finish("\"type\", \"file\" or \"vertices\", \"faces\", \"material_ids\"");
+    const json* smoothing = o.Take("smoothing_groups");
+    const json* selected = o.Take("selected_edges");
+    o.Finish("\"type\", \"file\" or \"vertices\", \"faces\", \"material_ids\", "
+             "\"smoothing_groups\", \"selected_edges\"");
     if (file) {
-        if (verts || faces || ids)
+        if (verts || faces || ids || smoothing || selected)
             r.Fail(o.At("file"), "give either \"file\" or \"vertices\" and \"faces\"");
         const fs::path rel = r.String(*file, o.At("file"));
         m.file = rel.is_absolute() ? rel : r.File().parent_path() / rel;
@@ -295,6 +299,8 @@ JsonMesh ReadMesh(const Reader& r, Reader::Object& o) {
             mf.setMatID(static_cast<MtlID>(id - 1));
         }
     }
+    if (smoothing) ReadSmoothingGroups(*smoothing, o.At("smoothing_groups"), r.File(), mesh);
+    if (selected) ReadSelectedEdges(*selected, o.At("selected_edges"), r.File(), mesh);
     mesh.buildBoundingBox();
     return m;
 }
@@ -535,7 +541,9 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
     const json& nodes = top.Need("nodes");
     if (const json* m = top.Take("materials"))
         scene.materials = ReadJsonMaterials(*m, "/materials", file);
-    top.Finish("\"nodes\", \"materials\" or \"description\"");
+    if (const json* m = top.Take("modifiers"))
+        scene.modifiers = ReadJsonModifiers(*m, "/modifiers", file);
+    top.Finish("\"nodes\", \"materials\", \"modifiers\" or \"description\"");
     r.Expect(nodes, json::value_t::array, "/nodes", "a list of nodes");
 
     std::map<std::string, std::size_t> byName;
@@ -545,6 +553,7 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
         scene.nodes.push_back(std::move(node));
     }
     CheckNodeNames(r, scene, byName);
+    CheckJsonModifierNodes(scene);
     SortParentsFirst(r, scene, byName);
     return scene;
 }

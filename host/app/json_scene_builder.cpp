@@ -225,7 +225,9 @@ private:
 
 std::vector<INode*> AddJsonScene(const JsonScene& json, Scene& scene,
                                  const ClassRegistry& registry) {
-    return Builder(json, scene, registry).Run();
+    std::vector<INode*> terrains = Builder(json, scene, registry).Run();
+    AddJsonModifiers(json, scene, registry);
+    return terrains;
 }
 
 } // namespace contorra

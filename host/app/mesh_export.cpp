@@ -15,19 +15,24 @@
 
 #include "host/app/atomic_file.h"
 #include "host/app/material_colours.h"
+#include "host/app/obj_export.h"
 
 namespace contorra {
 
 namespace {
 
 const MeshFormatInfo kFormats[] = {
-    {MeshFormat::Obj, "obj", "obj", 1, true, true, false, false},
-    {MeshFormat::Ply, "ply", "ply", 1, true, false, false, false},
-    {MeshFormat::Stl, "stl", "stlb", 0, false, false, false, false},
-    {MeshFormat::Gltf, "gltf", "gltf2", AI_MAX_NUMBER_OF_TEXTURECOORDS, true, true, true, true},
-    {MeshFormat::Glb, "glb", "glb2", AI_MAX_NUMBER_OF_TEXTURECOORDS, true, true, true, true},
+    {MeshFormat::Obj, "obj", "obj", 1, true, true, false, JoinRule::None},
+    {MeshFormat::Ply, "ply", "ply", 1, true, false, false, JoinRule::None},
+    {MeshFormat::Stl, "stl", "stlb", 0, false, false, false, JoinRule::None},
+    {MeshFormat::Gltf, "gltf", "gltf2", AI_MAX_NUMBER_OF_TEXTURECOORDS, true, true, true,
+     JoinRule::PositionNormalUv},
+    {MeshFormat::Glb, "glb", "glb2", AI_MAX_NUMBER_OF_TEXTURECOORDS, true, true, true,
+     JoinRule::PositionNormalUv},
     // Text FBX: the binary form written by this assimp cannot be read back.
-    {MeshFormat::Fbx, "fbx", "fbxa", AI_MAX_NUMBER_OF_TEXTURECOORDS, true, true, true, false},
+    // Its writer keeps one control point per distinct position.
+    {MeshFormat::Fbx, "fbx", "fbxa", AI_MAX_NUMBER_OF_TEXTURECOORDS, true, true, true,
+     JoinRule::Position},
 };
 
 // A corner's identity in an output mesh: mesh vertex, normal and one index per
@@ -78,11 +83,11 @@ bool UsableChannel(const Mesh& mesh, int ch) {
 }
 
 // Which corners share an output vertex. Full keys tell apart everything
-// exported; weak keys are what the joining exporters compare (position,
-// normal, first UV set).
+// exported (the mesh vertex among it); weak keys are what the joining
+// exporters compare.
 class CornerKeys {
 public:
-    CornerKeys(Mesh& mesh, const MeshFormatInfo& info) : mesh_(mesh) {
+    CornerKeys(Mesh& mesh, const MeshFormatInfo& info) : mesh_(mesh), join_(info.join) {
         for (int ch = 1; ch < MAX_MESHMAPS && static_cast<int>(uvChannels_.size()) < info.uvSets;
              ++ch)
             if (UsableChannel(mesh, ch)) uvChannels_.push_back(ch);
@@ -107,6 +112,15 @@ public:
         return key;
     }
 
+    // What must not be joined: the whole corner, or, where the writer keeps
+    // normals and UVs per corner anyway, just its mesh vertex.
+    CornerKey Identity(int f, int c) const {
+        if (join_ != JoinRule::Position) return Full(f, c);
+        CornerKey key{};
+        key[0] = mesh_.faces[f].v[c];
+        return key;
+    }
+
     CornerKey Weak(int f, int c) const {
         CornerKey key{};
         const Point3& p = mesh_.verts[mesh_.faces[f].v[c]];
@@ -114,6 +128,7 @@ public:
         key[0] = Bits(p.x);
         key[1] = Bits(p.y);
         key[2] = Bits(p.z);
+        if (join_ == JoinRule::Position) return key;
         key[3] = Bits(n.x);
         key[4] = Bits(n.y);
         key[5] = Bits(n.z);
@@ -128,6 +143,7 @@ public:
 
 private:
     Mesh& mesh_;
+    JoinRule join_;
     std::vector<int> uvChannels_;
     bool colours_ = false;
 };
@@ -161,7 +177,7 @@ void AddLayeredParts(int matId, const std::vector<int>& faceList, unsigned mater
         CornerKey weak[3], full[3];
         for (int c = 0; c < 3; ++c) {
             weak[c] = keys.Weak(f, c);
-            full[c] = keys.Full(f, c);
+            full[c] = keys.Identity(f, c);
         }
         std::size_t l = 0;
         for (; l < layers.size(); ++l) {
@@ -182,14 +198,15 @@ void AddLayeredParts(int matId, const std::vector<int>& faceList, unsigned mater
 }
 
 // One output mesh per group, or, for exporters that join vertices, per layer
-// of a group. materialCount is the number of groups.
+// of a group: split vertices, or vertices apart only in a later UV set, land
+// in different layers. materialCount is the number of groups.
 std::vector<Part> SplitIntoParts(const std::map<int, std::vector<int>>& groups,
                                  const CornerKeys& keys, const MeshFormatInfo& info,
                                  unsigned& materialCount) {
     std::vector<Part> parts;
     materialCount = 0;
     for (const auto& [matId, faceList] : groups) {
-        if (!info.joinsVertices || keys.UvChannels().size() < 2)
+        if (info.join == JoinRule::None)
             parts.push_back({materialCount, matId, faceList});
         else
             AddLayeredParts(matId, faceList, materialCount, keys, parts);
@@ -329,6 +346,7 @@ void ExportMesh(const Mesh& mesh, const std::filesystem::path& path, const std::
                                  std::string(MeshFormatList()) + ")");
     if (mesh.getNumFaces() == 0)
         throw std::runtime_error(path.string() + ": the mesh is empty, nothing to write");
+    if (*format == MeshFormat::Obj) return ExportObj({{name, mesh}}, path);
     const std::unique_ptr<aiScene> scene = MeshToScene(mesh, *format, name);
     WriteAtomically(path, [&](const std::filesystem::path& staged) {
         Assimp::Exporter exporter;

@@ -2,7 +2,8 @@
 // Writing a host mesh to the common 3D file formats through assimp.
 //
 // What each format keeps:
-//   obj   material IDs, one UV set, vertex colours (as "v x y z r g b")
+//   obj   material IDs, one UV set, vertex colours (as "v x y z r g b");
+//         written by obj_export.h, one "v" per mesh vertex
 //   ply   one UV set, vertex colours (text form: the binary reader is unreliable)
 //   stl   geometry only
 //   gltf, glb, fbx   material IDs, up to eight UV sets, vertex colours
@@ -10,6 +11,8 @@
 // sees IDs). UV set k is the k-th used map channel from 1 upwards; map
 // channel 0 gives the vertex colours. glTF and FBX are Y-up formats: their
 // files get (x, z, -y) of the host's Z-up points; the others keep them.
+// Vertices that share a position but not an index (a split outline) stay
+// apart in every format but STL, which has no shared vertices at all.
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -24,6 +27,16 @@ namespace contorra {
 
 enum class MeshFormat { Obj, Ply, Stl, Gltf, Glb, Fbx };
 
+// Which output vertices a format's writer joins within one mesh.
+enum class JoinRule {
+    None,
+    // Those equal in position, normal and first UV set: differences in the
+    // other sets, and vertices split apart at equal normals, would be lost.
+    PositionNormalUv,
+    // Those equal in position.
+    Position,
+};
+
 struct MeshFormatInfo {
     MeshFormat format;
     const char* extension; // lower case, without the dot
@@ -32,9 +45,8 @@ struct MeshFormatInfo {
     bool colours;
     bool materials;
     bool yUp;
-    // The exporter joins vertices that agree in position, normal and first UV
-    // set only, losing differences in the other sets.
-    bool joinsVertices;
+    // Output meshes are cut so that the writer's joining changes nothing.
+    JoinRule join;
 };
 
 // The format of a file name by its extension (any case), if it is one of ours.

@@ -1,5 +1,7 @@
 #include "host/sdk/inode.h"
 
+#include "host/sdk/texmap.h"
+
 #include <algorithm>
 #include <atomic>
 
@@ -172,7 +174,12 @@ void INode::Detach(TimeValue t, int keepTM) {
 RefTargetHandle INode::GetReference(int i) {
     if (i == 0) return object_;
     if (i == 1) return wsm_;
+    if (i == 2) return mtl_;
     return nullptr;
+}
+
+void INode::SetMtl(Mtl* matl) {
+    ReplaceReference(2, matl);
 }
 
 void INode::SetReference(int i, RefTargetHandle rtarg) {
@@ -181,6 +188,8 @@ void INode::SetReference(int i, RefTargetHandle rtarg) {
         object_ = dynamic_cast<Object*>(rtarg);
     else if (i == 1)
         wsm_ = dynamic_cast<IDerivedObject*>(rtarg);
+    else if (i == 2)
+        mtl_ = dynamic_cast<Mtl*>(rtarg);
     InvalidateWS();
 }
 

@@ -83,15 +83,15 @@ public:
     void AttachChild(INode* node, int keepTM = 1);
     void Detach(TimeValue t, int keepTM = 1);
 
-    // Material: held as a plain pointer, the scene owns materials.
+    // Material: reference 2, so saved scenes keep it with the node.
     Mtl* GetMtl() { return mtl_; }
-    void SetMtl(Mtl* matl) { mtl_ = matl; }
+    void SetMtl(Mtl* matl);
     // Viewport materials: none until the viewport supplies them.
     Material* Mtls() { return nullptr; }
     int NumMtls() { return 1; }
 
-    // References: 0 the object, 1 the world-space derived object.
-    int NumRefs() override { return 2; }
+    // References: 0 the object, 1 the world-space derived object, 2 the material.
+    int NumRefs() override { return 3; }
     RefTargetHandle GetReference(int i) override;
     void SetReference(int i, RefTargetHandle rtarg) override;
     // Answers the node-handle query for its objects; any change drops the
