@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "app/commands.h"
+#include "app/output_check.h"
 #include "host/app/core_interface.h"
 #include "host/app/json_scene.h"
 #include "host/app/json_scene_builder.h"
@@ -64,7 +65,10 @@ int RunConform(const ConformOptions& o, const GlobalOptions& global) {
     if (!MeshFormatOf(o.output))
         return Fail(kExitBadInput, o.output + ": unknown mesh format (use " +
                                        std::string(MeshFormatList()) + ")");
-    if (std::string error; !CheckOutput(o.output, "mesh", error))
+    std::vector<OutputFile> outputs = {{o.output, "the draped nodes (-o)", {}}};
+    for (const std::filesystem::path& side : MeshSidecars(o.output))
+        outputs.push_back({side.string(), "the file written beside the mesh", {}});
+    if (std::string error; !CheckOutputFiles(outputs, {{o.scene, "the scene"}}, error))
         return Fail(kExitBadInput, error);
     ClassRegistry registry;
     GlobalOptions plugin = global;
