@@ -20,6 +20,7 @@ namespace {
 
 struct BuildOptions {
     std::string scene, mesh, save, preview;
+    int threads = 0; // 0: the cores the process may use
     bool quiet = false;
 };
 
@@ -139,6 +140,7 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
 
     Scene scene;
     CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
+    core.SetWorkerThreadCount(o.threads);
     int code = kExitOk;
     INode* node = AddTerrainScene(json, o.scene, scene, registry, code);
     if (!node) return code;
@@ -167,6 +169,10 @@ Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
     sub->add_option("--preview", o->preview,
                     "a top view of the terrain (.png): hill-shaded, coloured by material ID, "
                     "with its triangle edges");
+    sub->add_option("--threads", o->threads,
+                    "build threads (default: the cores the process may use); the mesh is the "
+                    "same for any count")
+        ->check(CLI::Range(1, 256));
     sub->add_flag("-q,--quiet", o->quiet, "no progress bar and no summary");
     sub->footer("Ctrl-C once stops the build early; the files then hold what was built so far "
                 "(exit code 1). Ctrl-C twice ends at once.\n"

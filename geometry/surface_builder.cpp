@@ -14,8 +14,9 @@ template <class T> void Release(std::vector<T>& v) {
 
 } // namespace
 
-SurfaceBuilder::SurfaceBuilder(BuildProgress* progress, const TuningConstants& tuning)
-    : progress(progress), tuning(tuning) {}
+SurfaceBuilder::SurfaceBuilder(BuildProgress* progress, const TuningConstants& tuning,
+                               WorkerPool* pool)
+    : progress(progress), tuning(tuning), pool(pool) {}
 
 SurfaceBuilder::~SurfaceBuilder() {
     ReleaseWorkData();
@@ -25,14 +26,15 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
     if (built) ReleaseWorkData();
     const int levels = inputs.levels;
     if (!PrepareSamples(inputs, levels)) return false;
-    FitHeightField(grid, samples, levels, progress);
+    FitHeightField(grid, samples, levels, progress, pool);
+    Release(samples.samples); // nothing after the fit reads them
 
     grid.baseMatId = inputs.baseMatId;
     grid.matIds.assign(static_cast<std::size_t>(grid.gridSize) * static_cast<std::size_t>(grid.gridSize),
                        grid.baseMatId);
     BuildPlatforms(inputs);
-    for (int i = 0; i < 5; ++i) SmoothGrid(grid.heights.data(), grid.gridSize);
-    BuildSizeField(sizeField, grid, tuning, progress);
+    for (int i = 0; i < 5; ++i) SmoothGrid(grid.heights.data(), grid.gridSize, pool);
+    BuildSizeField(sizeField, grid, tuning, progress, pool);
     built = 1;
     BuildFront();
     return true;
