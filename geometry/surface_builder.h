@@ -41,7 +41,6 @@ public:
     bool Built() const { return built != 0; }
     const SampleSet& Samples() const { return samples; }
     const HeightGrid& Grid() const { return grid; }
-    const SizeField& Sizes() const { return sizeField; }
     const FrontMesh& Front() const { return front; }
     const InsertOutlines& Outlines() const { return insertOutlines; }
 
@@ -51,7 +50,7 @@ private:
     WorkerPool* pool;
     SampleSet samples;             // contour_sampling
     HeightGrid grid;               // height_field, platform_bounds
-    SizeField sizeField;           // size_field
+    SizeField sizeField;           // size_field, freed once the front is built
     FrontMesh front;               // advancing_front
     InsertOutlines insertOutlines; // mesh_output
     std::uint8_t built = 0;
