@@ -26,6 +26,7 @@ namespace {
 
 struct BuildOptions {
     std::string scene, mesh, save, preview, maxMemory;
+    int threads = 0; // 0: the cores the process may use
     bool quiet = false;
     bool wholeScene = false; // -o gets every node as evaluated
 };
@@ -168,6 +169,7 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
 
     Scene scene;
     CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
+    core.SetWorkerThreadCount(o.threads);
     int code = kExitOk;
     INode* node = AddTerrainScene(json, o.scene, scene, registry, code);
     if (!node) return code;
@@ -243,6 +245,10 @@ Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
     sub->add_flag("--whole-scene", o->wholeScene,
                   "-o writes every node as evaluated (the terrain, draped and other meshes), "
                   "one named node each");
+    sub->add_option("--threads", o->threads,
+                    "build threads (default: the cores the process may use); the mesh is the "
+                    "same for any count")
+        ->check(CLI::Range(1, 256));
     sub->add_flag("-q,--quiet", o->quiet, "no progress bar and no summary");
     sub->footer("Ctrl-C once stops the build early; the files then hold what was built so far "
                 "(exit code 1). Ctrl-C twice ends at once.\n"

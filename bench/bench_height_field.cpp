@@ -35,14 +35,15 @@ void BM_FittingSchedule(benchmark::State& state) {
     FillContours(b);
     b.SetUpSampling(10);
     if (b.samples.Count() < 200000) state.SkipWithError("fewer than 200,000 samples");
+    WorkerPool pool(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        b.FitHeightField(10);
+        FitHeightField(b.grid, b.samples, 10, nullptr, &pool);
         benchmark::DoNotOptimize(b.grid.heights.data());
     }
     state.counters["samples"] = b.samples.Count();
     state.counters["N"] = b.grid.gridSize;
 }
-BENCHMARK(BM_FittingSchedule)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_FittingSchedule)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 std::vector<float> Grid(int n) {
     std::mt19937 rng(3);

@@ -1,5 +1,6 @@
 // BuildSizeField on generated terrains at the default grid of ten refinement
-// levels (N = 1025), plus its growth-limiting sweeps alone.
+// levels (N = 1025) on one and two threads, plus its growth-limiting sweeps
+// alone.
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -13,8 +14,9 @@ void BM_BuildSizeField(benchmark::State& state) {
     const auto kind = static_cast<terrain::Kind>(state.range(1));
     StageParts b;
     terrain::FillGrid(b, kind, static_cast<int>(state.range(0)));
+    WorkerPool pool(static_cast<int>(state.range(2)));
     for (auto _ : state) {
-        b.BuildSizeField();
+        BuildSizeField(b.sizeField, b.grid, b.tuning, nullptr, &pool);
         benchmark::DoNotOptimize(b.sizeField.data());
     }
     state.SetLabel(terrain::Name(kind));
@@ -22,9 +24,11 @@ void BM_BuildSizeField(benchmark::State& state) {
                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_BuildSizeField)
-    ->Args({1025, static_cast<int>(terrain::Kind::Contours)})
-    ->Args({1025, static_cast<int>(terrain::Kind::Flat)})
-    ->Args({513, static_cast<int>(terrain::Kind::Contours)})
+    ->Args({1025, static_cast<int>(terrain::Kind::Contours), 1})
+    ->Args({1025, static_cast<int>(terrain::Kind::Contours), 2})
+    ->Args({1025, static_cast<int>(terrain::Kind::Flat), 1})
+    ->Args({513, static_cast<int>(terrain::Kind::Contours), 1})
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
 void BM_LimitGrowth(benchmark::State& state) {

@@ -8,7 +8,9 @@
 
 #include "geometry/height_field.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -45,72 +47,139 @@ void InitHeightGrid(HeightGrid& grid) {
     grid.cellSize = grid.extent / static_cast<float>(grid.gridSize - 1);
 }
 
-void RefineGrid(HeightGrid& grid) {
+// In place, last row first: fine row 2r starts past the end of old row r, so
+// every old row is read before a fine row lands on it. The odd rows, means
+// of finished even rows, then go to the pool.
+void RefineGrid(HeightGrid& grid, WorkerPool* pool) {
     std::vector<float>& heights = grid.heights;
     const int n = grid.gridSize;
     const int size = RefinedGridSize(n);
-    std::vector<float> fine(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+    const std::size_t m = static_cast<std::size_t>(size);
+    heights.resize(m * m);
+    float* h = heights.data();
 
-    for (int r = 0; r < n; ++r) {
-        const float* __restrict old = heights.data() + static_cast<std::size_t>(r) * n;
-        float* __restrict row = fine.data() + static_cast<std::size_t>(2 * r) * size;
-        for (int c = 0; c < n; ++c) row[2 * c] = old[c];
-        for (int c = 0; c + 1 < n; ++c) row[2 * c + 1] = (old[c] + old[c + 1]) * 0.5f;
+    for (int r = n - 1; r >= 0; --r) {
+        const float* old = h + static_cast<std::size_t>(r) * n;
+        float* row = h + static_cast<std::size_t>(2 * r) * m;
+        // Within a row the fine node 2c is never left of old node c: right to left.
+        for (int c = n - 1; c >= 0; --c) {
+            const float v = old[c];
+            if (c + 1 < n) row[2 * c + 1] = (v + row[2 * c + 2]) * 0.5f;
+            row[2 * c] = v;
+        }
     }
-    for (int r = 0; r + 1 < n; ++r) {
-        const float* __restrict below = fine.data() + static_cast<std::size_t>(2 * r) * size;
-        const float* __restrict above = below + 2 * static_cast<std::size_t>(size);
-        float* __restrict row = fine.data() + static_cast<std::size_t>(2 * r + 1) * size;
-        for (int c = 0; c < size; ++c) row[c] = (below[c] + above[c]) * 0.5f;
-    }
+    RunRanges(pool, static_cast<std::size_t>(n > 0 ? n - 1 : 0), 8,
+              [&](std::size_t r0, std::size_t r1) {
+                  for (std::size_t r = r0; r < r1; ++r) {
+                      const float* __restrict below = h + 2 * r * m;
+                      const float* __restrict above = below + 2 * m;
+                      float* __restrict row = h + (2 * r + 1) * m;
+                      for (std::size_t c = 0; c < m; ++c) row[c] = (below[c] + above[c]) * 0.5f;
+                  }
+              });
 
     grid.cellSize *= 0.5f;
     grid.gridSize = size;
-    heights.swap(fine);
 }
 
-void FitSamples(HeightGrid& grid, const SampleSet& set, int stride) {
+namespace {
+
+// One sample as the fit uses it on a level: its cell's first corner and its
+// fractions, which stay the same over the level's forty passes.
+struct FitPoint {
+    std::uint64_t a;
+    float fx, fy, z;
+};
+
+// The samples of one level, prepared on the pool; the fit itself is
+// sequential in the samples and reads these in their order.
+void PrepareFit(const HeightGrid& grid, const SampleSet& set, int stride,
+                std::vector<FitPoint>& points, WorkerPool* pool) {
     if (stride < 1) stride = 1;
     const int n = grid.gridSize;
-    float* h = grid.heights.data();
     const float ox = grid.origin.x, oy = grid.origin.y, cs = grid.cellSize;
-    const std::int32_t sampleCount = set.Count();
-    const std::vector<Point3>& samples = set.samples;
-    for (int pass = 0; pass < 4; ++pass) {
-        for (std::int32_t i = 0; i < sampleCount; i += stride) {
-            const Point3& s = samples[static_cast<std::size_t>(i)];
+    const std::size_t used = (static_cast<std::size_t>(set.Count()) + stride - 1) / stride;
+    points.resize(used);
+    RunRanges(pool, used, 4096, [&](std::size_t j0, std::size_t j1) {
+        for (std::size_t j = j0; j < j1; ++j) {
+            const Point3& s = set.samples[j * static_cast<std::size_t>(stride)];
             const float gx = (s.x - ox) / cs;
             const float gy = (s.y - oy) / cs;
             const int c = static_cast<int>(gx);
             const int r = static_cast<int>(gy);
-            const float fx = gx - static_cast<float>(c);
-            const float fy = gy - static_cast<float>(r);
-            const std::size_t a = static_cast<std::size_t>(r) * n + c;
-            const std::size_t b = a + 1, d = a + n, e = d + 1;
-            const float height = (h[a] * (1.0f - fx) + h[b] * fx) * (1.0f - fy) +
-                                 (h[d] * (1.0f - fx) + h[e] * fx) * fy;
-            const float t = (s.z - height) * 0.3f;
-            h[a] += t * (1.0f - fx) * (1.0f - fy);
-            h[b] += t * fx * (1.0f - fy);
-            h[d] += t * (1.0f - fx) * fy;
-            h[e] += t * fx * fy;
+            points[j] = {static_cast<std::uint64_t>(static_cast<std::size_t>(r) * n + c),
+                         gx - static_cast<float>(c), gy - static_cast<float>(r), s.z};
+        }
+    });
+}
+
+// Samples along a contour often fall in the cell of the one before: its four
+// heights then stay in registers instead of going through memory between
+// the two. The arithmetic, and its order, is the same either way.
+void FitPoints(HeightGrid& grid, const std::vector<FitPoint>& points) {
+    const std::size_t n = static_cast<std::size_t>(grid.gridSize);
+    float* h = grid.heights.data();
+    for (int pass = 0; pass < 4; ++pass) {
+        std::size_t cell = ~std::size_t{0};
+        float ha = 0.0f, hb = 0.0f, hd = 0.0f, he = 0.0f;
+        for (const FitPoint& p : points) {
+            const std::size_t a = p.a;
+            if (a != cell) {
+                if (cell != ~std::size_t{0}) {
+                    h[cell] = ha;
+                    h[cell + 1] = hb;
+                    h[cell + n] = hd;
+                    h[cell + n + 1] = he;
+                }
+                cell = a;
+                ha = h[a];
+                hb = h[a + 1];
+                hd = h[a + n];
+                he = h[a + n + 1];
+            }
+            const float fx = p.fx, fy = p.fy;
+            const float height =
+                (ha * (1.0f - fx) + hb * fx) * (1.0f - fy) + (hd * (1.0f - fx) + he * fx) * fy;
+            const float t = (p.z - height) * 0.3f;
+            ha += t * (1.0f - fx) * (1.0f - fy);
+            hb += t * fx * (1.0f - fy);
+            hd += t * (1.0f - fx) * fy;
+            he += t * fx * fy;
+        }
+        if (cell != ~std::size_t{0}) {
+            h[cell] = ha;
+            h[cell + 1] = hb;
+            h[cell + n] = hd;
+            h[cell + n + 1] = he;
         }
     }
 }
 
+} // namespace
+
+void FitSamples(HeightGrid& grid, const SampleSet& set, int stride) {
+    std::vector<FitPoint> points;
+    PrepareFit(grid, set, stride, points, nullptr);
+    FitPoints(grid, points);
+}
+
 void FitHeightField(HeightGrid& grid, const SampleSet& samples, int levels,
-                    BuildProgress* progress) {
+                    BuildProgress* progress, WorkerPool* pool) {
     InitHeightGrid(grid);
+    const std::size_t last = static_cast<std::size_t>(GridSizeForLevels(levels));
+    grid.heights.reserve(last * last); // every refinement then works in place
     int stride = 1;
     for (int i = 0; i < levels; ++i) stride = kGridRefineFactor * stride;
 
     ProgressScope bar(progress, "Surface Building");
     bar.Update(0);
+    std::vector<FitPoint> points;
     for (int level = 0; level < levels; ++level) {
-        RefineGrid(grid);
+        RefineGrid(grid, pool);
+        PrepareFit(grid, samples, stride, points, pool);
         for (int k = 0; k < 10; ++k) {
-            FitSamples(grid, samples, stride);
-            SmoothGrid(grid.heights.data(), grid.gridSize);
+            FitPoints(grid, points);
+            SmoothGrid(grid.heights.data(), grid.gridSize, pool);
             bar.Update(((level * 10 + k) * 10) / levels);
             // Cancel only shortens this level's rounds; every level still runs.
             if (bar.Cancelled()) break;
@@ -138,14 +207,12 @@ float GridHeightAt(const HeightGrid& grid, const Point2& p) {
     return (h[a] * (1 - fx) + h[a + 1] * fx) * (1 - fy) + (h[d] * (1 - fx) + h[d + 1] * fx) * fy;
 }
 
-// The relaxation as four scatter sweeps (left-right, below-above and the two
-// diagonals) would touch each node's correction twelve times in a fixed order.
-// Here every node gathers the same twelve terms in that same order, so the
-// floating-point result is unchanged, but the work streams row by row: the
-// per-sweep terms s of rows r-1, r, r+1 live in small row buffers and row r of
-// the heights is written as soon as nothing later reads it.
-void SmoothGrid(float* heights, int n) {
-    if (n < 3) return;
+namespace {
+
+// Relaxes rows r0 .. r1-1. source(r) is row r as it was before this
+// relaxation: the grid's own row inside the band, a copy outside it.
+template <class Source>
+void SmoothBand(float* heights, int n, int r0, int r1, const Source& source) {
     const std::size_t w = static_cast<std::size_t>(n) + 2; // one zero pad on each side
     // Row buffers: horizontal terms of the current row, and three rows (previous,
     // current, next) of the vertical and both diagonal terms. Nodes that no sweep
@@ -158,22 +225,24 @@ void SmoothGrid(float* heights, int n) {
 
     // Terms of row r for the vertical and diagonal sweeps (rows 1 .. n-2 only).
     auto rowTerms = [&](int r, float* __restrict v, float* __restrict d, float* __restrict a) {
-        const float* __restrict lo = heights + static_cast<std::size_t>(r - 1) * n;
-        const float* __restrict mid = lo + n;
-        const float* __restrict hi = mid + n;
+        if (r < 1 || r > n - 2) {
+            for (std::size_t i = 0; i < w; ++i) v[i] = d[i] = a[i] = 0.0f;
+            return;
+        }
+        const float* __restrict lo = source(r - 1);
+        const float* __restrict mid = source(r);
+        const float* __restrict hi = source(r + 1);
         for (int c = 0; c < n; ++c) v[c + 1] = (mid[c] - (lo[c] + hi[c]) * 0.5f) * 0.125f;
         for (int c = 1; c + 1 < n; ++c) {
             d[c + 1] = (mid[c] - (lo[c - 1] + hi[c + 1]) * 0.5f) * 0.0625f;
             a[c + 1] = (mid[c] - (hi[c - 1] + lo[c + 1]) * 0.5f) * 0.0625f;
         }
     };
-    auto clearRow = [&](float* v, float* d, float* a) {
-        for (std::size_t i = 0; i < w; ++i) v[i] = d[i] = a[i] = 0.0f;
-    };
 
-    // sv[0], sd[0], sa[0] hold row -1 (zero); the current row 0 is zero too.
-    if (n > 2) rowTerms(1, sv[2], sd[2], sa[2]);
-    for (int r = 0; r < n; ++r) {
+    rowTerms(r0 - 1, sv[0], sd[0], sa[0]);
+    rowTerms(r0, sv[1], sd[1], sa[1]);
+    rowTerms(r0 + 1, sv[2], sd[2], sa[2]);
+    for (int r = r0; r < r1; ++r) {
         float* __restrict row = heights + static_cast<std::size_t>(r) * n;
         for (int c = 1; c + 1 < n; ++c)
             sh[c + 1] = (row[c] - (row[c - 1] + row[c + 1]) * 0.5f) * 0.125f;
@@ -211,9 +280,43 @@ void SmoothGrid(float* heights, int n) {
         std::swap(sd[1], sd[2]);
         std::swap(sa[0], sa[1]);
         std::swap(sa[1], sa[2]);
-        if (r + 2 <= n - 2)
-            rowTerms(r + 2, sv[2], sd[2], sa[2]);
-        else
-            clearRow(sv[2], sd[2], sa[2]);
+        if (r + 1 < r1) rowTerms(r + 2, sv[2], sd[2], sa[2]);
     }
+}
+
+} // namespace
+
+// The relaxation as four scatter sweeps (left-right, below-above and the two
+// diagonals) would touch each node's correction twelve times in a fixed order.
+// Here every node gathers the same twelve terms in that same order, so the
+// floating-point result is unchanged, but the work streams row by row: the
+// per-sweep terms s of rows r-1, r, r+1 live in small row buffers and row r of
+// the heights is written as soon as nothing later reads it. On a pool the rows
+// go in bands; a band reads the two rows on either side of it as they were,
+// from copies taken before any band starts.
+void SmoothGrid(float* heights, int n, WorkerPool* pool) {
+    if (n < 3) return;
+    const std::size_t un = static_cast<std::size_t>(n);
+    const int threads = pool ? pool->Size() : 1;
+    const int bands = threads == 1 ? 1 : std::max(1, std::min(threads * 2, n / 32));
+    if (bands == 1) {
+        SmoothBand(heights, n, 0, n, [&](int r) { return heights + static_cast<std::size_t>(r) * un; });
+        return;
+    }
+    std::vector<int> start(bands + 1);
+    for (int b = 0; b <= bands; ++b) start[b] = static_cast<int>(static_cast<long long>(n) * b / bands);
+    // Rows start[b]-2 .. start[b]+1 of every inner boundary b.
+    std::vector<float> copies(static_cast<std::size_t>(bands) * 4 * un);
+    auto copyOf = [&](int b, int r) { return copies.data() + (static_cast<std::size_t>(b) * 4 + (r - start[b] + 2)) * un; };
+    for (int b = 1; b < bands; ++b)
+        for (int r = start[b] - 2; r <= start[b] + 1; ++r)
+            std::copy_n(heights + static_cast<std::size_t>(r) * un, un, copyOf(b, r));
+    pool->Run(bands, [&](int b) {
+        const int r0 = start[b], r1 = start[b + 1];
+        SmoothBand(heights, n, r0, r1, [&](int r) -> const float* {
+            if (r < r0) return copyOf(b, r);
+            if (r >= r1) return copyOf(b + 1, r);
+            return heights + static_cast<std::size_t>(r) * un;
+        });
+    });
 }

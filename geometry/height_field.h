@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geometry/build_progress.h"
+#include "geometry/worker_pool.h"
 #include "host/sdk/point.h"
 
 struct SampleSet {
@@ -29,14 +30,16 @@ int RefinedGridSize(int n);
 int GridSizeForLevels(int levels);
 
 void InitHeightGrid(HeightGrid& grid);
-void RefineGrid(HeightGrid& grid);
+// One refinement, in place when the heights have the room reserved.
+void RefineGrid(HeightGrid& grid, WorkerPool* pool = nullptr);
 // Four passes pulling the grid towards every stride-th sample.
 void FitSamples(HeightGrid& grid, const SampleSet& samples, int stride);
 // The coarse-to-fine schedule under the "Surface Building" progress bar:
 // InitHeightGrid, then per level RefineGrid and ten fit-and-smooth rounds.
+// The pool, when given, takes all but the fit itself; the grid is the same.
 void FitHeightField(HeightGrid& grid, const SampleSet& samples, int levels,
-                    BuildProgress* progress);
+                    BuildProgress* progress, WorkerPool* pool = nullptr);
 // One relaxation of an n x n grid in place.
-void SmoothGrid(float* heights, int n);
+void SmoothGrid(float* heights, int n, WorkerPool* pool = nullptr);
 // Bilinear height at a world point; outside the grid the border cell extrapolates.
 float GridHeightAt(const HeightGrid& grid, const Point2& p);

@@ -1,26 +1,34 @@
+#if defined(__GNUC__) && !defined(__clang__)
+// The sweeps and length passes are written to vectorise; -O2 alone only
+// vectorises loops of known trip count.
+#pragma GCC optimize("tree-vectorize", "vect-cost-model=dynamic")
+#endif
+
 #include "geometry/size_field.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 #include <vector>
-
 
 namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
-// Direction k of the size field's fan: the angle is k / kDirectionSteps of pi.
-Point2 FanDirection(int k) {
-    const double a = static_cast<double>(k) / kDirectionSteps * Pi;
-    return Point2(std::cos(a), std::sin(a));
-}
-
-// 1 / |m applied to d| for every node; a zero image gives an infinite length,
-// which LimitGrowth then bounds from the border.
-void LengthsAlong(const std::vector<SizeMatrix>& m, const Point2& d, std::vector<float>& out) {
-    const std::size_t count = m.size();
-    for (std::size_t i = 0; i < count; ++i) out[i] = 1.0f / Apply(m[i], d).Length();
-}
+// The fan of directions k / kDirectionSteps of pi, worked out once.
+struct Fan {
+    Point2 d[kDirectionSteps];
+    Fan() {
+        for (int k = 0; k < kDirectionSteps; ++k) {
+            const double a = static_cast<double>(k) / kDirectionSteps * Pi;
+            d[k] = Point2(std::cos(a), std::sin(a));
+        }
+    }
+};
+const Fan kFan;
 
 // Relaxes q from p over one row pair: rows are independent of each other in
 // the vertical and diagonal sweeps, so the column order inside them is free.
@@ -31,33 +39,129 @@ inline void RelaxRow(float* __restrict q, const float* __restrict p, int count, 
     }
 }
 
-// The two horizontal sweeps are chains along each row. Rows are independent,
-// so a block of rows advances one column at a time; the result is the same as
-// finishing one row after another.
-constexpr int RowBlock = 16;
+// The eight sweeps split into pieces that share no chain: rows for the
+// horizontal sweeps, columns for the vertical ones, diagonals (c - r) and
+// anti-diagonals (c + r) for the others. Within a piece every chain is
+// relaxed in the order of its sweep, so the result is the literal one.
+struct Sweeps {
+    int n;
+    float g, gd;
+    float* l;
+    float* Row(int r) const { return l + static_cast<std::size_t>(r) * n; }
+};
 
-void SweepRowsForward(int n, float g, float* l) {
-    for (int r0 = 0; r0 < n; r0 += RowBlock) {
-        const int r1 = std::min(n, r0 + RowBlock);
-        for (int c = 0; c + 1 < n; ++c)
-            for (int r = r0; r < r1; ++r) {
-                float* row = l + static_cast<std::size_t>(r) * n;
-                const float v = row[c] + g;
-                row[c + 1] = v < row[c + 1] ? v : row[c + 1];
-            }
+// Lanes of the horizontal sweeps: that many rows advance together, one column
+// at a time, through a column-major copy of the rows.
+constexpr int Lanes = 8;
+
+// Both horizontal sweeps on rows r0 .. r1-1; fill(r, row) writes a row's
+// starting lengths first when given.
+template <class Fill>
+void HorizontalRows(const Sweeps& s, int r0, int r1, std::vector<float>& tile, const Fill& fill) {
+    const int n = s.n;
+    tile.assign(static_cast<std::size_t>(n) * Lanes, 0.0f);
+    for (int b = r0; b < r1; b += Lanes) {
+        const int rows = std::min(Lanes, r1 - b);
+        for (int j = 0; j < rows; ++j) {
+            float* row = s.Row(b + j);
+            fill(b + j, row);
+            for (int c = 0; c < n; ++c) tile[static_cast<std::size_t>(c) * Lanes + j] = row[c];
+        }
+        float* t = tile.data();
+        for (int c = 0; c + 1 < n; ++c) RelaxRow(t + (c + 1) * Lanes, t + c * Lanes, Lanes, s.g);
+        for (int c = n - 1; c >= 1; --c) RelaxRow(t + (c - 1) * Lanes, t + c * Lanes, Lanes, s.g);
+        for (int j = 0; j < rows; ++j) {
+            float* row = s.Row(b + j);
+            for (int c = 0; c < n; ++c) row[c] = tile[static_cast<std::size_t>(c) * Lanes + j];
+        }
     }
 }
 
-void SweepRowsBackward(int n, float g, float* l) {
-    for (int r0 = 0; r0 < n; r0 += RowBlock) {
-        const int r1 = std::min(n, r0 + RowBlock);
-        for (int c = n - 1; c >= 1; --c)
-            for (int r = r0; r < r1; ++r) {
-                float* row = l + static_cast<std::size_t>(r) * n;
-                const float v = row[c] + g;
-                row[c - 1] = v < row[c - 1] ? v : row[c - 1];
-            }
+// Both vertical sweeps on columns c0 .. c1-1 (the last column takes no part).
+void VerticalColumns(const Sweeps& s, int c0, int c1) {
+    c1 = std::min(c1, s.n - 1);
+    if (c1 <= c0) return;
+    for (int r = 0; r <= s.n - 2; ++r) RelaxRow(s.Row(r + 1) + c0, s.Row(r) + c0, c1 - c0, s.g);
+    for (int r = s.n - 1; r >= 1; --r) RelaxRow(s.Row(r - 1) + c0, s.Row(r) + c0, c1 - c0, s.g);
+}
+
+// The (+1, +1) and (-1, -1) sweeps on the diagonals c - r = j0 .. j1-1.
+void DiagonalBand(const Sweeps& s, int j0, int j1) {
+    const int n = s.n;
+    for (int r = 0; r <= n - 2; ++r) {
+        const int lo = std::max(0, r + j0), hi = std::min(n - 1, r + j1);
+        if (lo < hi) RelaxRow(s.Row(r + 1) + lo + 1, s.Row(r) + lo, hi - lo, s.gd);
     }
+    for (int r = n - 1; r >= 1; --r) {
+        const int lo = std::max(1, r + j0), hi = std::min(n, r + j1);
+        if (lo < hi) RelaxRow(s.Row(r - 1) + lo - 1, s.Row(r) + lo, hi - lo, s.gd);
+    }
+}
+
+// The (-1, +1) and (+1, -1) sweeps on the anti-diagonals c + r = a0 .. a1-1;
+// done(r, c0, c1) is told of each row segment once its lengths are final.
+template <class Done> void AntiDiagonalBand(const Sweeps& s, int a0, int a1, const Done& done) {
+    const int n = s.n;
+    for (int r = 0; r <= n - 2; ++r) {
+        const int lo = std::max(1, a0 - r), hi = std::min(n, a1 - r);
+        if (lo < hi) RelaxRow(s.Row(r + 1) + lo - 1, s.Row(r) + lo, hi - lo, s.gd);
+    }
+    for (int r = n - 1; r >= 1; --r) {
+        const int lo = std::max(0, a0 - r), hi = std::min(n - 1, a1 - r);
+        if (lo < hi) RelaxRow(s.Row(r - 1) + lo + 1, s.Row(r) + lo, hi - lo, s.gd);
+    }
+    for (int r = 0; r < n; ++r) {
+        const int lo = std::max(0, a0 - r), hi = std::min(n, a1 - r);
+        if (lo < hi) done(r, lo, hi);
+    }
+}
+
+// The eight sweeps over the pool, the horizontal ones after fill.
+template <class Fill, class Done>
+void LimitGrowthOn(WorkerPool* pool, int n, float g, float* l, const Fill& fill, const Done& done) {
+    const Sweeps s{n, g, static_cast<float>(g * std::sqrt(2.0)), l};
+    const std::size_t un = static_cast<std::size_t>(n);
+    if (n < 2) { // nothing to sweep
+        for (int r = 0; r < n; ++r) fill(r, s.Row(r)), done(r, 0, n);
+        return;
+    }
+    RunRanges(pool, un, Lanes, [&](std::size_t r0, std::size_t r1) {
+        std::vector<float> tile;
+        HorizontalRows(s, static_cast<int>(r0), static_cast<int>(r1), tile, fill);
+    });
+    // Column bands of whole cache lines, so no two threads write one line.
+    RunRanges(pool, un, 16, [&](std::size_t c0, std::size_t c1) {
+        VerticalColumns(s, static_cast<int>(c0), static_cast<int>(c1));
+    });
+    // Diagonal indices shifted to start at 0.
+    RunRanges(pool, 2 * un - 1, 16, [&](std::size_t j0, std::size_t j1) {
+        DiagonalBand(s, static_cast<int>(j0) - (n - 1), static_cast<int>(j1) - (n - 1));
+    });
+    RunRanges(pool, 2 * un - 1, 16, [&](std::size_t a0, std::size_t a1) {
+        AntiDiagonalBand(s, static_cast<int>(a0), static_cast<int>(a1), done);
+    });
+}
+
+// 1 / |m applied to d| for every node of a row; a zero image gives an
+// infinite length, which the growth limit then bounds from the border.
+void LengthsAlong(const SizeMatrix* m, const Point2& d, float* out, int count) {
+    int i = 0;
+#if defined(__SSE2__)
+    // Four nodes at a time: the same products, sums, root and quotient per
+    // lane as the plain loop below, so the same bits.
+    static_assert(sizeof(SizeMatrix) == 4 * sizeof(float));
+    const __m128 dx = _mm_set1_ps(d.x), dy = _mm_set1_ps(d.y), one = _mm_set1_ps(1.0f);
+    for (; i + 4 <= count; i += 4) {
+        __m128 a = _mm_loadu_ps(&m[i].r0.x), b = _mm_loadu_ps(&m[i + 1].r0.x);
+        __m128 c = _mm_loadu_ps(&m[i + 2].r0.x), e = _mm_loadu_ps(&m[i + 3].r0.x);
+        _MM_TRANSPOSE4_PS(a, b, c, e); // a: r0.x, b: r0.y, c: r1.x, e: r1.y
+        const __m128 ux = _mm_add_ps(_mm_mul_ps(a, dx), _mm_mul_ps(c, dy));
+        const __m128 uy = _mm_add_ps(_mm_mul_ps(b, dx), _mm_mul_ps(e, dy));
+        const __m128 len = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(ux, ux), _mm_mul_ps(uy, uy)));
+        _mm_storeu_ps(out + i, _mm_div_ps(one, len));
+    }
+#endif
+    for (; i < count; ++i) out[i] = 1.0f / Apply(m[i], d).Length();
 }
 
 // trunc(g) limited to 0 .. n - 1; compared in float first so that a far-off
@@ -107,21 +211,8 @@ SizeMatrix PrincipalScale(const SizeMatrix& t, float limit) {
     return {p * k2, d * k1};
 }
 
-void LimitGrowth(int n, float g, float* l) {
-    if (n < 2) return;
-    const float gd = static_cast<float>(g * std::sqrt(2.0));
-    const std::size_t stride = static_cast<std::size_t>(n);
-    auto row = [&](int r) { return l + static_cast<std::size_t>(r) * stride; };
-    SweepRowsForward(n, g, l);
-    SweepRowsBackward(n, g, l);
-    // Vertical sweeps leave the last column out.
-    for (int r = 0; r <= n - 2; ++r) RelaxRow(row(r + 1), row(r), n - 1, g);
-    for (int r = n - 1; r >= 1; --r) RelaxRow(row(r - 1), row(r), n - 1, g);
-    // Diagonals: p in columns 0 .. n-2 or 1 .. n-1, q one row on.
-    for (int r = 0; r <= n - 2; ++r) RelaxRow(row(r + 1) + 1, row(r), n - 1, gd);
-    for (int r = n - 1; r >= 1; --r) RelaxRow(row(r - 1), row(r) + 1, n - 1, gd);
-    for (int r = 0; r <= n - 2; ++r) RelaxRow(row(r + 1), row(r) + 1, n - 1, gd);
-    for (int r = n - 1; r >= 1; --r) RelaxRow(row(r - 1) + 1, row(r), n - 1, gd);
+void LimitGrowth(int n, float g, float* l, WorkerPool* pool) {
+    LimitGrowthOn(pool, n, g, l, [](int, float*) {}, [](int, int, int) {});
 }
 
 SizeMatrix CurvatureAt(const HeightGrid& grid, int column, int row, const TuningConstants& tuning) {
@@ -159,11 +250,17 @@ SizeMatrix CurvatureAt(const HeightGrid& grid, int column, int row, const Tuning
     return {{p.r0.x, p.r1.x}, {p.r0.y, p.r1.y}};
 }
 
+// The curvature is kept in the field's own storage until the last direction
+// has read it; per node only the winning direction and its length are kept
+// beside it, so the stage needs one float grid and a byte grid on top of its
+// result. Direction 0 gives both rows their start and, run once more at the
+// end, the x row.
 void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningConstants& tuning,
-                    BuildProgress* progress) {
+                    BuildProgress* progress, WorkerPool* pool) {
     const int n = grid.gridSize;
     const float cellSize = grid.cellSize;
-    const std::size_t count = static_cast<std::size_t>(n) * n;
+    const std::size_t un = static_cast<std::size_t>(n);
+    const std::size_t count = un * un;
     const float maxLength = static_cast<float>(n) * cellSize * tuning.MaxEdgeFactor;
     const float g = cellSize * tuning.SizeGrowthFactor;
 
@@ -171,31 +268,47 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
     bar.Update(0);
 
     const float inv = 1.0f / maxLength;
-    std::vector<SizeMatrix> curvature(count, SizeMatrix{{inv, 0.0f}, {0.0f, inv}});
-    for (int r = 1; r <= n - 2; ++r)
-        for (int c = 1; c <= n - 2; ++c)
-            curvature[static_cast<std::size_t>(r) * n + c] = CurvatureAt(grid, c, r, tuning);
+    SizeField& curvature = sizeField;
+    curvature.assign(count, SizeMatrix{{inv, 0.0f}, {0.0f, inv}});
+    RunRanges(pool, un, 4, [&](std::size_t r0, std::size_t r1) {
+        for (std::size_t r = std::max<std::size_t>(r0, 1); r < std::min(r1, un - 1); ++r)
+            for (int c = 1; c <= n - 2; ++c)
+                curvature[r * un + c] = CurvatureAt(grid, c, static_cast<int>(r), tuning);
+    });
 
-    std::vector<float> lengths(count);
-    const Point2 d0(1.0f, 0.0f);
-    LengthsAlong(curvature, d0, lengths);
-    LimitGrowth(n, g, lengths.data());
-    sizeField.assign(count, SizeMatrix{});
-    for (std::size_t i = 0; i < count; ++i) {
-        const Point2 r1 = d0 * lengths[i];
-        sizeField[i] = {r1, r1};
-    }
+    std::vector<float> lengths(count), best(count);
+    std::vector<std::uint8_t> bestK(count, 0);
+    auto along = [&](const Point2& d) {
+        return [&curvature, &d, n](int r, float* row) {
+            LengthsAlong(curvature.data() + static_cast<std::size_t>(r) * n, d, row, n);
+        };
+    };
+    auto keepAll = [&](int r, int c0, int c1) {
+        const std::size_t i = static_cast<std::size_t>(r) * un;
+        std::copy(lengths.begin() + i + c0, lengths.begin() + i + c1, best.begin() + i + c0);
+    };
+    LimitGrowthOn(pool, n, g, lengths.data(), along(kFan.d[0]), keepAll);
 
     for (int k = 1; k <= kDirectionSteps - 1; ++k) {
         bar.Update((k * 100) / kDirectionSteps);
-        const Point2 d = FanDirection(k);
-        LengthsAlong(curvature, d, lengths);
-        LimitGrowth(n, g, lengths.data());
-        for (std::size_t i = 0; i < count; ++i) {
-            Point2& r1 = sizeField[i].r1;
-            if (r1.y < lengths[i] * d.y) r1 = d * lengths[i];
-        }
+        const Point2 d = kFan.d[k];
+        const auto kk = static_cast<std::uint8_t>(k);
+        auto keepFarthest = [&](int r, int c0, int c1) {
+            const std::size_t row = static_cast<std::size_t>(r) * un;
+            for (std::size_t i = row + c0; i < row + c1; ++i)
+                if (kFan.d[bestK[i]].y * best[i] < lengths[i] * d.y) {
+                    best[i] = lengths[i];
+                    bestK[i] = kk;
+                }
+        };
+        LimitGrowthOn(pool, n, g, lengths.data(), along(d), keepFarthest);
     }
+
+    LimitGrowthOn(pool, n, g, lengths.data(), along(kFan.d[0]), [](int, int, int) {});
+    RunRanges(pool, count, 1024, [&](std::size_t i0, std::size_t i1) {
+        for (std::size_t i = i0; i < i1; ++i)
+            sizeField[i] = {kFan.d[0] * lengths[i], kFan.d[bestK[i]] * best[i]};
+    });
 }
 
 void SizeAt(const HeightGrid& grid, const SizeField& sizeField, const Point2& p, SizeMatrix& m,

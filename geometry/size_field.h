@@ -6,6 +6,7 @@
 #include "geometry/build_progress.h"
 #include "geometry/height_field.h"
 #include "geometry/tuning_constants.h"
+#include "geometry/worker_pool.h"
 #include "host/sdk/point.h"
 
 // Rows r0, r1 of a 2 x 2 matrix; applied to v it gives v.x r0 + v.y r1.
@@ -15,9 +16,10 @@ struct SizeMatrix {
 };
 using SizeField = std::vector<SizeMatrix>; // one per grid node, row by row
 
-// The whole stage under its "Mesh Distortion Building" progress bar.
+// The whole stage under its "Mesh Distortion Building" progress bar, on the
+// pool's threads when given one; the field is the same for any count.
 void BuildSizeField(SizeField& field, const HeightGrid& grid, const TuningConstants& tuning,
-                    BuildProgress* progress);
+                    BuildProgress* progress, WorkerPool* pool = nullptr);
 // The size matrix of an inner node from its 3 x 3 neighbourhood.
 SizeMatrix CurvatureAt(const HeightGrid& grid, int column, int row, const TuningConstants& tuning);
 // The size matrix and material ID of the grid node whose cell holds p.
@@ -35,7 +37,7 @@ SizeMatrix PrincipalScale(const SizeMatrix& t, float limit);
 
 // Bounds the growth of a length field: after it no node is longer than a
 // neighbour plus g (g sqrt(2) diagonally), swept in eight fixed directions.
-void LimitGrowth(int n, float g, float* lengths);
+void LimitGrowth(int n, float g, float* lengths, WorkerPool* pool = nullptr);
 
 // v.x r0 + v.y r1.
 inline Point2 Apply(const SizeMatrix& m, const Point2& v) {

@@ -14,8 +14,9 @@ template <class T> void Release(std::vector<T>& v) {
 
 } // namespace
 
-SurfaceBuilder::SurfaceBuilder(BuildProgress* progress, const TuningConstants& tuning)
-    : progress(progress), tuning(tuning) {}
+SurfaceBuilder::SurfaceBuilder(BuildProgress* progress, const TuningConstants& tuning,
+                               WorkerPool* pool)
+    : progress(progress), tuning(tuning), pool(pool) {}
 
 SurfaceBuilder::~SurfaceBuilder() {
     ReleaseWorkData();
@@ -25,20 +26,34 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
     if (built) ReleaseWorkData();
     const int levels = inputs.levels;
     if (!PrepareSamples(inputs, levels)) return false;
-    FitHeightField(grid, samples, levels, progress);
+    FitHeightField(grid, samples, levels, progress, pool);
+    Release(samples.samples); // nothing after the fit reads them
 
     grid.baseMatId = inputs.baseMatId;
     grid.matIds.assign(static_cast<std::size_t>(grid.gridSize) * static_cast<std::size_t>(grid.gridSize),
                        grid.baseMatId);
     BuildPlatforms(inputs);
-    for (int i = 0; i < 5; ++i) SmoothGrid(grid.heights.data(), grid.gridSize);
-    BuildSizeField(sizeField, grid, tuning, progress);
+    for (int i = 0; i < 5; ++i) SmoothGrid(grid.heights.data(), grid.gridSize, pool);
+    BuildSizeField(sizeField, grid, tuning, progress, pool);
     built = 1;
     BuildFront();
+    Release(sizeField); // only the front reads it; mesh output needs the room
     return true;
 }
 
 void SurfaceBuilder::BuildPlatforms(const SurfaceInputs& inputs) {
+    if (inputs.platforms.empty()) {
+        // The bounds would be their starting values everywhere: clamp against
+        // those without eight grids of them.
+        float* h = grid.heights.data();
+        std::int32_t* id = grid.matIds.data();
+        for (std::size_t j = 0; j < grid.heights.size(); ++j) {
+            const float v = h[j] > 1.0e30f ? 1.0e30f : h[j];
+            if (h[j] > 1.0e30f || v < -1.0e30f) id[j] = grid.baseMatId;
+            h[j] = v < -1.0e30f ? -1.0e30f : v;
+        }
+        return;
+    }
     PlatformBounds bounds;
     bounds.InitBounds(grid.origin, grid.cellSize, grid.gridSize, grid.baseMatId);
     for (const PlatformInput& platform : inputs.platforms) bounds.AddPlatform(platform, progress);

@@ -12,6 +12,7 @@
 #include "geometry/size_field.h"
 #include "geometry/surface_inputs.h"
 #include "geometry/tuning_constants.h"
+#include "geometry/worker_pool.h"
 #include "host/sdk/matrix.h"
 
 class Mesh;
@@ -19,8 +20,10 @@ class Mesh;
 class SurfaceBuilder {
 public:
     // progress may be null: the build then shows nothing and never cancels.
+    // pool may be null: the build then runs on the caller's thread alone.
     explicit SurfaceBuilder(BuildProgress* progress = nullptr,
-                            const TuningConstants& tuning = kDefaultTuning);
+                            const TuningConstants& tuning = kDefaultTuning,
+                            WorkerPool* pool = nullptr);
     ~SurfaceBuilder();
     SurfaceBuilder(const SurfaceBuilder&) = delete;
     SurfaceBuilder& operator=(const SurfaceBuilder&) = delete;
@@ -38,16 +41,16 @@ public:
     bool Built() const { return built != 0; }
     const SampleSet& Samples() const { return samples; }
     const HeightGrid& Grid() const { return grid; }
-    const SizeField& Sizes() const { return sizeField; }
     const FrontMesh& Front() const { return front; }
     const InsertOutlines& Outlines() const { return insertOutlines; }
 
 private:
     BuildProgress* progress;
     TuningConstants tuning;
+    WorkerPool* pool;
     SampleSet samples;             // contour_sampling
     HeightGrid grid;               // height_field, platform_bounds
-    SizeField sizeField;           // size_field
+    SizeField sizeField;           // size_field, freed once the front is built
     FrontMesh front;               // advancing_front
     InsertOutlines insertOutlines; // mesh_output
     std::uint8_t built = 0;

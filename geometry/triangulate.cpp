@@ -38,8 +38,8 @@ using Vertex = Cdtp::Vertex_handle;
 using Face = Cdtp::Face_handle;
 using Point = K::Point_2;
 
-// sin^2 of the smallest angle the refinement accepts: 0.125 is about 20.7 degrees.
-constexpr double kShapeBound = 0.125;
+// sin^2 of the smallest angle the refinement accepts: "q" alone means 20 degrees.
+constexpr double kShapeBound = 0.11697777844051097; // sin^2(20 degrees)
 
 struct Switches {
     bool zeroBased = false;

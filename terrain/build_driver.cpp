@@ -41,7 +41,8 @@ void BuildTerrain(LandObject* obj) {
 
     const TerrainInputs inputs = ReadTerrainInputs(obj->pblock);
     HostProgress progress(ip);
-    SurfaceBuilder builder(&progress);
+    WorkerPool pool(ip ? ip->GetWorkerThreadCount() : 1);
+    SurfaceBuilder builder(&progress, kDefaultTuning, &pool);
     if (!builder.BuildSurface(inputs.surface)) return;
 
     Matrix3 transform(1);

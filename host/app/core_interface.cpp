@@ -1,7 +1,9 @@
 #include "host/app/core_interface.h"
 
+#include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -42,6 +44,12 @@ std::string FormatElapsed(double seconds) {
         std::snprintf(buf, sizeof buf, "%ld:%02ld", s / 60, s % 60);
     }
     return buf;
+}
+
+int CoreInterface::UsableCores() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof(set), &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return 1;
 }
 
 CoreInterface::CoreInterface(Scene& scene, ProgressStyle style, std::ostream& out)

@@ -45,6 +45,10 @@ public:
     void SetPickMode(PickModeCallback* pc) override { pickMode_ = pc; }
     void ClearPickMode() override { pickMode_ = nullptr; }
     PickModeCallback* GetPickMode() const { return pickMode_; }
+    // The cores the process may run on until SetWorkerThreadCount says otherwise.
+    int GetWorkerThreadCount() override { return threads_; }
+    void SetWorkerThreadCount(int n) { threads_ = n > 0 ? n : UsableCores(); }
+    static int UsableCores();
     int Redraws() const { return redraws_; }
 
     // SIGINT: the first sets the cancel flag, the second ends the process.
@@ -60,6 +64,7 @@ private:
     Interface* previous_;
     TimeValue time_ = 0;
     PickModeCallback* pickMode_ = nullptr;
+    int threads_ = UsableCores();
     int redraws_ = 0;
 
     bool active_ = false;

@@ -34,6 +34,9 @@ public:
     virtual TimeValue GetTime() = 0;
     virtual void SetPickMode(PickModeCallback* pc) = 0;
     virtual void ClearPickMode() = 0;
+
+    // Threads a plug-in may use for one long job, the caller's included.
+    virtual int GetWorkerThreadCount() { return 1; }
 };
 
 // The interface of the running host; null until the host installs one.

@@ -378,6 +378,10 @@ TEST(BuildCommand, BadInputIsRefusedWithoutTouchingFiles) {
                      (dir / "missing" / "p.png").string()});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("missing"), std::string::npos) << r.err;
+    r = RunContorra({"build", (kExamples / "contours_only.json").string(), "--threads", "0",
+                     "-o", (dir / "t.obj").string()});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("--threads"), std::string::npos) << r.err;
     r = RunContorra({"build"});
     EXPECT_EQ(r.code, 2);
     r = RunContorra({"build", "--help"});

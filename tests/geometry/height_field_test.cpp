@@ -11,19 +11,42 @@
 
 namespace {
 
+// Banded on a pool or not, the same grid; sizes around the band split
+// (bands of at least 32 rows) so that bands of 32 and 33 rows meet.
 TEST(SmoothGrid, SameGridAsTheFourScatterSweeps) {
     std::mt19937 rng(1);
     std::uniform_real_distribution<float> dist(-50.0f, 50.0f);
-    for (int n : {2, 3, 4, 5, 17, 64, 129}) {
+    WorkerPool three(3);
+    for (int n : {2, 3, 4, 5, 17, 64, 129, 200}) {
         std::vector<float> fast(static_cast<std::size_t>(n) * n);
         for (float& v : fast) v = dist(rng);
-        std::vector<float> literal = fast;
+        std::vector<float> literal = fast, banded = fast;
         for (int round = 0; round < 3; ++round) {
             SmoothGrid(fast.data(), n);
+            SmoothGrid(banded.data(), n, &three);
             LiteralSmoothGrid(literal.data(), n);
         }
         ASSERT_EQ(fast, literal) << "n = " << n;
+        ASSERT_EQ(banded, literal) << "n = " << n;
     }
+}
+
+TEST(FitHeightField, SameGridAsTheLiteralScheduleOnAnyPool) {
+    StageParts b;
+    RidgeSurface ridge;
+    AppendRidgeContours(b, ridge, 600.0, 5.0, 7.0);
+    const int levels = 7;
+    ASSERT_TRUE(b.SetUpSampling(levels));
+    const std::vector<float> literal = LiteralFitHeightField(
+        b.grid.extent, b.grid.origin.x, b.grid.origin.y, b.samples.samples, levels);
+    const HeightGrid start = b.grid;
+    b.FitHeightField(levels);
+    EXPECT_EQ(b.grid.heights, literal);
+    WorkerPool two(2);
+    b.grid = start;
+    FitHeightField(b.grid, b.samples, levels, nullptr, &two);
+    EXPECT_EQ(b.grid.heights, literal);
+    EXPECT_EQ(b.grid.cellSize, start.extent / 128);
 }
 
 TEST(FitHeightField, ApproachesAnInclinedPlane) {

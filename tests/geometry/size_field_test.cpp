@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
 
+#include "tests/reference/literal_size_field.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/stage_parts.h"
 
@@ -25,42 +27,46 @@ template <typename F> void FillGrid(StageParts& b, int n, float h, F z) {
                 static_cast<float>(z(c * h, r * h));
 }
 
-// The eight sweeps read straight off their table, one node at a time; the
-// vertical ones leave the last column to the diagonals.
-void LiteralLimitGrowth(int n, float g, float* l) {
-    const float gd = static_cast<float>(g * std::sqrt(2.0));
-    auto relax = [&](int pc, int pr, int dx, int dy, float cost) {
-        float& q = l[(pr + dy) * n + pc + dx];
-        q = std::min(q, l[pr * n + pc] + cost);
-    };
-    for (int r = 0; r <= n - 1; ++r)
-        for (int c = 0; c <= n - 2; ++c) relax(c, r, 1, 0, g);
-    for (int r = 0; r <= n - 1; ++r)
-        for (int c = n - 1; c >= 1; --c) relax(c, r, -1, 0, g);
-    for (int r = 0; r <= n - 2; ++r)
-        for (int c = 0; c <= n - 2; ++c) relax(c, r, 0, 1, g);
-    for (int r = n - 1; r >= 1; --r)
-        for (int c = 0; c <= n - 2; ++c) relax(c, r, 0, -1, g);
-    for (int r = 0; r <= n - 2; ++r)
-        for (int c = 0; c <= n - 2; ++c) relax(c, r, 1, 1, gd);
-    for (int r = n - 1; r >= 1; --r)
-        for (int c = n - 1; c >= 1; --c) relax(c, r, -1, -1, gd);
-    for (int r = 0; r <= n - 2; ++r)
-        for (int c = n - 1; c >= 1; --c) relax(c, r, -1, 1, gd);
-    for (int r = n - 1; r >= 1; --r)
-        for (int c = 0; c <= n - 2; ++c) relax(c, r, 1, -1, gd);
-}
-
+// Same bits, whatever the thread count; sizes around the sweeps' lanes and
+// cache-line bands.
 TEST(LimitGrowth, MatchesTheLiteralSweepsOnRandomFields) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> value(0.0f, 50.0f);
-    for (int n : {2, 3, 5, 17, 40}) {
+    WorkerPool three(3);
+    for (int n : {1, 2, 3, 5, 17, 40, 71}) {
         std::vector<float> l(static_cast<std::size_t>(n) * n);
         for (float& v : l) v = rng() % 4 == 0 ? std::numeric_limits<float>::infinity() : value(rng);
-        std::vector<float> reference = l;
+        std::vector<float> reference = l, threaded = l;
         LimitGrowth(n, 0.7f, l.data());
-        LiteralLimitGrowth(n, 0.7f, reference.data());
+        LimitGrowth(n, 0.7f, threaded.data(), &three);
+        literal::LimitGrowth(n, 0.7f, reference.data());
         EXPECT_EQ(l, reference) << "n = " << n;
+        EXPECT_EQ(threaded, reference) << "n = " << n;
+    }
+}
+
+bool SameBits(const SizeField& a, const SizeField& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(SizeMatrix)) == 0;
+}
+
+TEST(BuildSizeField, GivesTheLiteralFieldOnOneThreadAndOnMany) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    WorkerPool two(2), five(5);
+    for (int n : {2, 3, 9, 33, 66}) {
+        StageParts b;
+        // Rolling ground with noise: bends of every size and turn.
+        FillGrid(b, n, 1.5f, [&](double x, double y) {
+            return 20 * std::sin(x / 9) * std::cos(y / 13) + 0.02 * x * y + noise(rng);
+        });
+        const SizeField reference = literal::BuildSizeField(b.grid, b.tuning);
+        b.BuildSizeField();
+        EXPECT_TRUE(SameBits(b.sizeField, reference)) << "n = " << n << ", 1 thread";
+        for (WorkerPool* pool : {&two, &five}) {
+            SizeField threaded;
+            ::BuildSizeField(threaded, b.grid, b.tuning, nullptr, pool);
+            EXPECT_TRUE(SameBits(threaded, reference)) << "n = " << n << ", " << pool->Size();
+        }
     }
 }
 

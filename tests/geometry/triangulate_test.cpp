@@ -140,4 +140,30 @@ TEST(Triangulate, RandomGraphsKeepEveryRule) {
     }
 }
 
+// "q" alone asks for 20 degrees and no more: on random points in a square no
+// angle is left under 20, and refinement stops as soon as that holds, so some
+// triangles keep an angle between 20 and 20.7 degrees.
+TEST(Triangulate, QualityMeansTwentyDegrees) {
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<float> coord(1, 99);
+    std::vector<Point2> pts = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
+    for (int i = 0; i < 300; ++i) pts.push_back({coord(rng), coord(rng)});
+    Tri2d r("zqQ", pts);
+    ExpectWellFormed(r);
+    const double pi = 3.14159265358979323846;
+    int justAbove = 0;
+    for (int t = 0; t < r.out.numberoftriangles; ++t) {
+        double smallest = 180.0;
+        for (int k = 0; k < 3; ++k) {
+            const Point2 a = r.P(r.C(t, k)), b = r.P(r.C(t, k + 1)), c = r.P(r.C(t, k + 2));
+            const double ux = b.x - a.x, uy = b.y - a.y, vx = c.x - a.x, vy = c.y - a.y;
+            const double angle = std::atan2(std::fabs(ux * vy - uy * vx), ux * vx + uy * vy);
+            smallest = std::min(smallest, angle * 180.0 / pi);
+        }
+        EXPECT_GE(smallest, 20.0 - 1e-3) << "triangle " << t;
+        justAbove += smallest < 20.6;
+    }
+    EXPECT_GT(justAbove, 0);
+}
+
 } // namespace

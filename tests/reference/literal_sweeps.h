@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "host/sdk/point.h"
+
 // Four scatter sweeps into a correction grid, then half of it added.
 inline void LiteralSmoothGrid(float* h, int n) {
     std::vector<float> d(static_cast<std::size_t>(n) * n, 0.0f);
@@ -42,4 +44,51 @@ inline void LiteralSpread(float* g, int n, int dx, int dy, float step, bool lowe
             t = lower ? std::max(t, v) : std::min(t, v);
         }
     }
+}
+
+// The coarse-to-fine fitting schedule node by node: a fresh array per
+// refinement, every sample's cell worked out on every visit, the relaxation
+// as its four scatter sweeps. No progress, no cancel.
+inline std::vector<float> LiteralFitHeightField(float extent, float ox, float oy,
+                                                const std::vector<Point3>& samples, int levels) {
+    int n = 2;
+    float cs = extent;
+    std::vector<float> h(4, 0.0f);
+    int stride = 1;
+    for (int i = 0; i < levels; ++i) stride *= 2;
+    for (int level = 0; level < levels; ++level) {
+        const int m = 2 * n - 1;
+        std::vector<float> f(static_cast<std::size_t>(m) * m);
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c < n; ++c) f[2 * r * m + 2 * c] = h[r * n + c];
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c + 1 < n; ++c)
+                f[2 * r * m + 2 * c + 1] = (f[2 * r * m + 2 * c] + f[2 * r * m + 2 * c + 2]) * 0.5f;
+        for (int r = 0; r + 1 < n; ++r)
+            for (int c = 0; c < m; ++c)
+                f[(2 * r + 1) * m + c] = (f[2 * r * m + c] + f[(2 * r + 2) * m + c]) * 0.5f;
+        h.swap(f);
+        n = m;
+        cs *= 0.5f;
+        for (int k = 0; k < 10; ++k) {
+            for (int pass = 0; pass < 4; ++pass)
+                for (std::size_t i = 0; i < samples.size(); i += stride) {
+                    const Point3& s = samples[i];
+                    const float gx = (s.x - ox) / cs, gy = (s.y - oy) / cs;
+                    const int c = static_cast<int>(gx), r = static_cast<int>(gy);
+                    const float fx = gx - c, fy = gy - r;
+                    const int a = r * n + c, b = a + 1, d = a + n, e = d + 1;
+                    const float z = (h[a] * (1.0f - fx) + h[b] * fx) * (1.0f - fy) +
+                                    (h[d] * (1.0f - fx) + h[e] * fx) * fy;
+                    const float t = (s.z - z) * 0.3f;
+                    h[a] += t * (1.0f - fx) * (1.0f - fy);
+                    h[b] += t * fx * (1.0f - fy);
+                    h[d] += t * (1.0f - fx) * fy;
+                    h[e] += t * fx * fy;
+                }
+            LiteralSmoothGrid(h.data(), n);
+        }
+        stride /= 2;
+    }
+    return h;
 }

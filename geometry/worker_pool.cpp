@@ -1,0 +1,77 @@
+#include "geometry/worker_pool.h"
+
+#include <algorithm>
+
+WorkerPool::WorkerPool(int threads) {
+    for (int i = 1; i < threads; ++i) workers.emplace_back([this] { Work(); });
+}
+
+WorkerPool::~WorkerPool() {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    wake.notify_all();
+    for (std::thread& t : workers) t.join();
+}
+
+// Takes pieces of the current job until none is left.
+void WorkerPool::Drain(std::unique_lock<std::mutex>& lock) {
+    while (next < jobCount) {
+        const int i = next++;
+        const std::function<void(int)>& piece = *job;
+        lock.unlock();
+        piece(i);
+        lock.lock();
+        if (++finished == jobCount) done.notify_all();
+    }
+}
+
+void WorkerPool::Work() {
+    unsigned seen = 0;
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        wake.wait(lock, [&] { return stopping || generation != seen; });
+        if (stopping) return;
+        seen = generation;
+        Drain(lock);
+    }
+}
+
+void WorkerPool::Run(int count, const std::function<void(int)>& piece) {
+    if (count <= 0) return;
+    if (workers.empty() || count == 1) {
+        for (int i = 0; i < count; ++i) piece(i);
+        return;
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    job = &piece;
+    jobCount = count;
+    next = 0;
+    finished = 0;
+    ++generation;
+    wake.notify_all();
+    Drain(lock);
+    done.wait(lock, [&] { return finished == jobCount; });
+    job = nullptr;
+    jobCount = 0;
+}
+
+void RunRanges(WorkerPool* pool, std::size_t count, std::size_t block,
+               const std::function<void(std::size_t, std::size_t)>& range) {
+    if (count == 0) return;
+    block = std::max<std::size_t>(block, 1);
+    const std::size_t threads = pool ? static_cast<std::size_t>(pool->Size()) : 1;
+    const std::size_t blocks = (count + block - 1) / block;
+    // A few pieces per thread even out threads that the machine slows down.
+    const std::size_t pieces = std::min(blocks, threads == 1 ? 1 : threads * 4);
+    if (pieces <= 1) {
+        range(0, count);
+        return;
+    }
+    pool->Run(static_cast<int>(pieces), [&](int p) {
+        const std::size_t b0 = blocks * static_cast<std::size_t>(p) / pieces;
+        const std::size_t b1 = blocks * static_cast<std::size_t>(p + 1) / pieces;
+        range(b0 * block, std::min(count, b1 * block));
+    });
+}

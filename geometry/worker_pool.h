@@ -1,0 +1,43 @@
+#pragma once
+// The threads of one build. The caller is one of them: a pool of one starts
+// no thread and runs everything in place. Stages split their work into
+// pieces whose results do not depend on which thread ran them, so a build
+// gives the same bytes whatever the count.
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class WorkerPool {
+public:
+    explicit WorkerPool(int threads);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    int Size() const { return static_cast<int>(workers.size()) + 1; }
+    // Runs piece(i) for every i in 0 .. count-1, spread over the threads, and
+    // returns when all have run. Pieces must not share what they write.
+    void Run(int count, const std::function<void(int)>& piece);
+
+private:
+    void Work();
+    void Drain(std::unique_lock<std::mutex>& lock);
+
+    std::vector<std::thread> workers;
+    std::mutex mutex;
+    std::condition_variable wake, done;
+    const std::function<void(int)>* job = nullptr;
+    int jobCount = 0;
+    int next = 0;     // first piece nobody has taken
+    int finished = 0; // pieces done
+    unsigned generation = 0;
+    bool stopping = false;
+};
+
+// Splits 0 .. count-1 into about pieces ranges of whole blocks and runs
+// range(begin, end) for each, on the pool's threads (in place without a pool).
+void RunRanges(WorkerPool* pool, std::size_t count, std::size_t block,
+               const std::function<void(std::size_t, std::size_t)>& range);
