@@ -81,6 +81,10 @@ void FitSamples(HeightGrid& grid, const SampleSet& set, int stride) {
             const Point3& s = samples[static_cast<std::size_t>(i)];
             const float gx = (s.x - ox) / cs;
             const float gy = (s.y - oy) / cs;
+            // Far from the origin, float may place a sample past the last cell:
+            // such a sample (or an undefined one) is left out, never written.
+            const float last = static_cast<float>(n - 1);
+            if (!(gx > -1.0f && gx < last && gy > -1.0f && gy < last)) continue;
             const int c = static_cast<int>(gx);
             const int r = static_cast<int>(gy);
             const float fx = gx - static_cast<float>(c);
