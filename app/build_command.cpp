@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <iostream>
 
+#include "app/build_gis.h"
 #include "host/app/core_interface.h"
 #include "host/app/json_scene.h"
 #include "host/app/json_scene_builder.h"
@@ -18,10 +19,6 @@ using namespace contorra;
 
 namespace {
 
-struct BuildOptions {
-    std::string scene, mesh, save, preview;
-    bool quiet = false;
-};
 
 int Fail(int code, const std::string& message) {
     std::cerr << "contorra build: " << message << "\n";
@@ -35,7 +32,7 @@ int CheckOutputs(const BuildOptions& o) {
                     o.mesh + ": unknown mesh format (use " + std::string(MeshFormatList()) + ")");
     std::string error;
     if (!CheckOutput(o.mesh, "mesh", error) || !CheckOutput(o.save, "scene", error) ||
-        !CheckOutput(o.preview, "preview", error))
+        !CheckOutput(o.preview, "preview", error) || !CheckGisOptions(o, error))
         return Fail(kExitBadInput, error);
     return kExitOk;
 }
@@ -85,11 +82,13 @@ int Generate(INode* node, CoreInterface& core, const std::string& path, Built& b
 }
 
 // Writes every output asked for, each on its own: one failing does not stop the others.
-int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& built, bool quiet) {
+int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& built, bool quiet,
+                 const JsonScene& json, const ClassRegistry& registry) {
     // Files get world coordinates, where the contours were given.
     const Matrix3 tm = node->GetObjectTM(0);
-    Mesh world = built.mesh;
-    for (Point3& p : world.verts) p = p * tm;
+    Mesh local = built.mesh;
+    for (Point3& p : local.verts) p = p * tm;
+    Mesh world = WithOrigin(local, scene.origin);
     int status = built.cancelled ? kExitFailure : kExitOk;
     auto report = [&](const std::string& what, const std::string& path) {
         if (!quiet) std::cout << what << ": " << path << "\n";
@@ -106,6 +105,14 @@ int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& 
         if (!o.preview.empty()) {
             WritePreview(built.mesh, tm, o.preview);
             report("preview", o.preview);
+        }
+    } catch (const std::exception& e) {
+        status = Fail(kExitFailure, e.what());
+    }
+    try {
+        if (!o.dem.empty()) {
+            WriteDem(o, scene, registry, node, local, json.crsWkt);
+            report("height grid", o.dem);
         }
     } catch (const std::exception& e) {
         status = Fail(kExitFailure, e.what());
@@ -127,10 +134,11 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     // The file is checked before the plug-in is loaded.
     JsonScene json;
     try {
-        json = ReadJsonScene(o.scene);
+        json = o.contours.empty() ? ReadJsonScene(o.scene) : ContourScene(GisSourceOf(o));
     } catch (const SceneFileError& e) {
-        return Fail(kExitBadInput, e.what());
+        return Fail(kExitBadInput, o.contours.empty() ? e.what() : e.problem);
     }
+    const std::string input = o.contours.empty() ? o.scene : o.contours;
 
     ClassRegistry registry;
     GlobalOptions plugin = global;
@@ -140,15 +148,16 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     Scene scene;
     CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
     int code = kExitOk;
-    INode* node = AddTerrainScene(json, o.scene, scene, registry, code);
+    INode* node = AddTerrainScene(json, input, scene, registry, code);
     if (!node) return code;
     Built built;
-    if (code = Generate(node, core, o.scene, built); code != kExitOk) return code;
+    if (code = Generate(node, core, input, built); code != kExitOk) return code;
+    WarnIfShort(json, scene, node, built.mesh);
     if (!quiet)
         std::cout << "built " << node->GetName() << ": " << built.mesh.getNumFaces() << " faces, "
                   << built.mesh.getNumVerts() << " vertices in " << FormatElapsed(built.seconds)
                   << (built.cancelled ? " (cancelled: the result is partial)" : "") << "\n";
-    const int status = WriteOutputs(o, scene, node, built, quiet);
+    const int status = WriteOutputs(o, scene, node, built, quiet, json, registry);
     if (built.cancelled) Fail(kExitFailure, "cancelled: the files hold the partial result");
     return status;
 }
@@ -160,13 +169,14 @@ Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
     CLI::App* sub = app.add_subcommand(
         "build", "Build the terrain of a JSON scene and write it as a mesh, a saved scene and a "
                  "preview image");
-    sub->add_option("SCENE", o->scene, "the scene (JSON, see docs/scene-format.md)")->required();
+    sub->add_option("SCENE", o->scene, "the scene (JSON, see docs/scene-format.md)");
     sub->add_option("-o,--output", o->mesh,
                     "the terrain mesh: .obj, .ply, .stl, .gltf, .glb or .fbx");
     sub->add_option("--save", o->save, "the whole scene with the built terrain (.cscene)");
     sub->add_option("--preview", o->preview,
                     "a top view of the terrain (.png): hill-shaded, coloured by material ID, "
                     "with its triangle edges");
+    AddGisOptions(*sub, *o);
     sub->add_flag("-q,--quiet", o->quiet, "no progress bar and no summary");
     sub->footer("Ctrl-C once stops the build early; the files then hold what was built so far "
                 "(exit code 1). Ctrl-C twice ends at once.\n"

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/app/json_materials.h"
+#include "host/app/scene_origin.h"
 #include "host/sdk/matrix.h"
 #include "host/sdk/mesh.h"
 #include "host/sdk/point.h"
@@ -86,6 +87,8 @@ struct JsonScene {
     std::filesystem::path file;
     std::vector<JsonNode> nodes; // parents before their children
     std::vector<JsonMaterial> materials;
+    SceneOrigin origin;  // the nodes' coordinates are relative to it
+    std::string crsWkt;  // of the first GIS file read; empty for none
 };
 
 // The JSON key of each list and the internal name of its node table.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "host/app/scene_origin.h"
 #include "host/sdk/inode.h"
 
 class Scene {
@@ -31,6 +32,9 @@ public:
     // Every node but the root, parents before children, children in order.
     std::vector<INode*> Nodes() const;
     int NumNodes() const { return static_cast<int>(nodes_.size()); }
+
+    // Where the nodes' coordinates start in the world (see scene_origin.h).
+    contorra::SceneOrigin origin;
 
 private:
     INode* root_;
