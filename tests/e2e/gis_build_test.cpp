@@ -152,6 +152,26 @@ TEST_F(GisBuild, BadRequestsAreRefusedBeforeAnyOutput) {
     EXPECT_FALSE(fs::exists(dir_ / "x.nothing"));
 }
 
+TEST_F(GisBuild, FarScenesEndAndWarnWithoutAnOriginAndInfoShowsOne) {
+    // A 5 m square at (5e6, 5e6): in float the mesher's steps stop moving.
+    const std::string square = R"({"name": "Sq", "object": {"type": "spline", "lines": [{"points":
+        [[4999997.5, 4999997.5, 10], [5000002.5, 4999997.5, 10], [5000002.5, 5000002.5, 10],
+         [4999997.5, 5000002.5, 10]], "closed": true}]}},
+        {"name": "Terrain", "object": {"type": "terrain", "parameters": {"Interations": 8},
+         "splines": ["Sq"]}}]})";
+    std::ofstream(dir_ / "off.json") << R"({"origin": false, "nodes": [)" << square;
+    std::ofstream(dir_ / "on.json") << R"({"nodes": [)" << square;
+    RunResult r = Contorra({"build", (dir_ / "off.json").string(), "-q"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("warning: the terrain covers"), std::string::npos) << r.err;
+    const fs::path saved = dir_ / "on.cscene";
+    r = Contorra({"build", (dir_ / "on.json").string(), "-q", "--save", saved.string()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err.find("warning"), std::string::npos) << r.err;
+    r = Contorra({"info", saved.string()});
+    EXPECT_NE(r.out.find("origin: 5000000.000, 5000000.000, 0.000"), std::string::npos) << r.out;
+}
+
 // Builds the scene, saves it, and reads back its origin and terrain mesh.
 void BuildSaved(const fs::path& scene, const fs::path& saved, SceneOrigin& origin, Mesh& mesh) {
     const RunResult r = Contorra({"build", scene.string(), "--save", saved.string(), "--quiet"});
