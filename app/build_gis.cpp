@@ -80,7 +80,8 @@ void WarnIfShort(const JsonScene& json, Scene& scene, INode* terrain, const Mesh
             INode* node = scene.FindByName(e.node);
             auto it = std::find_if(json.nodes.begin(), json.nodes.end(),
                                    [&](const JsonNode& s) { return s.name == e.node; });
-            const auto* spline = it == json.nodes.end() ? nullptr : std::get_if<JsonSpline>(&it->object);
+            const auto* spline =
+                it == json.nodes.end() ? nullptr : std::get_if<JsonSpline>(&it->object);
             if (!node || !spline) continue;
             const Matrix3 tm = node->GetObjectTM(0);
             for (const JsonSplineLine& l : spline->lines)
@@ -100,8 +101,9 @@ void WarnIfShort(const JsonScene& json, Scene& scene, INode* terrain, const Mesh
     const double cw = contours.maxX - contours.minX, ch = contours.maxY - contours.minY;
     const double bw = built.maxX - built.minX, bh = built.maxY - built.minY;
     if (bw >= 0.9 * cw && bh >= 0.9 * ch) return;
-    std::cerr << "contorra build: warning: the terrain covers " << int(100 * bw / std::max(cw, 1e-30))
-              << "% by " << int(100 * bh / std::max(ch, 1e-30))
+    std::cerr << "contorra build: warning: the terrain covers "
+              << int(100 * bw / std::max(cw, 1e-30)) << "% by "
+              << int(100 * bh / std::max(ch, 1e-30))
               << "% of its contours' extent: the mesher stopped where new vertices no longer "
                  "moved (coordinates too far from the scene origin for float precision?)\n";
 }

@@ -11,7 +11,7 @@
 struct BuildOptions {
     std::string scene, mesh, save, preview;
     std::string contours, elevation, layer; // a terrain straight over a GIS file
-    std::string dem;                         // height grid out
+    std::string dem;                        // height grid out
     double cell = 0.0;
     bool quiet = false;
 };

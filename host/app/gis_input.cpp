@@ -41,17 +41,18 @@ public:
             throw GisError(file + ": cannot read the file as GIS vector data" +
                            (why.empty() ? std::string() : " (" + why + ")"));
         }
-        OGRLayer* layer = source_.layer.empty() ? (ds->GetLayerCount() > 0 ? ds->GetLayer(0) : nullptr)
-                                                : ds->GetLayerByName(source_.layer.c_str());
+        OGRLayer* layer = source_.layer.empty()
+                              ? (ds->GetLayerCount() > 0 ? ds->GetLayer(0) : nullptr)
+                              : ds->GetLayerByName(source_.layer.c_str());
         if (!layer) {
             std::string names;
             for (int i = 0; i < ds->GetLayerCount(); ++i)
                 names += (i ? ", " : "") + Quote(ds->GetLayer(i)->GetName());
             throw GisError(file + ": " +
-                           (source_.layer.empty() ? std::string("the file has no layer")
-                                                  : "no layer " + Quote(source_.layer) +
-                                                        " (the file has " +
-                                                        (names.empty() ? "none" : names) + ")"));
+                           (source_.layer.empty()
+                                ? std::string("the file has no layer")
+                                : "no layer " + Quote(source_.layer) + " (the file has " +
+                                      (names.empty() ? "none" : names) + ")"));
         }
         GisLayer out;
         out.name = layer->GetName();
@@ -75,8 +76,8 @@ public:
             const OGRFieldType type = defn->GetFieldDefn(field_)->GetType();
             if (type != OFTInteger && type != OFTInteger64 && type != OFTReal && type != OFTString)
                 throw GisError(where_ + ": attribute " + Quote(source_.elevation) +
-                               " is not numeric (it holds " +
-                               OGRFieldDefn::GetFieldTypeName(type) + " values)");
+                               " is not numeric (it holds " + OGRFieldDefn::GetFieldTypeName(type) +
+                               " values)");
         }
         layer->ResetReading();
         for (auto& feature : *layer) Feature(*feature, out);
@@ -105,7 +106,8 @@ private:
         } else {
             z = f.GetFieldAsDouble(field_);
         }
-        if (!std::isfinite(z)) Fail(fid, "attribute " + Quote(source_.elevation) + " is not finite");
+        if (!std::isfinite(z))
+            Fail(fid, "attribute " + Quote(source_.elevation) + " is not finite");
         return z;
     }
 
@@ -129,7 +131,8 @@ private:
         case wkbPolygon: {
             const OGRPolygon* p = g->toPolygon();
             for (int i = 0; i < p->getNumInteriorRings() + 1; ++i) {
-                const OGRLinearRing* ring = i == 0 ? p->getExteriorRing() : p->getInteriorRing(i - 1);
+                const OGRLinearRing* ring =
+                    i == 0 ? p->getExteriorRing() : p->getInteriorRing(i - 1);
                 if (ring) Line(fid, *ring, out, true, hole || i > 0);
             }
             return;
@@ -148,8 +151,8 @@ private:
                 if (linear) Geometry(fid, linear.get(), out, hole);
                 return;
             }
-            Fail(fid, std::string("a ") + g->getGeometryName() +
-                          " is neither a line nor a polygon");
+            Fail(fid,
+                 std::string("a ") + g->getGeometryName() + " is neither a line nor a polygon");
         }
     }
 
@@ -336,8 +339,8 @@ JsonObject ReadGisObject(const json& j, const std::string& path, const fs::path&
                            "\" holds no line or polygon");
         if (crsWkt.empty()) crsWkt = layer.crsWkt;
         if (k.fill) {
-            JsonMesh m = GisFaces(layer, origin, k.source.file.string() + ": layer \"" +
-                                                     layer.name + "\"");
+            JsonMesh m =
+                GisFaces(layer, origin, k.source.file.string() + ": layer \"" + layer.name + "\"");
             m.file = k.source.file;
             return m;
         }
@@ -364,10 +367,10 @@ JsonScene ContourScene(const GisSource& source) {
     json object = {{"type", "contours"}, {"file", fs::absolute(source.file).string()}};
     if (!source.layer.empty()) object["layer"] = source.layer;
     if (!source.elevation.empty()) object["elevation"] = source.elevation;
-    const json doc = {{"nodes",
-                       {{{"name", "Contours"}, {"object", object}},
-                        {{"name", "Terrain"},
-                         {"object", {{"type", "terrain"}, {"splines", {"Contours"}}}}}}}};
+    const json doc = {
+        {"nodes",
+         {{{"name", "Contours"}, {"object", object}},
+          {{"name", "Terrain"}, {"object", {{"type", "terrain"}, {"splines", {"Contours"}}}}}}}};
     return ParseJsonScene(doc.dump(), source.file);
 }
 

@@ -78,7 +78,7 @@ public:
             const Point3& b = mesh_.verts[mesh_.faces[f].v[1]];
             const Point3& c = mesh_.verts[mesh_.faces[f].v[2]];
             const double d1 = Side(a, b, x, y), d2 = Side(b, c, x, y), d3 = Side(c, a, x, y);
-            const bool neg = d1 < 0 || d2 < 0 || d3 < 0, pos = d1 > 0 || d2 > 0 || d3 > 0;
+            const bool neg = d1 < 0 || d2 < 0 || d3<0, pos = d1> 0 || d2 > 0 || d3 > 0;
             const double area = d1 + d2 + d3;
             if (neg && pos) continue;
             flat = area != 0 ? (d2 * a.z + d3 * b.z + d1 * c.z) / area : a.z;
@@ -144,7 +144,8 @@ HeightSampler ConformSampler(Scene& scene, const ClassRegistry& registry, INode*
                 points[i].z = (tri->GetMesh().verts[i] * tm).z;
         }
         scene.DeleteNode(node);
-        if (!tri) throw std::runtime_error("the conform modifier gave no mesh to read heights from");
+        if (!tri)
+            throw std::runtime_error("the conform modifier gave no mesh to read heights from");
     };
 }
 
@@ -181,7 +182,8 @@ HeightRaster SampleHeightGrid(const Mesh& mesh, const HeightSampler& sample,
     // The lookup leaves 0 where its tree finds no patch although a face is
     // there; such cells take the face's flat height instead.
     for (std::size_t k = 0; k < points.size(); ++k)
-        r.heights[where[k]] = (points[k].z != 0.0f ? double(points[k].z) : flats[k]) + spec.origin.z;
+        r.heights[where[k]] =
+            (points[k].z != 0.0f ? double(points[k].z) : flats[k]) + spec.origin.z;
     return r;
 }
 

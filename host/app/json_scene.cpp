@@ -77,8 +77,8 @@ class Reader {
 public:
     explicit Reader(fs::path file) : file_(std::move(file)) {}
     const fs::path& File() const { return file_; }
-    SceneOrigin origin;           // GIS files are read relative to it
-    std::string* crs = nullptr;   // receives the first GIS file's system
+    SceneOrigin origin;         // GIS files are read relative to it
+    std::string* crs = nullptr; // receives the first GIS file's system
 
     [[noreturn]] void Fail(const std::string& path, const std::string& problem) const {
         throw SceneFileError(file_, path, problem);
@@ -370,7 +370,8 @@ JsonObject ReadObject(const Reader& r, const json& j, const std::string& path) {
     if (type == "mesh") return ReadMesh(r, o);
     if (type == "box") return ReadBox(r, o);
     if (type == "terrain") return ReadTerrain(r, o);
-    if (type == "contours" || type == "shape") return ReadGisObject(j, path, r.File(), r.origin, *r.crs);
+    if (type == "contours" || type == "shape")
+        return ReadGisObject(j, path, r.File(), r.origin, *r.crs);
     r.Fail(o.At("type"), "unknown object type \"" + type +
                              "\" (expected \"spline\", \"mesh\", \"box\", \"terrain\", "
                              "\"contours\" or \"shape\")");
@@ -517,8 +518,9 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
     JsonScene scene;
     scene.file = file;
     try {
-        scene.origin = PlaceSceneOrigin(
-            doc, [&file](const json& object, const std::string&) { return GisObjectExtent(object, file); });
+        scene.origin = PlaceSceneOrigin(doc, [&file](const json& object, const std::string&) {
+            return GisObjectExtent(object, file);
+        });
     } catch (const std::invalid_argument& e) {
         const std::string what = e.what();
         const auto colon = what.find(": ");

@@ -35,8 +35,8 @@ struct WorldBox {
 SceneOrigin OriginFor(const WorldBox& box);
 
 // The x, y extent of a file the scene names (a GIS layer); nullopt when unknown.
-using ExtentOf = std::function<std::optional<WorldBox>(const nlohmann::json& object,
-                                                       const std::string& path)>;
+using ExtentOf =
+    std::function<std::optional<WorldBox>(const nlohmann::json& object, const std::string& path)>;
 
 // Picks the origin of a JSON scene document and moves its coordinates to it,
 // in double, before anything narrows them to float. The top-level "origin"

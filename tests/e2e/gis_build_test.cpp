@@ -71,7 +71,8 @@ fs::path WriteGeoJson(const fs::path& dir, double cx, double cy) {
     return p;
 }
 
-fs::path WriteScene(const fs::path& dir, const std::string& name, double cx, double cy, int levels) {
+fs::path WriteScene(const fs::path& dir, const std::string& name, double cx, double cy,
+                    int levels) {
     std::string lines;
     for (const std::string& r : Hill(cx, cy))
         lines += (lines.empty() ? "" : ", ") + std::string(R"({"points": [)") + r +
@@ -98,9 +99,9 @@ ClassRegistry& Registry() {
 TEST_F(GisBuild, ContoursStraightFromAFileGiveAMeshAndAGeoreferencedHeightGrid) {
     const fs::path in = WriteGeoJson(dir_, 500000, 5000000);
     const fs::path dem = dir_ / "site.tif";
-    const RunResult r = Contorra({"build", "--contours", in.string(), "--elevation", "elev", "-o",
-                                  (dir_ / "site.obj").string(), "--dem", dem.string(), "--cell",
-                                  "1", "--quiet"});
+    const RunResult r =
+        Contorra({"build", "--contours", in.string(), "--elevation", "elev", "-o",
+                  (dir_ / "site.obj").string(), "--dem", dem.string(), "--cell", "1", "--quiet"});
     ASSERT_EQ(r.code, 0) << r.err;
     GDALAllRegister();
     GDALDatasetUniquePtr ds(GDALDataset::Open(dem.string().c_str(), GDAL_OF_RASTER));
@@ -120,7 +121,8 @@ TEST_F(GisBuild, ContoursStraightFromAFileGiveAMeshAndAGeoreferencedHeightGrid) 
     ASSERT_EQ(band->RasterIO(GF_Read, 0, 0, w, h, v.data(), w, h, GDT_Float64, 0, 0), CE_None);
     // The top of the hill near its centre, the foot on the outer contour.
     auto at = [&](double x, double y) {
-        const int c = static_cast<int>((x - gt[0]) / gt[1]), row = static_cast<int>((gt[3] - y) / gt[1]);
+        const int c = static_cast<int>((x - gt[0]) / gt[1]),
+                  row = static_cast<int>((gt[3] - y) / gt[1]);
         return v[static_cast<std::size_t>(row) * w + c];
     };
     // The top of the hill rounds a little above its highest contour.
@@ -145,8 +147,10 @@ TEST_F(GisBuild, BadRequestsAreRefusedBeforeAnyOutput) {
         << r.err;
     r = Contorra({"build", "--contours", in.string(), "--layer", "roads", "-o", out.string()});
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("no layer \"roads\" (the file has \"contours\")"), std::string::npos) << r.err;
-    r = Contorra({"build", (dir_ / "a.json").string(), "--contours", in.string(), "-o", out.string()});
+    EXPECT_NE(r.err.find("no layer \"roads\" (the file has \"contours\")"), std::string::npos)
+        << r.err;
+    r = Contorra(
+        {"build", (dir_ / "a.json").string(), "--contours", in.string(), "-o", out.string()});
     EXPECT_EQ(r.code, 2);
     EXPECT_FALSE(fs::exists(out));
     EXPECT_FALSE(fs::exists(dir_ / "x.nothing"));

@@ -56,7 +56,8 @@ const std::string kRing =
        "coordinates": [[[500002, 5000002], [500008, 5000002], [500008, 5000008], [500002, 5000002]]]})";
 
 TEST_F(GisFiles, LinesMultiLinesAndRingsCarryTheirAttributeHeights) {
-    const GisLayer layer = ReadGisLayer({Write("c.geojson", {kLine, kMulti, kRing}), "", "elev"}, true);
+    const GisLayer layer =
+        ReadGisLayer({Write("c.geojson", {kLine, kMulti, kRing}), "", "elev"}, true);
     ASSERT_EQ(layer.lines.size(), 4u);
     EXPECT_EQ(layer.lines[0].points.size(), 3u);
     EXPECT_FALSE(layer.lines[0].closed);
@@ -112,7 +113,8 @@ TEST_F(GisFiles, FilledPolygonsBecomeFacesAtTheirHeight) {
     ASSERT_EQ(m.mesh.getNumFaces(), 3); // five corners, one of them reflex
     double area = 0;
     for (const Face& f : m.mesh.faces) {
-        const Point3 &a = m.mesh.verts[f.v[0]], &b = m.mesh.verts[f.v[1]], &c = m.mesh.verts[f.v[2]];
+        const Point3 &a = m.mesh.verts[f.v[0]], &b = m.mesh.verts[f.v[1]],
+                     &c = m.mesh.verts[f.v[2]];
         const double cross = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
         EXPECT_GT(cross, 0); // counter-clockwise: facing up
         area += cross / 2;

@@ -125,7 +125,8 @@ TEST(HeightGrid, SampledCellsAreWorldPlacedWithNoDataOutsideTheMesh) {
     // Where the lookup gives nothing (leaves 0), the face's flat height stands in.
     Mesh tilted = Triangle();
     for (Point3& v : tilted.verts) v.z = 3 * v.x;
-    const HeightRaster flat = SampleHeightGrid(tilted, [](std::vector<Point3>&) {}, spec);
+    const HeightRaster flat = SampleHeightGrid(
+        tilted, [](std::vector<Point3>&) {}, spec);
     EXPECT_NEAR(flat.heights[9 * 10 + 2], 100 + 3 * 2.5, 1e-9);
 }
 
@@ -136,7 +137,11 @@ TEST(HeightGrid, FilesReadBackWithHeightsSystemAndNoData) {
     spec.cell = 2.0;
     spec.origin = {500000, 5000000, 0};
     const HeightRaster r = SampleHeightGrid(
-        Triangle(), [](std::vector<Point3>& pts) { for (Point3& p : pts) p.z = 3 * p.x; }, spec);
+        Triangle(),
+        [](std::vector<Point3>& pts) {
+            for (Point3& p : pts) p.z = 3 * p.x;
+        },
+        spec);
     OGRSpatialReference utm;
     utm.importFromEPSG(32633);
     char* wkt = nullptr;
