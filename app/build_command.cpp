@@ -9,6 +9,7 @@
 
 #include "app/memory_check.h"
 #include "app/output_check.h"
+#include "app/build_gis.h"
 #include "host/app/core_interface.h"
 #include "host/app/json_scene.h"
 #include "host/app/json_scene_builder.h"
@@ -24,12 +25,6 @@ using namespace contorra;
 
 namespace {
 
-struct BuildOptions {
-    std::string scene, mesh, save, preview, maxMemory;
-    int threads = 0; // 0: the cores the process may use
-    bool quiet = false;
-    bool wholeScene = false; // -o gets every node as evaluated
-};
 
 int Fail(int code, const std::string& message) {
     std::cerr << "contorra build: " << message << "\n";
@@ -41,16 +36,20 @@ int Fail(int code, const std::string& message) {
 int CheckOutputs(const BuildOptions& o, const JsonScene* json) {
     if (o.wholeScene && o.mesh.empty())
         return Fail(kExitBadInput, "--whole-scene: name the file to write with -o");
+    if (std::string error; !CheckGisOptions(o, error)) return Fail(kExitBadInput, error);
     if (!o.mesh.empty() && !MeshFormatOf(o.mesh))
         return Fail(kExitBadInput,
                     o.mesh + ": unknown mesh format (use " + std::string(MeshFormatList()) + ")");
     std::vector<OutputFile> outputs = {{o.mesh, "the mesh (-o)", {}},
                                        {o.save, "the saved scene (--save)", {".cscene"}},
-                                       {o.preview, "the preview (--preview)", {".png"}}};
+                                       {o.preview, "the preview (--preview)", {".png"}},
+                                       {o.dem, "the height grid (--dem)", {}}};
     if (!o.mesh.empty())
         for (const fs::path& side : MeshSidecars(o.mesh))
             outputs.push_back({side.string(), "the file written beside the mesh", {}});
-    std::vector<InputFile> inputs = {{o.scene, "the scene"}};
+    std::vector<InputFile> inputs;
+    if (!o.scene.empty()) inputs.push_back({o.scene, "the scene"});
+    if (!o.contours.empty()) inputs.push_back({o.contours, "the contours (--contours)"});
     if (json)
         for (InputFile& f : MeshFilesOf(*json)) inputs.push_back(std::move(f));
     std::string error;
@@ -107,11 +106,13 @@ int Generate(INode* node, CoreInterface& core, const std::string& path, Built& b
 }
 
 // Writes every output asked for, each on its own: one failing does not stop the others.
-int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& built, bool quiet) {
+int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& built, bool quiet,
+                 const JsonScene& json, const ClassRegistry& registry) {
     // Files get world coordinates, where the contours were given.
     const Matrix3 tm = node->GetObjectTM(0);
-    Mesh world = built.mesh;
-    for (Point3& p : world.verts) p = p * tm;
+    Mesh local = built.mesh;
+    for (Point3& p : local.verts) p = p * tm;
+    Mesh world = WithOrigin(local, scene.origin);
     int status = built.cancelled ? kExitFailure : kExitOk;
     auto report = [&](const std::string& what, const std::string& path) {
         if (!quiet) std::cout << what << ": " << path << "\n";
@@ -131,6 +132,14 @@ int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& 
         if (!o.preview.empty()) {
             WritePreview(built.mesh, tm, o.preview);
             report("preview", o.preview);
+        }
+    } catch (const std::exception& e) {
+        status = Fail(kExitFailure, e.what());
+    }
+    try {
+        if (!o.dem.empty()) {
+            WriteDem(o, scene, registry, node, local, json.crsWkt);
+            report("height grid", o.dem);
         }
     } catch (const std::exception& e) {
         status = Fail(kExitFailure, e.what());
@@ -156,10 +165,11 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     // The file is checked before the plug-in is loaded.
     JsonScene json;
     try {
-        json = ReadJsonScene(o.scene);
+        json = o.contours.empty() ? ReadJsonScene(o.scene) : ContourScene(GisSourceOf(o));
     } catch (const SceneFileError& e) {
-        return Fail(kExitBadInput, e.what());
+        return Fail(kExitBadInput, o.contours.empty() ? e.what() : e.problem);
     }
+    const std::string input = o.contours.empty() ? o.scene : o.contours;
     if (int code = CheckOutputs(o, &json); code != kExitOk) return code;
 
     ClassRegistry registry;
@@ -171,7 +181,7 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
     CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
     core.SetWorkerThreadCount(o.threads);
     int code = kExitOk;
-    INode* node = AddTerrainScene(json, o.scene, scene, registry, code);
+    INode* node = AddTerrainScene(json, input, scene, registry, code);
     if (!node) return code;
     if (code = CheckTerrainBuild(json, node, limit); code != kExitOk) return code;
     // Materials go into the saved scene with the nodes that use them.
@@ -182,12 +192,13 @@ int RunBuild(const BuildOptions& o, const GlobalOptions& global) {
         return Fail(kExitBadInput, e.what());
     }
     Built built;
-    if (code = Generate(node, core, o.scene, built); code != kExitOk) return code;
+    if (code = Generate(node, core, input, built); code != kExitOk) return code;
+    WarnIfShort(json, scene, node, built.mesh);
     if (!quiet)
         std::cout << "built " << node->GetName() << ": " << built.mesh.getNumFaces() << " faces, "
                   << built.mesh.getNumVerts() << " vertices in " << FormatElapsed(built.seconds)
                   << (built.cancelled ? " (cancelled: the result is partial)" : "") << "\n";
-    const int status = WriteOutputs(o, scene, node, built, quiet);
+    const int status = WriteOutputs(o, scene, node, built, quiet, json, registry);
     if (built.cancelled) Fail(kExitFailure, "cancelled: the files hold the partial result");
     return status;
 }
@@ -232,7 +243,7 @@ Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
     CLI::App* sub = app.add_subcommand(
         "build", "Build the terrain of a JSON scene and write it as a mesh, a saved scene and a "
                  "preview image");
-    sub->add_option("SCENE", o->scene, "the scene (JSON, see docs/scene-format.md)")->required();
+    sub->add_option("SCENE", o->scene, "the scene (JSON, see docs/scene-format.md)");
     sub->add_option("-o,--output", o->mesh,
                     "the terrain mesh: .obj, .ply, .stl, .gltf, .glb or .fbx");
     sub->add_option("--save", o->save, "the whole scene with the built terrain (.cscene)");
@@ -249,6 +260,7 @@ Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
                     "build threads (default: the cores the process may use); the mesh is the "
                     "same for any count")
         ->check(CLI::Range(1, 256));
+    AddGisOptions(*sub, *o);
     sub->add_flag("-q,--quiet", o->quiet, "no progress bar and no summary");
     sub->footer("Ctrl-C once stops the build early; the files then hold what was built so far "
                 "(exit code 1). Ctrl-C twice ends at once.\n"

@@ -158,6 +158,9 @@ Command AddInfoCommand(CLI::App& app, const GlobalOptions& options) {
             return kExitBadInput;
         }
         std::cout << "scene " << Quoted(file->c_str()) << ": " << scene.NumNodes() << " nodes\n";
+        if (!scene.origin.IsZero())
+            std::cout << "origin: " << contorra::FormatOrigin(scene.origin)
+                      << " (node coordinates are relative to it)\n";
         for (INode* node : scene.Nodes()) {
             INode* parent = node->GetParentNode();
             std::cout << "\nnode " << Quoted(node->GetName());

@@ -89,6 +89,7 @@ void FrontMesh::Release() {
     queue = FrontQueue();
     firstActive = 0;
     frontRadius = 0.0f;
+    stalled = false;
 }
 
 void StartFront(FrontMesh& front, const FrontSizing& sizing) {
@@ -96,6 +97,7 @@ void StartFront(FrontMesh& front, const FrontSizing& sizing) {
     front.faces.Reset(100);
     front.firstActive = 0;
     front.frontRadius = 0.0f;
+    front.stalled = false;
     front.queue.Clear();
 
     const HeightGrid& grid = sizing.grid;
@@ -126,7 +128,7 @@ bool AdvanceFront(FrontMesh& front, const FrontSizing& sizing) {
     if (best < 0) return false;
     front.RetireVertex(best);
     ExpandVertex(front, sizing, best);
-    return true;
+    return !front.stalled;
 }
 
 bool FrontNeighbours(const FrontMesh& front, int v, int& a, int& b) {
@@ -204,23 +206,30 @@ bool ExpandVertex(FrontMesh& front, const FrontSizing& sizing, int v) {
     const int n = count >= FanListRoom - 1 ? FanListRoom - 1 : static_cast<int>(count);
 
     const float lengthB = eB.Length();
-    if (lengthB > 1.0f) {
-        eB = eB * (lengthB * tuning.FrontRelaxScale + tuning.FrontRelaxBias) / lengthB;
-        front.MoveVertex(b, p + Apply(m, eB));
-    }
+    const bool relaxB = lengthB > 1.0f;
+    if (relaxB) eB = eB * (lengthB * tuning.FrontRelaxScale + tuning.FrontRelaxBias) / lengthB;
     const float lengthA = eA.Length();
-    if (lengthA > 1.0f) {
-        eA = eA * static_cast<float>(lengthA * 0.6 + 0.4) / lengthA;
-        front.MoveVertex(a, p - Apply(m, eA));
-    }
+    const bool relaxA = lengthA > 1.0f;
+    if (relaxA) eA = eA * static_cast<float>(lengthA * 0.6 + 0.4) / lengthA;
 
-    int fan[FanListRoom];
-    fan[0] = a;
+    Point2 placed[FanListRoom];
     for (int k = 1; k <= n - 1; ++k) {
         const float angle = phi * static_cast<float>(k) / static_cast<float>(n);
         const Point2 d = Normalize(eA * -std::cos(angle) + perp * std::sin(angle));
-        fan[k] = front.AddVertex(p + Apply(m, d));
+        placed[k] = p + Apply(m, d);
+        // Where float can no longer tell a step from its start, new vertices
+        // would pile onto their parent for ever: the front stops here.
+        if (placed[k] == p) {
+            front.stalled = true;
+            return false;
+        }
     }
+    if (relaxB) front.MoveVertex(b, p + Apply(m, eB));
+    if (relaxA) front.MoveVertex(a, p - Apply(m, eA));
+
+    int fan[FanListRoom];
+    fan[0] = a;
+    for (int k = 1; k <= n - 1; ++k) fan[k] = front.AddVertex(placed[k]);
     fan[n] = b;
     for (int k = 0; k <= n - 1; ++k) front.AddFace(v, fan[k], fan[k + 1], id);
     return true;

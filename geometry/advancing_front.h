@@ -32,6 +32,7 @@ struct FrontMesh {
     GrowableArray<FrontFace> faces;      // starts with room for 100
     std::int32_t firstActive = 0;
     float frontRadius = 0.0f;
+    bool stalled = false; // new vertices stopped moving off their parent
     FrontQueue queue;
 
     std::int32_t AddVertex(const Point2& p);

@@ -90,6 +90,7 @@ struct FitPoint {
     std::uint64_t a;
     float fx, fy, z;
 };
+constexpr std::uint64_t kLeftOut = ~std::uint64_t{0};
 
 // The samples of one level, prepared on the pool; the fit itself is
 // sequential in the samples and reads these in their order.
@@ -105,12 +106,20 @@ void PrepareFit(const HeightGrid& grid, const SampleSet& set, int stride,
             const Point3& s = set.samples[j * static_cast<std::size_t>(stride)];
             const float gx = (s.x - ox) / cs;
             const float gy = (s.y - oy) / cs;
+            // Far from the origin, float may place a sample past the last cell:
+            // such a sample (or an undefined one) is left out, never written.
+            const float last = static_cast<float>(n - 1);
+            if (!(gx > -1.0f && gx < last && gy > -1.0f && gy < last)) {
+                points[j] = {kLeftOut, 0.0f, 0.0f, 0.0f};
+                continue;
+            }
             const int c = static_cast<int>(gx);
             const int r = static_cast<int>(gy);
             points[j] = {static_cast<std::uint64_t>(static_cast<std::size_t>(r) * n + c),
                          gx - static_cast<float>(c), gy - static_cast<float>(r), s.z};
         }
     });
+    std::erase_if(points, [](const FitPoint& p) { return p.a == kLeftOut; });
 }
 
 // Samples along a contour often fall in the cell of the one before: its four

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "host/app/json_mesh_edges.h"
+#include "host/app/gis_input.h"
 #include "host/app/mesh_import.h"
 
 namespace fs = std::filesystem;
@@ -77,6 +78,8 @@ class Reader {
 public:
     explicit Reader(fs::path file) : file_(std::move(file)) {}
     const fs::path& File() const { return file_; }
+    SceneOrigin origin;         // GIS files are read relative to it
+    std::string* crs = nullptr; // receives the first GIS file's system
 
     [[noreturn]] void Fail(const std::string& path, const std::string& problem) const {
         throw SceneFileError(file_, path, problem);
@@ -373,8 +376,11 @@ JsonObject ReadObject(const Reader& r, const json& j, const std::string& path) {
     if (type == "mesh") return ReadMesh(r, o);
     if (type == "box") return ReadBox(r, o);
     if (type == "terrain") return ReadTerrain(r, o);
+    if (type == "contours" || type == "shape")
+        return ReadGisObject(j, path, r.File(), r.origin, *r.crs);
     r.Fail(o.At("type"), "unknown object type \"" + type +
-                             "\" (expected \"spline\", \"mesh\", \"box\" or \"terrain\")");
+                             "\" (expected \"spline\", \"mesh\", \"box\", \"terrain\", "
+                             "\"contours\" or \"shape\")");
 }
 
 // The document; a syntax error is reported with the JSON path where it was
@@ -533,9 +539,20 @@ const char* TerrainListNodeParam(TerrainList list) {
 
 JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
     Reader r(file);
-    const json doc = ParseTracked(r, text);
+    json doc = ParseTracked(r, text);
     JsonScene scene;
     scene.file = file;
+    try {
+        scene.origin = PlaceSceneOrigin(doc, [&file](const json& object, const std::string&) {
+            return GisObjectExtent(object, file);
+        });
+    } catch (const std::invalid_argument& e) {
+        const std::string what = e.what();
+        const auto colon = what.find(": ");
+        r.Fail(what.substr(0, colon), what.substr(colon + 2));
+    }
+    r.origin = scene.origin;
+    r.crs = &scene.crsWkt;
     Reader::Object top(r, doc, "", "a scene");
     if (const json* d = top.Take("description")) r.String(*d, top.At("description"));
     const json& nodes = top.Need("nodes");

@@ -15,6 +15,7 @@
 
 #include "host/app/json_materials.h"
 #include "host/app/json_modifiers.h"
+#include "host/app/scene_origin.h"
 #include "host/sdk/matrix.h"
 #include "host/sdk/mesh.h"
 #include "host/sdk/point.h"
@@ -88,6 +89,8 @@ struct JsonScene {
     std::vector<JsonNode> nodes; // parents before their children
     std::vector<JsonMaterial> materials;
     std::vector<JsonModifier> modifiers; // world-space, in file order
+    SceneOrigin origin;  // the nodes' coordinates are relative to it
+    std::string crsWkt;  // of the first GIS file read; empty for none
 };
 
 // The JSON key of each list and the internal name of its node table.

@@ -56,6 +56,7 @@ public:
     }
 
     std::vector<INode*> Run() {
+        scene_.origin = js_.origin;
         std::vector<std::pair<const JsonNode*, INode*>> terrains;
         for (const JsonNode& n : js_.nodes) {
             INode* parent = n.parent.empty() ? nullptr : byName_.at(n.parent);

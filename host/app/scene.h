@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "host/app/scene_origin.h"
 #include "host/sdk/inode.h"
 
 class Scene {
@@ -32,6 +33,9 @@ public:
     // Every node but the root, parents before children, children in order.
     std::vector<INode*> Nodes() const;
     int NumNodes() const { return static_cast<int>(nodes_.size()); }
+
+    // Where the nodes' coordinates start in the world (see scene_origin.h).
+    contorra::SceneOrigin origin;
 
 private:
     INode* root_;

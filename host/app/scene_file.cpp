@@ -1,6 +1,7 @@
 #include "host/app/scene_file.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -20,6 +21,7 @@ constexpr USHORT kObjectClass = 0x0311;
 constexpr USHORT kObjectData = 0x0312;
 constexpr USHORT kObjectRefs = 0x0313;
 constexpr USHORT kHierarchy = 0x0400;
+constexpr USHORT kOrigin = 0x0500; // only in scenes with an origin
 constexpr USHORT kChecksum = 0x0FFF;
 constexpr char kMagic[4] = {'C', 'S', 'C', 'N'};
 constexpr int kVersion = 1;
@@ -127,7 +129,8 @@ void IndexClasses(const std::vector<ReferenceTarget*>& objects, std::vector<Clas
 // Writes the scene's chunks one after another; the first failed write is kept.
 class SceneWriter {
 public:
-    SceneWriter(Scene& scene, MemorySave& out) : out_(out), nodes_(scene.Nodes()) {
+    SceneWriter(Scene& scene, MemorySave& out)
+        : out_(out), origin_(scene.origin), nodes_(scene.Nodes()) {
         objects_ = Collect(scene, ids_);
         IndexClasses(objects_, classes_, objectClass_);
     }
@@ -137,6 +140,7 @@ public:
         WriteClasses();
         if (!WriteObjects(error)) return false;
         WriteHierarchy();
+        WriteOrigin();
         if (r_ != IO_OK || out_.Status() != IO_OK) {
             error = "the scene could not be written (an object broke the chunk structure)";
             return false;
@@ -215,6 +219,13 @@ private:
         out_.EndChunk();
     }
 
+    void WriteOrigin() {
+        if (origin_.IsZero()) return;
+        out_.BeginChunk(kOrigin);
+        for (double v : {origin_.x, origin_.y, origin_.z}) Track(out_.WriteDouble(v));
+        out_.EndChunk();
+    }
+
     void WriteHierarchy() {
         out_.BeginChunk(kHierarchy);
         Track(out_.WriteInt(static_cast<int>(nodes_.size())));
@@ -227,6 +238,7 @@ private:
     }
 
     MemorySave& out_;
+    contorra::SceneOrigin origin_;
     std::vector<INode*> nodes_;
     std::map<ReferenceTarget*, int> ids_;
     std::vector<ReferenceTarget*> objects_;
@@ -251,13 +263,14 @@ public:
         }
         bytes.erase(bytes.end() - static_cast<long>(kChecksumSize), bytes.end());
         in_.SetBytes(std::move(bytes));
-        bool ok = Header() && Classes() && Objects() && Hierarchy() && Link();
+        bool ok = Header() && Classes() && Objects() && Hierarchy() && Origin() && Link();
         if (!ok) {
             Discard();
             error = error_;
             return false;
         }
         Finish();
+        if (hasOrigin_) scene_.origin = origin_;
         return true;
     }
 
@@ -402,6 +415,20 @@ private:
         return true;
     }
 
+    // Older files end after the hierarchy; newer ones may carry the origin.
+    bool Origin() {
+        const IOResult r = in_.OpenChunk();
+        if (r == IO_END) return true;
+        if (r != IO_OK) return FailIO("the chunk after the node hierarchy is damaged");
+        if (in_.CurChunkID() != kOrigin) return Fail("unexpected chunk after the node hierarchy");
+        for (double* v : {&origin_.x, &origin_.y, &origin_.z})
+            if (in_.ReadDouble(*v) != IO_OK || !std::isfinite(*v))
+                return FailIO("the scene origin is damaged");
+        in_.CloseChunk();
+        hasOrigin_ = true;
+        return true;
+    }
+
     bool Hierarchy() {
         if (!Open(kHierarchy, "node hierarchy")) return false;
         int n = 0;
@@ -497,6 +524,8 @@ private:
     };
     std::vector<std::vector<SavedRef>> refs_;
     std::vector<std::pair<INode*, INode*>> hierarchy_;
+    contorra::SceneOrigin origin_;
+    bool hasOrigin_ = false;
 };
 
 } // namespace
