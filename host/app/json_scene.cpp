@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "host/app/input_file.h"
 #include "host/app/mesh_import.h"
 
 namespace fs = std::filesystem;
@@ -531,12 +532,9 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
 }
 
 JsonScene ReadJsonScene(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw SceneFileError(file, "", "cannot open the file");
-    std::stringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw SceneFileError(file, "", "cannot read the file");
-    return ParseJsonScene(text.str(), file);
+    std::string text, error;
+    if (!ReadInputFile(file.string(), text, error)) throw SceneFileError(file, "", error);
+    return ParseJsonScene(text, file);
 }
 
 } // namespace contorra

@@ -6,12 +6,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <fstream>
+#include <optional>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "host/app/input_file.h"
 #include "host/app/mesh_export.h"
 
 namespace contorra {
@@ -134,26 +138,131 @@ private:
     std::vector<ChannelBuilder> channels_;
 };
 
+// Assimp's message, and what it most likely means when no reader took a
+// file whose extension is one we know: the file is cut short or damaged.
+std::string ReadFailure(const Assimp::Importer& importer, std::optional<MeshFormat> format) {
+    std::string what = importer.GetErrorString();
+    if (what.empty()) what = "the file could not be read";
+    if (format && what.find("No suitable reader") != std::string::npos) {
+        std::string ext = FormatInfo(*format).extension;
+        for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return "not a readable " + ext + " file: it is truncated or damaged (" + what + ")";
+    }
+    return "cannot read the mesh: " + what;
+}
+
+std::string MeshName(const aiScene& scene, unsigned m) {
+    std::string s = "mesh " + std::to_string(m);
+    if (scene.mMeshes[m]->mName.length) s += " \"" + std::string(scene.mMeshes[m]->mName.C_Str()) + "\"";
+    return s;
+}
+
+// The first node (depth first) that draws mesh m, for messages.
+const aiNode* NodeOf(const aiNode* node, unsigned m) {
+    if (!node) return nullptr;
+    for (unsigned i = 0; i < node->mNumMeshes; ++i)
+        if (node->mMeshes[i] == m) return node;
+    for (unsigned c = 0; c < node->mNumChildren; ++c)
+        if (const aiNode* hit = NodeOf(node->mChildren[c], m)) return hit;
+    return nullptr;
+}
+
+bool Finite(const aiVector3D& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+bool Finite(const aiMatrix4x4& t) {
+    for (unsigned r = 0; r < 4; ++r)
+        for (unsigned c = 0; c < 4; ++c)
+            if (!std::isfinite(t[r][c])) return false;
+    return true;
+}
+
+std::string CheckNodes(const aiNode* node) {
+    if (!node) return {};
+    if (!Finite(node->mTransformation))
+        return "node \"" + std::string(node->mName.C_Str()) +
+               "\" has a transform that is not finite (NaN or infinite)";
+    for (unsigned c = 0; c < node->mNumChildren; ++c)
+        if (std::string bad = CheckNodes(node->mChildren[c]); !bad.empty()) return bad;
+    return {};
+}
+
+// What the later steps take for granted: every face with at least one
+// corner and every index in its mesh, finite coordinates and transforms.
+// Empty when the scene is fit to go on; else the node, mesh and problem.
+std::string CheckScene(const aiScene& scene) {
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh* am = scene.mMeshes[m];
+        if (!am) return MeshName(scene, m) + " is missing";
+        const aiNode* node = NodeOf(scene.mRootNode, m);
+        const std::string where =
+            (node && node->mName.length ? "node \"" + std::string(node->mName.C_Str()) + "\", "
+                                        : std::string()) +
+            MeshName(scene, m);
+        if (am->mNumVertices && !am->mVertices) return where + " has no vertex positions";
+        for (unsigned v = 0; v < am->mNumVertices; ++v)
+            if (!Finite(am->mVertices[v]))
+                return where + ", vertex " + std::to_string(v) +
+                       ": the coordinates are not finite (NaN or infinite)";
+        for (unsigned f = 0; f < am->mNumFaces; ++f) {
+            const aiFace& af = am->mFaces[f];
+            if (af.mNumIndices == 0 || !af.mIndices)
+                return where + ", face " + std::to_string(f) +
+                       " has no corners: the file is cut short or damaged";
+            for (unsigned c = 0; c < af.mNumIndices; ++c)
+                if (af.mIndices[c] >= am->mNumVertices)
+                    return where + ", face " + std::to_string(f) + " names vertex " +
+                           std::to_string(af.mIndices[c]) + " of " +
+                           std::to_string(am->mNumVertices);
+        }
+    }
+    return CheckNodes(scene.mRootNode);
+}
+
+// assimp's PLY reader never returns from a header without its end (it reads
+// PLY by content, whatever the extension). Empty when the file is no PLY or
+// its header ends; the header is short, so only its start is read.
+std::string PlyHeaderProblem(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(64 * 1024, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    const std::size_t start = head.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos || head.compare(start, 3, "ply") != 0) return {};
+    const std::size_t end = head.find("end_header");
+    if (end != std::string::npos) return {};
+    return "the PLY header has no end_header line in its first 64 KiB: the file is cut short "
+           "or damaged";
+}
+
 } // namespace
 
 Mesh ImportMesh(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        throw std::runtime_error(path.string() + ": no such file");
+    const std::string name = path.string();
+    std::string problem;
+    if (!CheckInputFile(name, problem)) throw std::runtime_error(name + ": " + problem);
+    if (problem = PlyHeaderProblem(name); !problem.empty())
+        throw std::runtime_error(name + ": " + problem);
+    const auto format = MeshFormatOf(path);
     Assimp::Importer importer;
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
                                 aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-    const aiScene* scene = importer.ReadFile(
-        path.string(), aiProcess_ValidateDataStructure | aiProcess_Triangulate |
-                           aiProcess_SortByPType | aiProcess_PreTransformVertices);
-    if (!scene) throw std::runtime_error(path.string() + ": " + importer.GetErrorString());
+    // The reader's own validation runs before any other step, and ours after
+    // it: assimp's later steps assert on what validation lets through.
+    const aiScene* scene = importer.ReadFile(name, aiProcess_ValidateDataStructure);
+    if (!scene) throw std::runtime_error(name + ": " + ReadFailure(importer, format));
+    if (const std::string bad = CheckScene(*scene); !bad.empty())
+        throw std::runtime_error(name + ": " + bad);
+    scene = importer.ApplyPostProcessing(aiProcess_Triangulate | aiProcess_SortByPType |
+                                         aiProcess_PreTransformVertices);
+    if (!scene) throw std::runtime_error(name + ": " + ReadFailure(importer, format));
 
-    const auto format = MeshFormatOf(path);
     MeshGatherer gather(format && FormatInfo(*format).yUp);
     for (unsigned m = 0; m < scene->mNumMeshes; ++m)
         if (scene->mMeshes[m]->mPrimitiveTypes & aiPrimitiveType_TRIANGLE)
             gather.Add(*scene, *scene->mMeshes[m]);
-    if (gather.Empty()) throw std::runtime_error(path.string() + ": holds no triangle");
+    if (gather.Empty()) throw std::runtime_error(name + ": holds no triangle");
     return gather.Result();
 }
 
