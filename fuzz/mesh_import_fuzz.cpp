@@ -19,7 +19,8 @@ const char* const kExtensions[] = {"obj", "ply", "stl", "gltf", "glb", "fbx"};
 
 std::string Folder() {
     static const std::string dir = [] {
-        std::string templ = (std::filesystem::temp_directory_path() / "contorra-fuzz-XXXXXX").string();
+        std::string templ =
+            (std::filesystem::temp_directory_path() / "contorra-fuzz-XXXXXX").string();
         if (!::mkdtemp(templ.data())) {
             std::perror("fuzz: mkdtemp");
             std::exit(1);

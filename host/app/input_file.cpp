@@ -68,7 +68,7 @@ template <class Buffer> bool ReadAll(const std::string& path, Buffer& out, std::
         if (n < 0) {
             if (errno == EINTR) continue;
             problem = "cannot read after " + std::to_string(out.size()) +
-                    " bytes: " + std::strerror(errno);
+                      " bytes: " + std::strerror(errno);
             ::close(fd);
             out.clear();
             return false;
@@ -88,7 +88,8 @@ bool CheckInputFile(const std::string& path, std::string& problem) {
     return true;
 }
 
-bool ReadInputFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& problem) {
+bool ReadInputFile(const std::string& path, std::vector<std::uint8_t>& bytes,
+                   std::string& problem) {
     return ReadAll(path, bytes, problem);
 }
 

@@ -8,8 +8,8 @@
 #include <cctype>
 #include <cmath>
 #include <fstream>
-#include <optional>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -89,6 +89,13 @@ public:
 
     bool Empty() const { return faces_.empty(); }
 
+    // Finite coordinates can leave float's range once node transforms apply.
+    bool Finite() const {
+        return std::all_of(verts_.begin(), verts_.end(), [](const Point3& p) {
+            return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+        });
+    }
+
     Mesh Result() const {
         Mesh mesh;
         mesh.setNumVerts(static_cast<int>(verts_.size()));
@@ -153,7 +160,8 @@ std::string ReadFailure(const Assimp::Importer& importer, std::optional<MeshForm
 
 std::string MeshName(const aiScene& scene, unsigned m) {
     std::string s = "mesh " + std::to_string(m);
-    if (scene.mMeshes[m]->mName.length) s += " \"" + std::string(scene.mMeshes[m]->mName.C_Str()) + "\"";
+    if (scene.mMeshes[m]->mName.length)
+        s += " \"" + std::string(scene.mMeshes[m]->mName.C_Str()) + "\"";
     return s;
 }
 
@@ -263,6 +271,9 @@ Mesh ImportMesh(const std::filesystem::path& path) {
         if (scene->mMeshes[m]->mPrimitiveTypes & aiPrimitiveType_TRIANGLE)
             gather.Add(*scene, *scene->mMeshes[m]);
     if (gather.Empty()) throw std::runtime_error(name + ": holds no triangle");
+    if (!gather.Finite())
+        throw std::runtime_error(name + ": a vertex is beyond the range of numbers once its "
+                                        "node transforms are applied");
     return gather.Result();
 }
 

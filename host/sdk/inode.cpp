@@ -1,8 +1,8 @@
 #include "host/sdk/inode.h"
 
 #include <algorithm>
-#include <cmath>
 #include <atomic>
+#include <cmath>
 
 namespace {
 std::atomic<ULONG> nextHandle{1};
@@ -206,10 +206,10 @@ IOResult INode::Load(ILoad* iload) {
                     float xyz[3];
                     const ULONG at = iload->CurPosition();
                     if ((r = iload->ReadValue(xyz)) != IO_OK) return r;
-                    if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) ||
-                        !std::isfinite(xyz[2]))
-                        return iload->Refuse(at, "node \"" + name_ +
-                                                     "\": its transform is not finite (NaN or infinite)");
+                    if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2]))
+                        return iload->Refuse(
+                            at, "node \"" + name_ +
+                                    "\": its transform is not finite (NaN or infinite)");
                     m->SetRow(row, Point3(xyz[0], xyz[1], xyz[2]));
                 }
         }

@@ -24,8 +24,8 @@ bool OwnersRef(const ParamDef& d) {
 PB2Value Lerp(const PB2Value& a, const PB2Value& b, float u, ParamType2 type) {
     PB2Value v = a;
     v.f = a.f + (b.f - a.f) * u;
-    v.i = Stepped(type) ? a.i
-                        : SaturatingInt(std::round(a.i + (static_cast<double>(b.i) - a.i) * u));
+    v.i =
+        Stepped(type) ? a.i : SaturatingInt(std::round(a.i + (static_cast<double>(b.i) - a.i) * u));
     v.p = a.p + (b.p - a.p) * u;
     v.c = AColor(a.c.r + (b.c.r - a.c.r) * u, a.c.g + (b.c.g - a.c.g) * u,
                  a.c.b + (b.c.b - a.c.b) * u, a.c.a + (b.c.a - a.c.a) * u);

@@ -75,7 +75,8 @@ TEST(ReaderErrors, MeshFilesThatAreNoFileOrAreCutShortAreNamed) {
     // after it (its triangulation would assert on the empty faces).
     std::ofstream(t.dir / "head.ply") << header.substr(0, header.size() - 20);
     std::ofstream(t.dir / "body.ply") << header << "0 ";
-    std::ofstream(t.dir / "cut.gltf") << R"({"asset": {"version": "2.0"}, "meshes": [{"primitives": [)";
+    std::ofstream(t.dir / "cut.gltf")
+        << R"({"asset": {"version": "2.0"}, "meshes": [{"primitives": [)";
     std::ofstream(t.dir / "nan.ply") << "ply\nformat ascii 1.0\nelement vertex 3\n"
                                         "property float x\nproperty float y\nproperty float z\n"
                                         "element face 1\nproperty list uchar int vertex_indices\n"
@@ -92,7 +93,8 @@ TEST(ReaderErrors, MeshFilesThatAreNoFileOrAreCutShortAreNamed) {
           "short or damaged"}},
         {(t.dir / "body.ply").string(),
          {"body.ply: mesh 0, face 0 has no corners: the file is cut short or damaged"}},
-        {(t.dir / "cut.gltf").string(), {"cut.gltf: not a readable GLTF file: it is truncated or damaged"}},
+        {(t.dir / "cut.gltf").string(),
+         {"cut.gltf: not a readable GLTF file: it is truncated or damaged"}},
         {(t.dir / "nan.ply").string(), {"nan.ply: ", "vertex 1: the coordinates are not finite"}},
     };
     for (const auto& c : cases) {
@@ -102,9 +104,9 @@ TEST(ReaderErrors, MeshFilesThatAreNoFileOrAreCutShortAreNamed) {
         const fs::path out = t.dir / "out.obj";
         auto needles = c.needles;
         needles.push_back("/nodes/0/object/file");
-        ExpectRefused(Contorra("build " + Quote((t.dir / "s.json").string()) + " -o " +
-                               Quote(out.string())),
-                      needles);
+        ExpectRefused(
+            Contorra("build " + Quote((t.dir / "s.json").string()) + " -o " + Quote(out.string())),
+            needles);
         EXPECT_FALSE(fs::exists(out)) << c.file;
     }
 }
@@ -139,9 +141,9 @@ TEST(ReaderErrors, SavedValuesTheTerrainRefusesNameTheObjectAndTheOffset) {
     Temp t;
     std::ofstream(t.dir / "small.json") << kSmallScene;
     const fs::path saved = t.dir / "small.cscene";
-    const RunResult built = Contorra("-q build " + Quote((t.dir / "small.json").string()) +
-                                     " -o " + Quote((t.dir / "small.obj").string()) + " --save " +
-                                     Quote(saved.string()));
+    const RunResult built =
+        Contorra("-q build " + Quote((t.dir / "small.json").string()) + " -o " +
+                 Quote((t.dir / "small.obj").string()) + " --save " + Quote(saved.string()));
     ASSERT_EQ(built.code, 0) << built.err;
     const std::string text = Slurp(saved);
     const std::vector<std::uint8_t> bytes(text.begin(), text.end());
@@ -178,7 +180,8 @@ TEST(ReaderErrors, SavedValuesTheTerrainRefusesNameTheObjectAndTheOffset) {
         FixChecksum(damaged);
         const fs::path file = t.dir / "damaged.cscene";
         std::ofstream(file, std::ios::binary)
-            .write(reinterpret_cast<const char*>(damaged.data()), static_cast<long>(damaged.size()));
+            .write(reinterpret_cast<const char*>(damaged.data()),
+                   static_cast<long>(damaged.size()));
         const RunResult r = Contorra("info " + Quote(file.string()));
         ExpectRefused(r, {file.string() + ": object #", c.needle});
         EXPECT_TRUE(r.out.empty()) << "nothing is described of a file that is refused";

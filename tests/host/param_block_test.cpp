@@ -293,15 +293,21 @@ TEST(ParamBlock, LoadRefusesValuesTheParameterCannotHoldNamingItAndTheOffset) {
     const struct {
         std::size_t at;
         std::vector<std::uint8_t> value;
-        std::string problem; // empty: the value loads
+        std::string problem;   // empty: the value loads
         std::size_t named = 0; // the offset the message names, when not `at`
     } cases[] = {
-        {countAt, asBytes(17), "parameter \"Count\" of block \"parameters\": value 17 is outside its range 1 .. 16"},
-        {countAt, asBytes(0), "parameter \"Count\" of block \"parameters\": value 0 is outside its range 1 .. 16"},
-        {widthAt, asBytes(nan), "parameter \"Widths\" of block \"parameters\": value nan is not a finite number"},
-        {widthAt, asBytes(90.0f), "parameter \"Widths\" of block \"parameters\": value 90 is outside its range 5 .. 85"},
-        {scaleAt, asBytes(-inf), "parameter \"Scale\" of block \"parameters\": value -inf is not a finite number"},
-        {blueAt, asBytes(nan), "parameter \"Colour\" of block \"parameters\": a colour component is not a finite number",
+        {countAt, asBytes(17),
+         "parameter \"Count\" of block \"parameters\": value 17 is outside its range 1 .. 16"},
+        {countAt, asBytes(0),
+         "parameter \"Count\" of block \"parameters\": value 0 is outside its range 1 .. 16"},
+        {widthAt, asBytes(nan),
+         "parameter \"Widths\" of block \"parameters\": value nan is not a finite number"},
+        {widthAt, asBytes(90.0f),
+         "parameter \"Widths\" of block \"parameters\": value 90 is outside its range 5 .. 85"},
+        {scaleAt, asBytes(-inf),
+         "parameter \"Scale\" of block \"parameters\": value -inf is not a finite number"},
+        {blueAt, asBytes(nan),
+         "parameter \"Colour\" of block \"parameters\": a colour component is not a finite number",
          colourAt},
         // A float parameter without a range may hold what no int can.
         {scaleAt, asBytes(5e19f), ""},
