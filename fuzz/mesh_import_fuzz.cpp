@@ -17,26 +17,28 @@ namespace {
 
 const char* const kExtensions[] = {"obj", "ply", "stl", "gltf", "glb", "fbx"};
 
-std::string Folder() {
-    static const std::string dir = [] {
-        std::string templ =
-            (std::filesystem::temp_directory_path() / "contorra-fuzz-XXXXXX").string();
-        if (!::mkdtemp(templ.data())) {
+// A folder of this process for the input file, removed when the process ends.
+struct TempFolder {
+    std::string path = (std::filesystem::temp_directory_path() / "contorra-fuzz-XXXXXX").string();
+    TempFolder() {
+        if (!::mkdtemp(path.data())) {
             std::perror("fuzz: mkdtemp");
             std::exit(1);
         }
-        std::atexit([] { std::filesystem::remove_all(Folder()); });
-        return templ;
-    }();
-    return dir;
-}
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
     const std::string ext = kExtensions[data[0] % (sizeof kExtensions / sizeof *kExtensions)];
-    const std::string path = Folder() + "/input." + ext;
+    static const TempFolder folder;
+    const std::string path = folder.path + "/input." + ext;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return 0;
     std::fwrite(data + 1, 1, size - 1, f);

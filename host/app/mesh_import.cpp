@@ -228,9 +228,10 @@ std::string CheckScene(const aiScene& scene) {
     return CheckNodes(scene.mRootNode);
 }
 
-// assimp's PLY reader never returns from a header without its end (it reads
-// PLY by content, whatever the extension). Empty when the file is no PLY or
-// its header ends; the header is short, so only its start is read.
+// assimp's PLY reader never returns from a header without its end, or with a
+// byte that is not text before it (it reads PLY by content, whatever the
+// extension). Empty when the file is no PLY or its header is plain text
+// ending in an end_header line; the header is short, so only its start is read.
 std::string PlyHeaderProblem(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string head(64 * 1024, '\0');
@@ -238,10 +239,17 @@ std::string PlyHeaderProblem(const std::string& path) {
     head.resize(static_cast<std::size_t>(in.gcount()));
     const std::size_t start = head.find_first_not_of(" \t\r\n");
     if (start == std::string::npos || head.compare(start, 3, "ply") != 0) return {};
-    const std::size_t end = head.find("end_header");
-    if (end != std::string::npos) return {};
-    return "the PLY header has no end_header line in its first 64 KiB: the file is cut short "
-           "or damaged";
+    const std::size_t end = head.find("\nend_header");
+    if (end == std::string::npos)
+        return "the PLY header has no end_header line in its first 64 KiB: the file is cut "
+               "short or damaged";
+    for (std::size_t i = start; i < end; ++i) {
+        const unsigned char c = static_cast<unsigned char>(head[i]);
+        if ((c < 0x20 || c > 0x7E) && c != '\n' && c != '\r' && c != '\t')
+            return "the PLY header holds a byte that is not text at offset " + std::to_string(i) +
+                   ": the file is damaged";
+    }
+    return {};
 }
 
 } // namespace

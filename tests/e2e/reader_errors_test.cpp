@@ -75,6 +75,10 @@ TEST(ReaderErrors, MeshFilesThatAreNoFileOrAreCutShortAreNamed) {
     // after it (its triangulation would assert on the empty faces).
     std::ofstream(t.dir / "head.ply") << header.substr(0, header.size() - 20);
     std::ofstream(t.dir / "body.ply") << header << "0 ";
+    // A byte that is no text inside the header: assimp's reader would loop.
+    std::string binary = header;
+    binary[30] = '\0';
+    std::ofstream(t.dir / "zero.ply") << binary << "0 0 0\n";
     std::ofstream(t.dir / "cut.gltf")
         << R"({"asset": {"version": "2.0"}, "meshes": [{"primitives": [)";
     std::ofstream(t.dir / "nan.ply") << "ply\nformat ascii 1.0\nelement vertex 3\n"
@@ -91,6 +95,9 @@ TEST(ReaderErrors, MeshFilesThatAreNoFileOrAreCutShortAreNamed) {
         {(t.dir / "head.ply").string(),
          {"head.ply: the PLY header has no end_header line in its first 64 KiB: the file is cut "
           "short or damaged"}},
+        {(t.dir / "zero.ply").string(),
+         {"zero.ply: the PLY header holds a byte that is not text at offset 30: the file is "
+          "damaged"}},
         {(t.dir / "body.ply").string(),
          {"body.ply: mesh 0, face 0 has no corners: the file is cut short or damaged"}},
         {(t.dir / "cut.gltf").string(),
