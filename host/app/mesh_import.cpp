@@ -10,6 +10,8 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -228,10 +230,38 @@ std::string CheckScene(const aiScene& scene) {
     return CheckNodes(scene.mRootNode);
 }
 
-// assimp's PLY reader never returns from a header without its end, or with a
-// byte that is not text before it (it reads PLY by content, whatever the
-// extension). Empty when the file is no PLY or its header is plain text
-// ending in an end_header line; the header is short, so only its start is read.
+// Whether a PLY header line is one assimp's reader handles: a format,
+// comment, element or property line with a known type.
+bool PlyHeaderLine(const std::string& line) {
+    static const std::set<std::string> types = {
+        "char", "uchar", "short", "ushort", "int",   "uint",   "float",   "double",
+        "int8", "uint8", "int16", "uint16", "int32", "uint32", "float32", "float64"};
+    std::istringstream in(line);
+    std::string word, a, b, c, rest;
+    in >> word;
+    if (word == "comment" || word == "obj_info" || word.empty()) return true;
+    if (word == "format")
+        return in >> a >> b &&
+               (a == "ascii" || a == "binary_little_endian" || a == "binary_big_endian") &&
+               b == "1.0" && !(in >> rest);
+    if (word == "element") {
+        unsigned long long n = 0;
+        return in >> a >> n && !(in >> rest);
+    }
+    if (word == "property") {
+        if (!(in >> a)) return false;
+        if (a == "list")
+            return in >> a >> b >> c && types.count(a) && types.count(b) && !(in >> rest);
+        return types.count(a) && in >> b && !(in >> rest);
+    }
+    return false;
+}
+
+// assimp's PLY reader never returns from some damaged headers (it reads PLY
+// by content, whatever the extension): one without its end, with a byte that
+// is no text, or with a line it does not know. Empty when the file is no PLY
+// or its header is plain text of known lines ending in end_header; the header
+// is short, so only its start is read.
 std::string PlyHeaderProblem(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string head(64 * 1024, '\0');
@@ -240,7 +270,9 @@ std::string PlyHeaderProblem(const std::string& path) {
     const std::size_t start = head.find_first_not_of(" \t\r\n");
     if (start == std::string::npos || head.compare(start, 3, "ply") != 0) return {};
     const std::size_t end = head.find("\nend_header");
-    if (end == std::string::npos)
+    const std::size_t after = end == std::string::npos ? end : end + 11;
+    if (end == std::string::npos || after >= head.size() ||
+        (head[after] != '\n' && head.compare(after, 2, "\r\n") != 0))
         return "the PLY header has no end_header line in its first 64 KiB: the file is cut "
                "short or damaged";
     for (std::size_t i = start; i < end; ++i) {
@@ -248,6 +280,16 @@ std::string PlyHeaderProblem(const std::string& path) {
         if ((c < 0x20 || c > 0x7E) && c != '\n' && c != '\r' && c != '\t')
             return "the PLY header holds a byte that is not text at offset " + std::to_string(i) +
                    ": the file is damaged";
+    }
+    std::istringstream lines(head.substr(start, end - start));
+    std::string line;
+    std::getline(lines, line); // "ply"
+    for (int n = 2; std::getline(lines, line); ++n) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!PlyHeaderLine(line))
+            return "PLY header line " + std::to_string(n) +
+                   " is not one of format, comment, "
+                   "element or property with a known type: the file is damaged";
     }
     return {};
 }
