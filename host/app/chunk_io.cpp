@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
+
+#include "host/app/input_file.h"
 
 namespace {
 
@@ -96,6 +97,11 @@ IOResult MemoryLoad::Fail(const std::string& what) {
     return IO_ERROR;
 }
 
+IOResult MemoryLoad::Refuse(ULONG at, const std::string& problem) {
+    error_ = "offset " + std::to_string(at) + ": " + problem;
+    return IO_ERROR;
+}
+
 IOResult MemoryLoad::ParseHeader(USHORT& id, ULONG& total, bool& container, bool report) {
     if (frames_.empty()) SetBytes({});
     const Frame& top = frames_.back();
@@ -168,17 +174,11 @@ IOResult MemoryLoad::Read(void* buf, ULONG nbytes, ULONG* nread) {
 }
 
 IOResult FileLoad::Open(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    if (!contorra::ReadInputFile(path, bytes, why)) {
         SetBytes({});
-        error_ = path + ": cannot open: " + std::strerror(errno);
-        return IO_ERROR;
-    }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        SetBytes({});
-        error_ = path + ": read failed";
+        error_ = path + ": " + why;
         return IO_ERROR;
     }
     SetBytes(std::move(bytes));

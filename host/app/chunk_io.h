@@ -58,6 +58,8 @@ public:
     IOResult CloseChunk() override;
     USHORT PeekNextChunkID() override;
     IOResult Read(void* buf, ULONG nbytes, ULONG* nread) override;
+    ULONG CurPosition() override { return static_cast<ULONG>(pos_); }
+    IOResult Refuse(ULONG at, const std::string& problem) override;
 
     const std::string& Error() const { return error_; }
     size_t Position() const { return pos_; }

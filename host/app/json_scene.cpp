@@ -7,8 +7,9 @@
 #include <set>
 #include <sstream>
 
-#include "host/app/json_mesh_edges.h"
 #include "host/app/gis_input.h"
+#include "host/app/input_file.h"
+#include "host/app/json_mesh_edges.h"
 #include "host/app/mesh_import.h"
 
 namespace fs = std::filesystem;
@@ -576,12 +577,9 @@ JsonScene ParseJsonScene(const std::string& text, const fs::path& file) {
 }
 
 JsonScene ReadJsonScene(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw SceneFileError(file, "", "cannot open the file");
-    std::stringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw SceneFileError(file, "", "cannot read the file");
-    return ParseJsonScene(text.str(), file);
+    std::string text, error;
+    if (!ReadInputFile(file.string(), text, error)) throw SceneFileError(file, "", error);
+    return ParseJsonScene(text, file);
 }
 
 } // namespace contorra

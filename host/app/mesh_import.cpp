@@ -6,12 +6,18 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <fstream>
 #include <map>
+#include <optional>
+#include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "host/app/input_file.h"
 #include "host/app/mesh_export.h"
 
 namespace contorra {
@@ -85,6 +91,13 @@ public:
 
     bool Empty() const { return faces_.empty(); }
 
+    // Finite coordinates can leave float's range once node transforms apply.
+    bool Finite() const {
+        return std::all_of(verts_.begin(), verts_.end(), [](const Point3& p) {
+            return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+        });
+    }
+
     Mesh Result() const {
         Mesh mesh;
         mesh.setNumVerts(static_cast<int>(verts_.size()));
@@ -134,26 +147,183 @@ private:
     std::vector<ChannelBuilder> channels_;
 };
 
+// Assimp's message, and what it most likely means when no reader took a
+// file whose extension is one we know: the file is cut short or damaged.
+std::string ReadFailure(const Assimp::Importer& importer, std::optional<MeshFormat> format) {
+    std::string what = importer.GetErrorString();
+    if (what.empty()) what = "the file could not be read";
+    if (format && what.find("No suitable reader") != std::string::npos) {
+        std::string ext = FormatInfo(*format).extension;
+        for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return "not a readable " + ext + " file: it is truncated or damaged (" + what + ")";
+    }
+    return "cannot read the mesh: " + what;
+}
+
+std::string MeshName(const aiScene& scene, unsigned m) {
+    std::string s = "mesh " + std::to_string(m);
+    if (scene.mMeshes[m]->mName.length)
+        s += " \"" + std::string(scene.mMeshes[m]->mName.C_Str()) + "\"";
+    return s;
+}
+
+// The first node (depth first) that draws mesh m, for messages.
+const aiNode* NodeOf(const aiNode* node, unsigned m) {
+    if (!node) return nullptr;
+    for (unsigned i = 0; i < node->mNumMeshes; ++i)
+        if (node->mMeshes[i] == m) return node;
+    for (unsigned c = 0; c < node->mNumChildren; ++c)
+        if (const aiNode* hit = NodeOf(node->mChildren[c], m)) return hit;
+    return nullptr;
+}
+
+bool Finite(const aiVector3D& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+bool Finite(const aiMatrix4x4& t) {
+    for (unsigned r = 0; r < 4; ++r)
+        for (unsigned c = 0; c < 4; ++c)
+            if (!std::isfinite(t[r][c])) return false;
+    return true;
+}
+
+std::string CheckNodes(const aiNode* node) {
+    if (!node) return {};
+    if (!Finite(node->mTransformation))
+        return "node \"" + std::string(node->mName.C_Str()) +
+               "\" has a transform that is not finite (NaN or infinite)";
+    for (unsigned c = 0; c < node->mNumChildren; ++c)
+        if (std::string bad = CheckNodes(node->mChildren[c]); !bad.empty()) return bad;
+    return {};
+}
+
+// What the later steps take for granted: every face with at least one
+// corner and every index in its mesh, finite coordinates and transforms.
+// Empty when the scene is fit to go on; else the node, mesh and problem.
+std::string CheckScene(const aiScene& scene) {
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh* am = scene.mMeshes[m];
+        if (!am) return MeshName(scene, m) + " is missing";
+        const aiNode* node = NodeOf(scene.mRootNode, m);
+        const std::string where =
+            (node && node->mName.length ? "node \"" + std::string(node->mName.C_Str()) + "\", "
+                                        : std::string()) +
+            MeshName(scene, m);
+        if (am->mNumVertices && !am->mVertices) return where + " has no vertex positions";
+        for (unsigned v = 0; v < am->mNumVertices; ++v)
+            if (!Finite(am->mVertices[v]))
+                return where + ", vertex " + std::to_string(v) +
+                       ": the coordinates are not finite (NaN or infinite)";
+        for (unsigned f = 0; f < am->mNumFaces; ++f) {
+            const aiFace& af = am->mFaces[f];
+            if (af.mNumIndices == 0 || !af.mIndices)
+                return where + ", face " + std::to_string(f) +
+                       " has no corners: the file is cut short or damaged";
+            for (unsigned c = 0; c < af.mNumIndices; ++c)
+                if (af.mIndices[c] >= am->mNumVertices)
+                    return where + ", face " + std::to_string(f) + " names vertex " +
+                           std::to_string(af.mIndices[c]) + " of " +
+                           std::to_string(am->mNumVertices);
+        }
+    }
+    return CheckNodes(scene.mRootNode);
+}
+
+// Whether a PLY header line is one assimp's reader handles: a format,
+// comment, element or property line with a known type.
+bool PlyHeaderLine(const std::string& line) {
+    static const std::set<std::string> types = {
+        "char", "uchar", "short", "ushort", "int",   "uint",   "float",   "double",
+        "int8", "uint8", "int16", "uint16", "int32", "uint32", "float32", "float64"};
+    std::istringstream in(line);
+    std::string word, a, b, c, rest;
+    in >> word;
+    if (word == "comment" || word == "obj_info" || word.empty()) return true;
+    if (word == "format")
+        return in >> a >> b &&
+               (a == "ascii" || a == "binary_little_endian" || a == "binary_big_endian") &&
+               b == "1.0" && !(in >> rest);
+    if (word == "element") {
+        unsigned long long n = 0;
+        return in >> a >> n && !(in >> rest);
+    }
+    if (word == "property") {
+        if (!(in >> a)) return false;
+        if (a == "list")
+            return in >> a >> b >> c && types.count(a) && types.count(b) && !(in >> rest);
+        return types.count(a) && in >> b && !(in >> rest);
+    }
+    return false;
+}
+
+// assimp's PLY reader never returns from some damaged headers (it reads PLY
+// by content, whatever the extension): one without its end, with a byte that
+// is no text, or with a line it does not know. Empty when the file is no PLY
+// or its header is plain text of known lines ending in end_header; the header
+// is short, so only its start is read.
+std::string PlyHeaderProblem(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(64 * 1024, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    const std::size_t start = head.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos || head.compare(start, 3, "ply") != 0) return {};
+    const std::size_t end = head.find("\nend_header");
+    const std::size_t after = end == std::string::npos ? end : end + 11;
+    if (end == std::string::npos || after >= head.size() ||
+        (head[after] != '\n' && head.compare(after, 2, "\r\n") != 0))
+        return "the PLY header has no end_header line in its first 64 KiB: the file is cut "
+               "short or damaged";
+    for (std::size_t i = start; i < end; ++i) {
+        const unsigned char c = static_cast<unsigned char>(head[i]);
+        if ((c < 0x20 || c > 0x7E) && c != '\n' && c != '\r' && c != '\t')
+            return "the PLY header holds a byte that is not text at offset " + std::to_string(i) +
+                   ": the file is damaged";
+    }
+    std::istringstream lines(head.substr(start, end - start));
+    std::string line;
+    std::getline(lines, line); // "ply"
+    for (int n = 2; std::getline(lines, line); ++n) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!PlyHeaderLine(line))
+            return "PLY header line " + std::to_string(n) +
+                   " is not one of format, comment, "
+                   "element or property with a known type: the file is damaged";
+    }
+    return {};
+}
+
 } // namespace
 
 Mesh ImportMesh(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        throw std::runtime_error(path.string() + ": no such file");
+    const std::string name = path.string();
+    std::string problem;
+    if (!CheckInputFile(name, problem)) throw std::runtime_error(name + ": " + problem);
+    if (problem = PlyHeaderProblem(name); !problem.empty())
+        throw std::runtime_error(name + ": " + problem);
+    const auto format = MeshFormatOf(path);
     Assimp::Importer importer;
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
                                 aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-    const aiScene* scene = importer.ReadFile(
-        path.string(), aiProcess_ValidateDataStructure | aiProcess_Triangulate |
-                           aiProcess_SortByPType | aiProcess_PreTransformVertices);
-    if (!scene) throw std::runtime_error(path.string() + ": " + importer.GetErrorString());
+    // The reader's own validation runs before any other step, and ours after
+    // it: assimp's later steps assert on what validation lets through.
+    const aiScene* scene = importer.ReadFile(name, aiProcess_ValidateDataStructure);
+    if (!scene) throw std::runtime_error(name + ": " + ReadFailure(importer, format));
+    if (const std::string bad = CheckScene(*scene); !bad.empty())
+        throw std::runtime_error(name + ": " + bad);
+    scene = importer.ApplyPostProcessing(aiProcess_Triangulate | aiProcess_SortByPType |
+                                         aiProcess_PreTransformVertices);
+    if (!scene) throw std::runtime_error(name + ": " + ReadFailure(importer, format));
 
-    const auto format = MeshFormatOf(path);
     MeshGatherer gather(format && FormatInfo(*format).yUp);
     for (unsigned m = 0; m < scene->mNumMeshes; ++m)
         if (scene->mMeshes[m]->mPrimitiveTypes & aiPrimitiveType_TRIANGLE)
             gather.Add(*scene, *scene->mMeshes[m]);
-    if (gather.Empty()) throw std::runtime_error(path.string() + ": holds no triangle");
+    if (gather.Empty()) throw std::runtime_error(name + ": holds no triangle");
+    if (!gather.Finite())
+        throw std::runtime_error(name + ": a vertex is beyond the range of numbers once its "
+                                        "node transforms are applied");
     return gather.Result();
 }
 

@@ -13,8 +13,11 @@
 
 namespace contorra {
 
-// Throws std::runtime_error naming the file when it cannot be read or holds
-// no triangle.
+// Throws std::runtime_error naming the file when it is no regular file,
+// cannot be read, is cut short or damaged (checked before assimp's own steps
+// run, as they assert on what they do not expect), holds a coordinate or
+// transform that is not finite (the node and mesh named), or holds no
+// triangle.
 Mesh ImportMesh(const std::filesystem::path& path);
 
 } // namespace contorra

@@ -220,7 +220,9 @@ private:
     std::vector<Hit> VisibleSurfaces(int tile, const PixelRect& clip) const {
         const int w = clip.x1 - clip.x0;
         std::vector<Hit> hits(static_cast<std::size_t>(w) * (clip.y1 - clip.y0));
-        for (const auto& [mi, f] : bins.bins[tile]) {
+        for (const auto& entry : bins.bins[tile]) {
+            // Plain copies: clang does not let a lambda capture structured bindings.
+            const int mi = entry.first, f = entry.second;
             const RenderMesh& rm = meshes[mi];
             const auto& v = rm.faces[f];
             RasterizeTriangle(

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "host/app/input_file.h"
+
 namespace {
 
 struct Token {
@@ -20,13 +22,8 @@ struct ParseError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-bool ReadFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    out = ss.str();
-    return true;
+bool ReadFile(const std::string& path, std::string& out, std::string& why) {
+    return contorra::ReadInputFile(path, out, why);
 }
 
 class Parser {
@@ -104,8 +101,9 @@ private:
             if (a == std::string::npos || b == a) return;
             std::string inc = rest.substr(a + 1, b - a - 1);
             std::string path = (std::filesystem::path(includeDir_) / inc).string();
-            std::string text;
-            if (!ReadFile(path, text)) Fail(lineNo, "cannot read included file " + path);
+            std::string text, why;
+            if (!ReadFile(path, text, why))
+                Fail(lineNo, "cannot read included file " + path + ": " + why);
             Preprocess(text, path, depth + 1);
         } else if (word == "define") {
             std::string sym, value;
@@ -405,9 +403,9 @@ std::optional<ResourceScript> ParseResourceScript(const std::string& text, const
 }
 
 std::optional<ResourceScript> ReadResourceScript(const std::string& path, std::string& error) {
-    std::string text;
-    if (!ReadFile(path, text)) {
-        error = path + ": cannot read the resource script";
+    std::string text, why;
+    if (!ReadFile(path, text, why)) {
+        error = path + ": cannot read the resource script: " + why;
         return std::nullopt;
     }
     std::string dir = std::filesystem::path(path).parent_path().string();

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 
 #include "host/app/chunk_io.h"
+#include "host/app/input_file.h"
 
 namespace {
 
@@ -557,15 +557,9 @@ bool LoadSceneBytes(Scene& scene, const ClassRegistry& registry, std::vector<std
 
 bool LoadSceneFile(Scene& scene, const ClassRegistry& registry, const std::string& path,
                    std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot open the scene file";
-        return false;
-    }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = path + ": cannot read the scene file";
+    std::vector<std::uint8_t> bytes;
+    if (!contorra::ReadInputFile(path, bytes, error)) {
+        error = path + ": " + error;
         return false;
     }
     return LoadSceneBytes(scene, registry, std::move(bytes), path, error);

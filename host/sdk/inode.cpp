@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 
 namespace {
 std::atomic<ULONG> nextHandle{1};
@@ -242,7 +243,12 @@ IOResult INode::Load(ILoad* iload) {
             for (Matrix3* m : {&localTM_, &offset_})
                 for (int row = 0; row < 4; ++row) {
                     float xyz[3];
+                    const ULONG at = iload->CurPosition();
                     if ((r = iload->ReadValue(xyz)) != IO_OK) return r;
+                    if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2]))
+                        return iload->Refuse(
+                            at, "node \"" + name_ +
+                                    "\": its transform is not finite (NaN or infinite)");
                     m->SetRow(row, Point3(xyz[0], xyz[1], xyz[2]));
                 }
         }

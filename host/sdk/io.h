@@ -59,6 +59,18 @@ public:
     // asked for give IO_ERROR with nread telling how many came.
     virtual IOResult Read(void* buf, ULONG nbytes, ULONG* nread) = 0;
 
+    // Bytes from the start of the stream to where the next read starts; 0 when
+    // the stream cannot tell. For messages only.
+    virtual ULONG CurPosition() { return 0; }
+    // A value was read whole but cannot be used (out of range, not finite):
+    // the stream keeps the problem and where the value began, for the host's
+    // message. Returns IO_ERROR, for `return l->Refuse(...)`.
+    virtual IOResult Refuse(ULONG at, const std::string& problem) {
+        (void)at;
+        (void)problem;
+        return IO_ERROR;
+    }
+
     // Reads a zero-terminated string; the text stays valid until the next call.
     IOResult ReadCStringChunk(char** buf);
     IOResult ReadCString(std::string& out);

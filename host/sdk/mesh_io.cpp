@@ -1,7 +1,9 @@
 // The stored form of a Mesh: a sequence of chunks, laid out in
 // docs/mesh-format.md. Loading checks every count against the chunk lengths
 // and every index against its range, so a damaged file is an IO_ERROR.
+#include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "host/sdk/io.h"
@@ -22,6 +24,29 @@ IOResult WriteBytes(ISave* s, const void* p, size_t n) {
     ULONG w = 0;
     IOResult r = s->Write(p, static_cast<ULONG>(n), &w);
     return r == IO_OK && w == n ? IO_OK : IO_ERROR;
+}
+
+bool Finite(const float (&xyz)[3]) {
+    return std::isfinite(xyz[0]) && std::isfinite(xyz[1]) && std::isfinite(xyz[2]);
+}
+
+const char* ChunkName(USHORT id) {
+    switch (id) {
+    case MESH_HEADER_CHUNK:
+        return "header";
+    case MESH_VERTS_CHUNK:
+        return "vertex";
+    case MESH_FACES_CHUNK:
+        return "face";
+    case MESH_VSEL_CHUNK:
+    case MESH_FSEL_CHUNK:
+    case MESH_ESEL_CHUNK:
+        return "selection";
+    case MESH_MAP_CHUNK:
+        return "map";
+    default:
+        return "unknown";
+    }
 }
 
 IOResult ReadBytes(ILoad* l, void* p, size_t n) {
@@ -59,6 +84,7 @@ IOResult LoadBits(ILoad* l, BitArray& b, std::int64_t expected) {
 // What the chunks read so far have said.
 struct LoadState {
     bool haveHeader = false, haveVerts = false, haveFaces = false;
+    bool refused = false; // the stream already holds the precise problem
     int nv = 0, nf = 0;
 };
 
@@ -87,7 +113,13 @@ IOResult LoadVerts(ILoad* iload, Mesh& mesh, LoadState& st) {
         mesh.setNumVerts(st.nv, TRUE);
     for (int i = 0; i < st.nv && res == IO_OK; i++) {
         float xyz[3];
+        const ULONG at = iload->CurPosition();
         res = ReadBytes(iload, xyz, sizeof xyz);
+        if (res == IO_OK && !Finite(xyz)) {
+            st.refused = true;
+            return iload->Refuse(at, "mesh vertex " + std::to_string(i) +
+                                         ": a coordinate is not finite (NaN or infinite)");
+        }
         mesh.verts[i] = Point3(xyz[0], xyz[1], xyz[2]);
     }
     st.haveVerts = true;
@@ -116,7 +148,7 @@ IOResult LoadFaces(ILoad* iload, Mesh& mesh, LoadState& st) {
     return res;
 }
 
-IOResult LoadMap(ILoad* iload, Mesh& mesh, const LoadState& st) {
+IOResult LoadMap(ILoad* iload, Mesh& mesh, LoadState& st) {
     int mp = -1, mv = -1, mf = -1;
     if (iload->ReadInt(mp) != IO_OK || iload->ReadInt(mv) != IO_OK || iload->ReadInt(mf) != IO_OK ||
         mp < 0 || mp >= MAX_MESHMAPS || mv < 0 || mf != st.nf ||
@@ -131,7 +163,14 @@ IOResult LoadMap(ILoad* iload, Mesh& mesh, const LoadState& st) {
     IOResult res = IO_OK;
     for (int i = 0; i < mv && res == IO_OK; i++) {
         float xyz[3];
+        const ULONG at = iload->CurPosition();
         res = ReadBytes(iload, xyz, sizeof xyz);
+        if (res == IO_OK && !Finite(xyz)) {
+            st.refused = true;
+            return iload->Refuse(at, "map channel " + std::to_string(mp) + ", vertex " +
+                                         std::to_string(i) +
+                                         ": a coordinate is not finite (NaN or infinite)");
+        }
         mm.tv[i] = UVVert(xyz[0], xyz[1], xyz[2]);
     }
     for (int i = 0; i < mf && res == IO_OK; i++) {
@@ -218,17 +257,26 @@ IOResult Mesh::Load(ILoad* iload) {
     LoadState state;
     IOResult r;
     while ((r = iload->OpenChunk()) == IO_OK) {
+        // The chunk's header starts 6 bytes before its body.
+        const ULONG body = iload->CurPosition();
+        const ULONG at = body >= 6 ? body - 6 : 0;
+        const USHORT id = iload->CurChunkID();
         IOResult res = LoadChunk(iload, *this, state);
         // Chunks of later versions are skipped.
         IOResult c = iload->CloseChunk();
         if (res == IO_OK) res = c;
         if (res != IO_OK) {
+            if (!state.refused)
+                iload->Refuse(at, std::string("the mesh's ") + ChunkName(id) +
+                                      " chunk is damaged (its counts, sizes or indices disagree)");
             Init();
             return res;
         }
     }
-    if (r == IO_END && ((state.nv > 0 && !state.haveVerts) || (state.nf > 0 && !state.haveFaces)))
+    if (r == IO_END && ((state.nv > 0 && !state.haveVerts) || (state.nf > 0 && !state.haveFaces))) {
+        iload->Refuse(iload->CurPosition(), "the mesh lacks its vertex or face chunk");
         r = IO_ERROR;
+    }
     if (r != IO_END) {
         Init();
         return r;

@@ -24,7 +24,8 @@ bool OwnersRef(const ParamDef& d) {
 PB2Value Lerp(const PB2Value& a, const PB2Value& b, float u, ParamType2 type) {
     PB2Value v = a;
     v.f = a.f + (b.f - a.f) * u;
-    v.i = Stepped(type) ? a.i : static_cast<int>(std::lround(a.i + (b.i - a.i) * u));
+    v.i =
+        Stepped(type) ? a.i : SaturatingInt(std::round(a.i + (static_cast<double>(b.i) - a.i) * u));
     v.p = a.p + (b.p - a.p) * u;
     v.c = AColor(a.c.r + (b.c.r - a.c.r) * u, a.c.g + (b.c.g - a.c.g) * u,
                  a.c.b + (b.c.b - a.c.b) * u, a.c.a + (b.c.a - a.c.a) * u);
@@ -120,7 +121,7 @@ BOOL IParamBlock2::GetValue(ParamID id, TimeValue t, int& v, Interval& ivalid, i
     PB2Value x;
     const ParamDef* d;
     if (!NumberAt(id, t, ivalid, tabIndex, x, d)) return FALSE;
-    v = IsIntType(d->type) ? x.i : static_cast<int>(x.f);
+    v = IsIntType(d->type) ? x.i : SaturatingInt(x.f);
     return TRUE;
 }
 
@@ -181,7 +182,7 @@ BOOL IParamBlock2::Store(ParamID id, TimeValue t, int tabIndex, const PB2Value& 
     if (IsFloatType(d->type) || IsIntType(d->type)) {
         if (!isFloat && !isInt) return FALSE;
         x.f = isFloat ? v.f : static_cast<float>(v.i);
-        x.i = isInt ? v.i : static_cast<int>(v.f);
+        x.i = isInt ? v.i : SaturatingInt(v.f);
         if (BaseType(d->type) == TYPE_BOOL) x.i = x.i != 0 ? 1 : 0;
     } else if (IsPointType(d->type) && !isFloat && !isInt) {
         x.p = v.p;

@@ -1,9 +1,15 @@
 #include "host/sdk/param_block.h"
 #include "host/sdk/param_value_kinds.h"
 
+#include <cmath>
+#include <sstream>
+#include <string>
+
 using namespace param_kinds;
 
 namespace {
+
+IOResult ReadValue(ILoad* l, PB2Value& v, ParamType2 type);
 
 constexpr USHORT kBlockChunk = 0x3000;
 constexpr USHORT kParamChunk = 0x3010;
@@ -23,11 +29,53 @@ IOResult WriteValue(ISave* s, const PB2Value& v, ParamType2 type) {
     return IO_OK;
 }
 
+std::string Number(double x) {
+    std::ostringstream s;
+    s << x;
+    return s.str();
+}
+
+// Why a value read from a file does not fit its parameter; empty when it does.
+std::string Unfit(const ParamDef& d, const PB2Value& v) {
+    const ParamType2 t = d.type;
+    if (IsFloatType(t)) {
+        if (!std::isfinite(v.f)) return "value " + Number(v.f) + " is not a finite number";
+        if (d.has_range && !(v.f >= d.range_low.f && v.f <= d.range_high.f))
+            return "value " + Number(v.f) + " is outside its range " + Number(d.range_low.f) +
+                   " .. " + Number(d.range_high.f);
+    } else if (IsIntType(t)) {
+        if (BaseType(t) == TYPE_BOOL && v.i != 0 && v.i != 1)
+            return "value " + std::to_string(v.i) + " is not 0 or 1";
+        if (d.has_range && (v.i < d.range_low.i || v.i > d.range_high.i))
+            return "value " + std::to_string(v.i) + " is outside its range " +
+                   std::to_string(d.range_low.i) + " .. " + std::to_string(d.range_high.i);
+    } else if (IsPointType(t)) {
+        if (!std::isfinite(v.p.x) || !std::isfinite(v.p.y) || !std::isfinite(v.p.z))
+            return "a coordinate is not a finite number";
+    } else if (IsColorType(t)) {
+        if (!std::isfinite(v.c.r) || !std::isfinite(v.c.g) || !std::isfinite(v.c.b) ||
+            !std::isfinite(v.c.a))
+            return "a colour component is not a finite number";
+    }
+    return {};
+}
+
+// Reads one value and checks it against the parameter; a value that does not
+// fit is refused through the stream, which names where it began.
+IOResult ReadChecked(ILoad* l, PB2Value& v, const ParamDef& d, const std::string& block) {
+    const ULONG at = l->CurPosition();
+    const IOResult r = ReadValue(l, v, d.type);
+    if (r != IO_OK) return r;
+    const std::string why = Unfit(d, v);
+    if (why.empty()) return IO_OK;
+    return l->Refuse(at, "parameter \"" + d.int_name + "\" of block \"" + block + "\": " + why);
+}
+
 IOResult ReadValue(ILoad* l, PB2Value& v, ParamType2 type) {
     IOResult r = IO_OK;
     if (IsFloatType(type)) {
         r = l->ReadFloat(v.f);
-        v.i = static_cast<int>(v.f);
+        v.i = SaturatingInt(v.f);
     } else if (IsIntType(type)) {
         r = l->ReadInt(v.i);
         v.f = static_cast<float>(v.i);
@@ -101,7 +149,7 @@ IOResult IParamBlock2::Load(ILoad* iload) {
                 }
                 for (Entry& e : entries) {
                     int nkeys = 0;
-                    if ((r = ReadValue(iload, e.value, d->type)) != IO_OK ||
+                    if ((r = ReadChecked(iload, e.value, *d, desc_->int_name)) != IO_OK ||
                         (r = iload->ReadInt(nkeys)) != IO_OK)
                         return r;
                     if (nkeys < 0 || static_cast<ULONG>(nkeys) > iload->CurChunkLength() / 4)
@@ -109,7 +157,7 @@ IOResult IParamBlock2::Load(ILoad* iload) {
                     e.keys.assign(static_cast<std::size_t>(nkeys), Key{});
                     for (Key& k : e.keys)
                         if ((r = iload->ReadInt(k.t)) != IO_OK ||
-                            (r = ReadValue(iload, k.v, d->type)) != IO_OK)
+                            (r = ReadChecked(iload, k.v, *d, desc_->int_name)) != IO_OK)
                             return r;
                 }
             }

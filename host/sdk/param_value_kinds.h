@@ -5,6 +5,15 @@
 
 namespace param_kinds {
 
+// A number as an int without undefined behaviour: NaN is 0, the rest
+// saturates at int's ends (a float parameter may hold what no int can).
+inline int SaturatingInt(double x) {
+    if (!(x == x)) return 0;
+    if (x >= 2147483647.0) return 2147483647;
+    if (x <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(x);
+}
+
 inline bool IsFloatType(ParamType2 t) {
     ParamType2 b = BaseType(t);
     return b == TYPE_FLOAT || b == TYPE_ANGLE || b == TYPE_PCNT_FRAC || b == TYPE_WORLD ||

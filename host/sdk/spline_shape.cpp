@@ -1,5 +1,8 @@
 #include "host/sdk/spline_shape.h"
 
+#include <cmath>
+#include <string>
+
 namespace {
 constexpr USHORT kStepsChunk = 0x2700;
 constexpr USHORT kLineChunk = 0x2710;
@@ -90,7 +93,12 @@ IOResult SplineShape::Load(ILoad* iload) {
             if (n < 0 || static_cast<ULONG>(n) > iload->CurChunkLength() / 12) return IO_ERROR;
             for (int i = 0; i < n; ++i) {
                 float xyz[3];
+                const ULONG at = iload->CurPosition();
                 if ((r = iload->ReadValue(xyz)) != IO_OK) return r;
+                if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2]))
+                    return iload->Refuse(at, "spline line " + std::to_string(shape.numLines) +
+                                                 ", point " + std::to_string(i) +
+                                                 ": a coordinate is not finite (NaN or infinite)");
                 line.Append(Point3(xyz[0], xyz[1], xyz[2]));
             }
             shape.Append(line);

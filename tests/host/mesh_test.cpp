@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -137,6 +141,59 @@ TEST(MeshStore, DamagedStoresFailAndLeaveTheMeshEmpty) {
     MemoryLoad headerOnly(
         std::vector<std::uint8_t>(huge.Bytes().begin(), huge.Bytes().begin() + 18));
     EXPECT_EQ(back.Load(&headerOnly), IO_ERROR) << "vertices and faces are missing";
+}
+
+TEST(MeshStore, NonFiniteCoordinatesAndBrokenChunksAreRefusedWithTheirOffset) {
+    Mesh m = RichMesh();
+    m.verts[4] = Point3(123.5f, 7.25f, -3.0f);
+    m.mapVerts(7)[1] = UVVert(0.0625f, 0.75f, 2.0f);
+    MemorySave s;
+    ASSERT_EQ(m.Save(&s), IO_OK);
+    const std::vector<std::uint8_t> saved = s.Bytes();
+    auto offsetOf = [&](float v) {
+        auto at = std::search(saved.begin(), saved.end(), reinterpret_cast<std::uint8_t*>(&v),
+                              reinterpret_cast<std::uint8_t*>(&v) + 4);
+        EXPECT_NE(at, saved.end());
+        return static_cast<std::size_t>(at - saved.begin());
+    };
+    const std::size_t vertexAt = offsetOf(123.5f), mapAt = offsetOf(0.0625f);
+    // The face chunk's header, where its damage is reported.
+    std::size_t facesAt = 0;
+    MemoryLoad scan(saved);
+    for (std::size_t start = 0; scan.OpenChunk() == IO_OK; start = scan.Position()) {
+        if (scan.CurChunkID() == 0x0120) facesAt = start;
+        scan.CloseChunk();
+    }
+    ASSERT_GT(facesAt, 0u);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        std::size_t patchAt;
+        std::uint32_t bits;
+        std::string error;
+    } cases[] = {
+        {vertexAt, std::bit_cast<std::uint32_t>(nan),
+         "offset " + std::to_string(vertexAt) +
+             ": mesh vertex 4: a coordinate is not finite (NaN or infinite)"},
+        {vertexAt + 8, std::bit_cast<std::uint32_t>(-inf),
+         "offset " + std::to_string(vertexAt) +
+             ": mesh vertex 4: a coordinate is not finite (NaN or infinite)"},
+        {mapAt + 4, std::bit_cast<std::uint32_t>(inf),
+         "offset " + std::to_string(mapAt) +
+             ": map channel 7, vertex 1: a coordinate is not finite (NaN or infinite)"},
+        {facesAt + 6, 999u,
+         "offset " + std::to_string(facesAt) +
+             ": the mesh's face chunk is damaged (its counts, sizes or indices disagree)"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> bytes = saved;
+        std::memcpy(bytes.data() + c.patchAt, &c.bits, 4);
+        MemoryLoad l(bytes);
+        Mesh back = RichMesh();
+        EXPECT_EQ(back.Load(&l), IO_ERROR) << c.error;
+        EXPECT_EQ(l.Error(), c.error);
+        EXPECT_EQ(back.getNumVerts(), 0) << "partial mesh for " << c.error;
+    }
 }
 
 TEST(MeshEdit, DeleteFaceSetAndIsoVertsRenumberEverythingConsistently) {

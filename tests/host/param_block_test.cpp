@@ -3,6 +3,10 @@
 // and the rollouts a class descriptor opens and closes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
 #include "host/app/chunk_io.h"
 #include "host/sdk/inode.h"
 #include "host/sdk/param_block2.h"
@@ -247,6 +251,85 @@ TEST(ParamBlock, SaveAndLoadRestoreValuesTablesAndKeys) {
     }
     obj->DeleteThis();
     back->DeleteThis();
+}
+
+// Where a value of known bytes starts in a saved block; the bytes must be unique.
+std::size_t OffsetOf(const std::vector<std::uint8_t>& bytes, const void* value, std::size_t size) {
+    const auto* v = static_cast<const std::uint8_t*>(value);
+    auto at = std::search(bytes.begin(), bytes.end(), v, v + size);
+    EXPECT_NE(at, bytes.end());
+    EXPECT_EQ(std::search(at + 1, bytes.end(), v, v + size), bytes.end()) << "not unique";
+    return static_cast<std::size_t>(at - bytes.begin());
+}
+
+TEST(ParamBlock, LoadRefusesValuesTheParameterCannotHoldNamingItAndTheOffset) {
+    auto* obj = new Tester();
+    IParamBlock2* pb = obj->pblock;
+    pb->SetValue(kCount, 0, 11);
+    pb->SetValue(kWidths, 0, 33.25f, 2);
+    pb->SetValue(kScale, 0, 1.75f);
+    pb->SetValue(kColour, 0, AColor(0.125f, 0.5f, 0.75f, 1.0f));
+    MemorySave out;
+    ASSERT_EQ(pb->Save(&out), IO_OK);
+    const std::vector<std::uint8_t> saved = out.Bytes();
+    obj->DeleteThis();
+    // The count's entry: id, type, one entry, then its value.
+    const std::uint8_t countEntry[] = {kCount, 0, TYPE_INT, 0, 0, 0, 1, 0, 0, 0, 11, 0, 0, 0};
+    const std::size_t countAt = OffsetOf(saved, countEntry, sizeof countEntry) + 10;
+    const float width = 33.25f, scale = 1.75f, blue = 0.75f;
+    const std::size_t widthAt = OffsetOf(saved, &width, 4);
+    const std::size_t scaleAt = OffsetOf(saved, &scale, 4);
+    const std::size_t blueAt = OffsetOf(saved, &blue, 4);
+
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    auto asBytes = [](auto v) {
+        std::vector<std::uint8_t> b(sizeof v);
+        std::memcpy(b.data(), &v, sizeof v);
+        return b;
+    };
+    // A colour is one value of four components: the offset named is its start.
+    const std::size_t colourAt = blueAt - 8;
+    const struct {
+        std::size_t at;
+        std::vector<std::uint8_t> value;
+        std::string problem;   // empty: the value loads
+        std::size_t named = 0; // the offset the message names, when not `at`
+    } cases[] = {
+        {countAt, asBytes(17),
+         "parameter \"Count\" of block \"parameters\": value 17 is outside its range 1 .. 16"},
+        {countAt, asBytes(0),
+         "parameter \"Count\" of block \"parameters\": value 0 is outside its range 1 .. 16"},
+        {widthAt, asBytes(nan),
+         "parameter \"Widths\" of block \"parameters\": value nan is not a finite number"},
+        {widthAt, asBytes(90.0f),
+         "parameter \"Widths\" of block \"parameters\": value 90 is outside its range 5 .. 85"},
+        {scaleAt, asBytes(-inf),
+         "parameter \"Scale\" of block \"parameters\": value -inf is not a finite number"},
+        {blueAt, asBytes(nan),
+         "parameter \"Colour\" of block \"parameters\": a colour component is not a finite number",
+         colourAt},
+        // A float parameter without a range may hold what no int can.
+        {scaleAt, asBytes(5e19f), ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> bytes = saved;
+        std::copy(c.value.begin(), c.value.end(), bytes.begin() + static_cast<long>(c.at));
+        auto* back = new Tester();
+        MemoryLoad in(bytes);
+        if (c.problem.empty()) {
+            EXPECT_EQ(back->pblock->Load(&in), IO_OK) << in.Error();
+            EXPECT_EQ(back->pblock->GetFloat(kScale), 5e19f);
+            // Read as a whole number it saturates instead of overflowing.
+            EXPECT_EQ(back->pblock->GetInt(kScale), std::numeric_limits<int>::max());
+        } else {
+            EXPECT_EQ(back->pblock->Load(&in), IO_ERROR) << c.problem;
+            EXPECT_EQ(in.Error(),
+                      "offset " + std::to_string(c.named ? c.named : c.at) + ": " + c.problem)
+                << in.Error();
+        }
+        back->DeleteThis();
+    }
 }
 
 // A block whose reference parameters live in its owner's references, as a

@@ -2,6 +2,9 @@
 // parameter blocks, references and the hierarchy; damaged files are errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <limits>
 #include <random>
 
 #include "host/app/plugin_loader.h"
@@ -122,6 +125,42 @@ TEST(SceneFile, DamageBehindAValidChecksumIsCaught) {
         }
     }
     EXPECT_GT(failures, 0);
+}
+
+TEST(SceneFile, AValueAnObjectRefusesNamesTheObjectAndTheOffsetInTheFile) {
+    ClassRegistry registry;
+    std::vector<std::uint8_t> bytes;
+    {
+        Scene scene;
+        TriObject* tri = CreateNewTriObject();
+        tri->GetMesh().setNumVerts(3);
+        tri->GetMesh().setNumFaces(1);
+        tri->GetMesh().setVert(1, Point3(321.5f, 0.0f, 0.0f));
+        tri->GetMesh().faces[0].setVerts(0, 1, 2);
+        scene.CreateNode(tri, "mesh");
+        std::string error;
+        ASSERT_TRUE(SaveSceneBytes(scene, bytes, error)) << error;
+    }
+    const float marker = 321.5f, inf = std::numeric_limits<float>::infinity();
+    const auto* m = reinterpret_cast<const std::uint8_t*>(&marker);
+    const std::size_t at =
+        static_cast<std::size_t>(std::search(bytes.begin(), bytes.end(), m, m + 4) - bytes.begin());
+    ASSERT_LT(at, bytes.size());
+    std::memcpy(bytes.data() + at, &inf, 4);
+    const std::size_t body = bytes.size() - 10;
+    const std::uint32_t crc = Crc32(bytes.data(), body);
+    std::memcpy(bytes.data() + body + 6, &crc, 4);
+
+    Scene scene;
+    std::string error;
+    EXPECT_FALSE(LoadSceneBytes(scene, registry, bytes, "pad.cscene", error));
+    EXPECT_EQ(scene.NumNodes(), 0);
+    // The object is #1: the node comes first.
+    EXPECT_EQ(error.rfind("pad.cscene: object #1, TriObject", 0), 0u) << error;
+    EXPECT_NE(error.find("(offset " + std::to_string(at) +
+                         ": mesh vertex 1: a coordinate is not finite (NaN or infinite))"),
+              std::string::npos)
+        << error;
 }
 
 TEST(SceneFile, UnknownClassNamesItselfInTheError) {

@@ -41,7 +41,7 @@ inline double GridHeight(const StageParts& b, double x, double y) {
 // Faces bucketed by bounding box over the box of all vertices.
 class FaceGrid {
 public:
-    FaceGrid(const std::vector<std::array<P, 3>>& tris) : tris_(tris) {
+    FaceGrid(const std::vector<std::array<P, 3>>& tris) {
         lo_ = {1e300, 1e300};
         hi_ = {-1e300, -1e300};
         for (const auto& t : tris)
@@ -80,7 +80,6 @@ public:
     int side() const { return side_; }
 
 private:
-    const std::vector<std::array<P, 3>>& tris_;
     P lo_{}, hi_{};
     int side_ = 1;
     double cell_ = 1;
