@@ -93,6 +93,9 @@ bool IsRoot(const json& node) {
 } // namespace
 
 void WorldBox::Add(double x, double y) {
+    // Points no survey holds (the build refuses them, naming them where the
+    // file has them) must not pull the origin out to themselves.
+    if (!(std::fabs(x) <= kOriginIgnoredBeyond && std::fabs(y) <= kOriginIgnoredBeyond)) return;
     minX = std::min(minX, x);
     minY = std::min(minY, y);
     maxX = std::max(maxX, x);

@@ -21,6 +21,7 @@ struct SceneOrigin {
 // Coordinates at or beyond this (in x or y) move a scene to an origin of its
 // own; scenes below it keep origin 0 and are built exactly as given.
 inline constexpr double kOriginThreshold = 1.0e5;
+inline constexpr double kOriginIgnoredBeyond = 1.0e9;
 
 // A world box in x, y, grown point by point.
 struct WorldBox {
