@@ -62,12 +62,12 @@ Mesh WithOrigin(const Mesh& local, const SceneOrigin& origin) {
 
 void WriteDem(const BuildOptions& o, Scene& scene, const ClassRegistry& registry, INode* terrain,
               const Mesh& local, const std::string& crsWkt) {
-    HeightGridSpec spec;
-    spec.cell = o.cell;
-    spec.crsWkt = crsWkt;
-    spec.origin = scene.origin;
+    HeightGridRequest request;
+    request.cell = o.cell;
+    request.crsWkt = crsWkt;
+    request.origin = scene.origin;
     const HeightRaster raster =
-        SampleHeightGrid(local, ConformSampler(scene, registry, terrain), spec);
+        SampleHeightGrid(local, ConformSampler(scene, registry, terrain), request);
     WriteHeightGrid(raster, crsWkt, o.dem);
 }
 

@@ -150,19 +150,19 @@ HeightSampler ConformSampler(Scene& scene, const ClassRegistry& registry, INode*
 }
 
 HeightRaster SampleHeightGrid(const Mesh& mesh, const HeightSampler& sample,
-                              const HeightGridSpec& spec) {
+                              const HeightGridRequest& request) {
     const Coverage cover(mesh);
     HeightRaster r;
     const double w = cover.MaxX() - cover.MinX(), h = cover.MaxY() - cover.MinY();
     if (!(w > 0 && h > 0)) throw std::runtime_error("the terrain covers no area");
-    r.cell = spec.cell > 0 ? spec.cell : std::max(w, h) / 512.0;
+    r.cell = request.cell > 0 ? request.cell : std::max(w, h) / 512.0;
     r.columns = std::max(1, static_cast<int>(std::ceil(w / r.cell - 1e-9)));
     r.rows = std::max(1, static_cast<int>(std::ceil(h / r.cell - 1e-9)));
     if (double(r.columns) * r.rows > 4.0e8)
         throw std::runtime_error("the height grid would hold " + std::to_string(r.columns) + " x " +
                                  std::to_string(r.rows) + " cells: choose a larger --cell");
-    r.left = cover.MinX() + spec.origin.x;
-    r.top = cover.MinY() + r.rows * r.cell + spec.origin.y;
+    r.left = cover.MinX() + request.origin.x;
+    r.top = cover.MinY() + r.rows * r.cell + request.origin.y;
     r.heights.assign(static_cast<std::size_t>(r.columns) * r.rows, kNoData);
 
     std::vector<Point3> points;
@@ -183,7 +183,7 @@ HeightRaster SampleHeightGrid(const Mesh& mesh, const HeightSampler& sample,
     // there; such cells take the face's flat height instead.
     for (std::size_t k = 0; k < points.size(); ++k)
         r.heights[where[k]] =
-            (points[k].z != 0.0f ? double(points[k].z) : flats[k]) + spec.origin.z;
+            (points[k].z != 0.0f ? double(points[k].z) : flats[k]) + request.origin.z;
     return r;
 }
 

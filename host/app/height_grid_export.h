@@ -31,7 +31,7 @@ using HeightSampler = std::function<void(std::vector<Point3>& points)>;
 // std::runtime_error when the plug-in offers no conform modifier.
 HeightSampler ConformSampler(Scene& scene, const ClassRegistry& registry, INode* terrain);
 
-struct HeightGridSpec {
+struct HeightGridRequest {
     double cell = 0.0; // 0: the longer side / 512
     std::string crsWkt;
     SceneOrigin origin;
@@ -47,7 +47,7 @@ struct HeightRaster {
 
 // mesh: the terrain in world space local to the origin.
 HeightRaster SampleHeightGrid(const Mesh& mesh, const HeightSampler& sample,
-                              const HeightGridSpec& spec);
+                              const HeightGridRequest& request);
 
 // Writes the raster whole or not at all. Throws std::runtime_error naming the file.
 void WriteHeightGrid(const HeightRaster& raster, const std::string& crsWkt,

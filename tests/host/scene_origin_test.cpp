@@ -103,9 +103,9 @@ Mesh Triangle() {
 }
 
 TEST(HeightGrid, SampledCellsAreWorldPlacedWithNoDataOutsideTheMesh) {
-    HeightGridSpec spec;
-    spec.cell = 1.0;
-    spec.origin = {500000, 5000000, 100};
+    HeightGridRequest request;
+    request.cell = 1.0;
+    request.origin = {500000, 5000000, 100};
     int asked = 0;
     const HeightRaster r = SampleHeightGrid(
         Triangle(),
@@ -113,7 +113,7 @@ TEST(HeightGrid, SampledCellsAreWorldPlacedWithNoDataOutsideTheMesh) {
             asked += static_cast<int>(pts.size());
             for (Point3& p : pts) p.z = p.x + 2 * p.y;
         },
-        spec);
+        request);
     ASSERT_EQ(r.columns, 10);
     ASSERT_EQ(r.rows, 10);
     EXPECT_EQ(r.left, 500000.0);
@@ -126,22 +126,22 @@ TEST(HeightGrid, SampledCellsAreWorldPlacedWithNoDataOutsideTheMesh) {
     Mesh tilted = Triangle();
     for (Point3& v : tilted.verts) v.z = 3 * v.x;
     const HeightRaster flat = SampleHeightGrid(
-        tilted, [](std::vector<Point3>&) {}, spec);
+        tilted, [](std::vector<Point3>&) {}, request);
     EXPECT_NEAR(flat.heights[9 * 10 + 2], 100 + 3 * 2.5, 1e-9);
 }
 
 TEST(HeightGrid, FilesReadBackWithHeightsSystemAndNoData) {
     const fs::path dir = fs::temp_directory_path() / ("contorra_dem_" + std::to_string(getpid()));
     fs::create_directories(dir);
-    HeightGridSpec spec;
-    spec.cell = 2.0;
-    spec.origin = {500000, 5000000, 0};
+    HeightGridRequest request;
+    request.cell = 2.0;
+    request.origin = {500000, 5000000, 0};
     const HeightRaster r = SampleHeightGrid(
         Triangle(),
         [](std::vector<Point3>& pts) {
             for (Point3& p : pts) p.z = 3 * p.x;
         },
-        spec);
+        request);
     OGRSpatialReference utm;
     utm.importFromEPSG(32633);
     char* wkt = nullptr;
