@@ -44,9 +44,7 @@ int CheckOutputs(const BuildOptions& o, const JsonScene* json) {
                                        {o.save, "the saved scene (--save)", {".cscene"}},
                                        {o.preview, "the preview (--preview)", {".png"}},
                                        {o.dem, "the height grid (--dem)", {}}};
-    if (!o.mesh.empty())
-        for (const fs::path& side : MeshSidecars(o.mesh))
-            outputs.push_back({side.string(), "the file written beside the mesh", {}});
+    AddMeshSidecars(outputs, o.mesh);
     std::vector<InputFile> inputs;
     if (!o.scene.empty()) inputs.push_back({o.scene, "the scene"});
     if (!o.contours.empty()) inputs.push_back({o.contours, "the contours (--contours)"});

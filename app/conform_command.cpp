@@ -66,8 +66,7 @@ int RunConform(const ConformOptions& o, const GlobalOptions& global) {
         return Fail(kExitBadInput, o.output + ": unknown mesh format (use " +
                                        std::string(MeshFormatList()) + ")");
     std::vector<OutputFile> outputs = {{o.output, "the draped nodes (-o)", {}}};
-    for (const std::filesystem::path& side : MeshSidecars(o.output))
-        outputs.push_back({side.string(), "the file written beside the mesh", {}});
+    AddMeshSidecars(outputs, o.output);
     if (std::string error; !CheckOutputFiles(outputs, {{o.scene, "the scene"}}, error))
         return Fail(kExitBadInput, error);
     ClassRegistry registry;

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <filesystem>
 
+#include "host/app/mesh_export.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -96,4 +98,10 @@ std::vector<InputFile> MeshFilesOf(const contorra::JsonScene& json) {
         if (const auto* m = std::get_if<contorra::JsonMesh>(&n.object); m && !m->file.empty())
             files.push_back({m->file.string(), "the mesh file of " + n.path});
     return files;
+}
+
+void AddMeshSidecars(std::vector<OutputFile>& outputs, const std::string& mesh) {
+    if (mesh.empty()) return;
+    for (const fs::path& side : contorra::MeshSidecars(mesh))
+        outputs.push_back({side.string(), "the file written beside the mesh", {}});
 }

@@ -25,6 +25,9 @@ struct InputFile {
 bool CheckOutputFiles(const std::vector<OutputFile>& outputs, const std::vector<InputFile>& inputs,
                       std::string& error);
 
+// The files a mesh's format writes beside it; nothing for "".
+void AddMeshSidecars(std::vector<OutputFile>& outputs, const std::string& mesh);
+
 // The files a JSON scene reads besides itself: the meshes its nodes name.
 std::vector<InputFile> MeshFilesOf(const contorra::JsonScene& json);
 

@@ -156,18 +156,7 @@ std::vector<std::uint8_t> ShrunkScene(const std::vector<std::uint8_t>& bytes) {
     ShrinkMeshes(top, smallChunks);
     std::vector<std::uint8_t> out;
     Emit(top, out);
-    const std::uint32_t crc = Crc32(out.data(), out.size());
-    const std::uint8_t trailer[10] = {0xFF,
-                                      0x0F,
-                                      10,
-                                      0,
-                                      0,
-                                      0,
-                                      static_cast<std::uint8_t>(crc),
-                                      static_cast<std::uint8_t>(crc >> 8),
-                                      static_cast<std::uint8_t>(crc >> 16),
-                                      static_cast<std::uint8_t>(crc >> 24)};
-    out.insert(out.end(), trailer, trailer + 10);
+    AppendChecksum(out);
     return out;
 }
 

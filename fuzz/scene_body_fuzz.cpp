@@ -13,19 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ClassRegistry& registry = fuzzing::Registry();
     std::vector<std::uint8_t> bytes(data, data + size);
-    const std::uint32_t crc = Crc32(bytes.data(), bytes.size());
-    // Chunk 0x0FFF, 10 bytes long, holding the CRC (all little-endian).
-    const std::uint8_t trailer[10] = {0xFF,
-                                      0x0F,
-                                      10,
-                                      0,
-                                      0,
-                                      0,
-                                      static_cast<std::uint8_t>(crc),
-                                      static_cast<std::uint8_t>(crc >> 8),
-                                      static_cast<std::uint8_t>(crc >> 16),
-                                      static_cast<std::uint8_t>(crc >> 24)};
-    bytes.insert(bytes.end(), trailer, trailer + sizeof trailer);
+    AppendChecksum(bytes);
     Scene scene;
     CoreInterface core(scene, ProgressStyle::Quiet, fuzzing::Discard());
     std::string error;

@@ -111,6 +111,22 @@ std::uint32_t Crc32(const std::uint8_t* data, std::size_t size) {
     return crc ^ 0xFFFFFFFFu;
 }
 
+void AppendChecksum(std::vector<std::uint8_t>& bytes) {
+    const std::uint32_t crc = Crc32(bytes.data(), bytes.size());
+    // Chunk id, 4-byte length of the whole chunk, the CRC; all little-endian.
+    const std::uint8_t trailer[10] = {kChecksum & 0xFF,
+                                      kChecksum >> 8,
+                                      10,
+                                      0,
+                                      0,
+                                      0,
+                                      static_cast<std::uint8_t>(crc),
+                                      static_cast<std::uint8_t>(crc >> 8),
+                                      static_cast<std::uint8_t>(crc >> 16),
+                                      static_cast<std::uint8_t>(crc >> 24)};
+    bytes.insert(bytes.end(), trailer, trailer + sizeof trailer);
+}
+
 namespace {
 
 // The distinct classes of the objects, in the order met, and each object's

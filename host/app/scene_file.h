@@ -24,3 +24,6 @@ bool LoadSceneFile(Scene& scene, const ClassRegistry& registry, const std::strin
 
 // CRC-32 (the common polynomial 0xEDB88320) of the bytes.
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size);
+
+// Closes a scene's bytes with the checksum chunk the reader wants last.
+void AppendChecksum(std::vector<std::uint8_t>& bytes);
