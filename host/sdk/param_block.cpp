@@ -50,6 +50,7 @@ IParamBlock2::IParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner)
         entries.resize(IsTabType(d.type) ? static_cast<std::size_t>(std::max(0, d.tab_size)) : 1);
         for (Entry& e : entries) Init(i, e);
     }
+    IndexRefs();
 }
 
 IParamBlock2::~IParamBlock2() = default;
@@ -353,6 +354,7 @@ int IParamBlock2::Delete(ParamID id, int start, int num) {
             if (entries[static_cast<std::size_t>(i)].ref)
                 ReplaceReference(RefIndex(pi, i), nullptr);
     entries.erase(entries.begin() + start, entries.begin() + start + num);
+    IndexRefs();
     Changed(id, start);
     return num;
 }
@@ -365,6 +367,7 @@ int IParamBlock2::Insert(ParamID id, int start, int num) {
     if (!IsTabType(d.type) || start < 0 || start > static_cast<int>(entries.size()) || num <= 0)
         return 0;
     entries.insert(entries.begin() + start, static_cast<std::size_t>(num), Entry{});
+    IndexRefs();
     for (int i = start; i < start + num; ++i) Init(pi, entries[static_cast<std::size_t>(i)]);
     Changed(id, start);
     return num;
@@ -408,30 +411,27 @@ void IParamBlock2::SetMap(IParamMap2* m, MapID map) {
     maps_.emplace_back(map, m);
 }
 
-int IParamBlock2::RefIndex(int paramIndex, int tabIndex) {
-    int index = 0;
-    for (int pi = 0; pi < paramIndex; ++pi) {
-        const ParamDef& d = desc_->paramdefs[static_cast<std::size_t>(pi)];
-        if (IsRefType(d.type) && !OwnersRef(d))
-            index += static_cast<int>(values_[static_cast<std::size_t>(pi)].size());
+void IParamBlock2::IndexRefs() {
+    refStart_.assign(values_.size() + 1, 0);
+    for (std::size_t pi = 0; pi < values_.size(); ++pi) {
+        const ParamDef& d = desc_->paramdefs[pi];
+        const bool counted = IsRefType(d.type) && !OwnersRef(d);
+        refStart_[pi + 1] = refStart_[pi] + (counted ? static_cast<int>(values_[pi].size()) : 0);
     }
-    return index + tabIndex;
+}
+
+int IParamBlock2::RefIndex(int paramIndex, int tabIndex) {
+    return refStart_[static_cast<std::size_t>(paramIndex)] + tabIndex;
 }
 
 bool IParamBlock2::LocateRef(int refIndex, int& paramIndex, int& tabIndex) {
-    if (refIndex < 0) return false;
-    for (int pi = 0; pi < desc_->Count(); ++pi) {
-        const ParamDef& d = desc_->paramdefs[static_cast<std::size_t>(pi)];
-        if (!IsRefType(d.type) || OwnersRef(d)) continue;
-        int n = static_cast<int>(values_[static_cast<std::size_t>(pi)].size());
-        if (refIndex < n) {
-            paramIndex = pi;
-            tabIndex = refIndex;
-            return true;
-        }
-        refIndex -= n;
-    }
-    return false;
+    if (refIndex < 0 || refIndex >= refStart_.back()) return false;
+    // The last parameter starting at or before refIndex owns it; parameters
+    // without references start where the next one does and are passed over.
+    auto it = std::upper_bound(refStart_.begin(), refStart_.end(), refIndex) - 1;
+    paramIndex = static_cast<int>(it - refStart_.begin());
+    tabIndex = refIndex - *it;
+    return true;
 }
 
 int IParamBlock2::NumRefs() {
@@ -460,17 +460,21 @@ void IParamBlock2::RefAdded(RefMakerHandle rm) {
 
 ReferenceTarget* IParamBlock2::Clone(RemapDir& remap) {
     auto* copy = new IParamBlock2(desc_, nullptr);
-    for (int pi = 0; pi < desc_->Count(); ++pi) {
-        const ParamDef& d = desc_->paramdefs[static_cast<std::size_t>(pi)];
-        const auto& from = values_[static_cast<std::size_t>(pi)];
-        auto& to = copy->values_[static_cast<std::size_t>(pi)];
+    for (std::size_t pi = 0; pi < values_.size(); ++pi) {
+        const auto& from = values_[pi];
+        auto& to = copy->values_[pi];
         to.resize(from.size());
         for (std::size_t i = 0; i < from.size(); ++i) {
             to[i].value = from[i].value;
             to[i].keys = from[i].keys;
             to[i].ref = nullptr;
         }
+    }
+    copy->IndexRefs();
+    for (int pi = 0; pi < desc_->Count(); ++pi) {
+        const ParamDef& d = desc_->paramdefs[static_cast<std::size_t>(pi)];
         if (!IsRefType(d.type) || OwnersRef(d)) continue;
+        const auto& from = values_[static_cast<std::size_t>(pi)];
         for (std::size_t i = 0; i < from.size(); ++i) {
             ReferenceTarget* r = from[i].ref;
             if (!r) continue;

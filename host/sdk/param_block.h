@@ -145,10 +145,15 @@ private:
     // Reference index of an entry, or -1.
     int RefIndex(int paramIndex, int tabIndex);
     bool LocateRef(int refIndex, int& paramIndex, int& tabIndex);
+    // Recounts refStart_ after a table changed size.
+    void IndexRefs();
 
     ParamBlockDesc2* desc_;
     ReferenceMaker* owner_;
     std::vector<std::vector<Entry>> values_; // per parameter index
+    // First reference index of each parameter, and the count at the end: long
+    // node tables would otherwise make every reference lookup a walk.
+    std::vector<int> refStart_;
     std::vector<std::pair<MapID, IParamMap2*>> maps_;
     ParamID lastNotifyID_ = -1;
     int lastNotifyTab_ = -1;

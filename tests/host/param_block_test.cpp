@@ -14,7 +14,7 @@
 
 namespace {
 
-enum { kNodes = 0, kCount = 1, kWidths = 2, kScale = 3, kColour = 4, kLabel = 5 };
+enum { kNodes = 0, kCount = 1, kWidths = 2, kScale = 3, kColour = 4, kLabel = 5, kMoreNodes = 6 };
 
 class TestDesc : public ClassDesc2 {
 public:
@@ -55,7 +55,8 @@ ParamBlockDesc2 testBlock(
             ParamDef(kWidths, "Widths", TYPE_FLOAT_TAB).Table(5).Default(45.0f).Range(5.0f, 85.0f))
         .Param(ParamDef(kScale, "Scale", TYPE_FLOAT, P_ANIMATABLE).Default(1.0f))
         .Param(ParamDef(kColour, "Colour", TYPE_RGBA).Default(Color(1.0f, 0.5f, 0.0f)))
-        .Param(ParamDef(kLabel, "Label", TYPE_STRING).Default("none")));
+        .Param(ParamDef(kLabel, "Label", TYPE_STRING).Default("none"))
+        .Param(ParamDef(kMoreNodes, "More Nodes", TYPE_INODE_TAB).Table(2)));
 
 class Tester : public TriObject {
 public:
@@ -171,7 +172,7 @@ TEST(ParamBlock, NodeEntriesAreReferencesThatFollowTheNodes) {
     ASSERT_TRUE(pb->SetValue(kNodes, 0, a, 0));
     ASSERT_TRUE(pb->SetValue(kNodes, 0, b, 3));
     ASSERT_TRUE(pb->SetValue(kNodes, 0, a, 4));
-    EXPECT_EQ(pb->NumRefs(), 5);
+    EXPECT_EQ(pb->NumRefs(), 7);
     EXPECT_EQ(pb->GetINode(kNodes, 0, 3), b);
     TriObject* notANode = CreateNewTriObject();
     EXPECT_FALSE(pb->SetValue(kNodes, 0, static_cast<ReferenceTarget*>(notANode), 1))
@@ -191,10 +192,26 @@ TEST(ParamBlock, NodeEntriesAreReferencesThatFollowTheNodes) {
 
     // Shrinking the table drops the references of the removed entries.
     pb->SetCount(kNodes, 3);
-    EXPECT_EQ(pb->NumRefs(), 3);
+    EXPECT_EQ(pb->NumRefs(), 5);
     EXPECT_FALSE(b->HasDependents());
     pb->SetCount(kNodes, 5);
     EXPECT_EQ(pb->GetINode(kNodes, 0, 3), nullptr);
+
+    // A later table's references move with every resize of an earlier one,
+    // and a reference index between tables lands in the right one.
+    ASSERT_TRUE(pb->SetValue(kMoreNodes, 0, b, 1));
+    for (int count : {5, 0, 9, 2}) {
+        pb->SetCount(kNodes, count);
+        ASSERT_EQ(pb->NumRefs(), count + 2);
+        EXPECT_EQ(pb->GetReference(count + 1), b) << "with " << count << " nodes before it";
+        EXPECT_EQ(pb->GetReference(count), nullptr);
+        EXPECT_EQ(pb->GetReference(count + 2), nullptr);
+        pb->ReplaceReference(count + 1, a);
+        EXPECT_EQ(pb->GetINode(kMoreNodes, 0, 1), a);
+        pb->ReplaceReference(count + 1, b);
+    }
+    pb->DeleteAllRefsFromMe();
+    EXPECT_FALSE(b->HasDependents());
     obj->DeleteThis();
     a->DeleteThis();
     b->DeleteThis();
