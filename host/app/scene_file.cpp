@@ -7,6 +7,8 @@
 #include <set>
 #include <sstream>
 
+#include <zlib.h>
+
 #include "host/app/chunk_io.h"
 #include "host/app/input_file.h"
 
@@ -97,18 +99,8 @@ std::vector<ReferenceTarget*> Collect(Scene& scene, std::map<ReferenceTarget*, i
 } // namespace
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size) {
-    static const auto table = [] {
-        std::vector<std::uint32_t> t(256);
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xff] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
+    // zlib's CRC-32 is the same checksum, computed several bytes at a time.
+    return static_cast<std::uint32_t>(crc32_z(0, data, size));
 }
 
 void AppendChecksum(std::vector<std::uint8_t>& bytes) {
