@@ -125,51 +125,137 @@ void PrepareFit(const HeightGrid& grid, const SampleSet& set, int stride,
 // Samples along a contour often fall in the cell of the one before: its four
 // heights then stay in registers instead of going through memory between
 // the two. The arithmetic, and its order, is the same either way.
-void FitPoints(HeightGrid& grid, const std::vector<FitPoint>& points) {
+//
+// Along a contour every sample waits for the one before (they share
+// corners), so one stream of samples runs at the latency of its arithmetic.
+// The points are cut into Streams equal pieces that advance in lockstep,
+// piece after piece within each step: independent chains the processor
+// overlaps. A cell's heights are loaded at the step of its stream's first
+// sample in it and written back at the step after its last one.
+// Interleavable() checks that this order meets every node the way the plain
+// order does.
+template <int Streams> void FitStreams(HeightGrid& grid, const std::vector<FitPoint>& points) {
     const std::size_t n = static_cast<std::size_t>(grid.gridSize);
     float* h = grid.heights.data();
+    const std::size_t count = points.size();
+    const std::size_t len = (count + Streams - 1) / Streams;
+    constexpr std::size_t kNone = ~std::size_t{0};
+    struct Stream {
+        const FitPoint* p;
+        const FitPoint* end;
+        std::size_t cell;
+        float ha, hb, hd, he;
+    };
     for (int pass = 0; pass < 4; ++pass) {
-        std::size_t cell = ~std::size_t{0};
-        float ha = 0.0f, hb = 0.0f, hd = 0.0f, he = 0.0f;
-        for (const FitPoint& p : points) {
-            const std::size_t a = p.a;
-            if (a != cell) {
-                if (cell != ~std::size_t{0}) {
-                    h[cell] = ha;
-                    h[cell + 1] = hb;
-                    h[cell + n] = hd;
-                    h[cell + n + 1] = he;
-                }
-                cell = a;
-                ha = h[a];
-                hb = h[a + 1];
-                hd = h[a + n];
-                he = h[a + n + 1];
-            }
-            const float fx = p.fx, fy = p.fy;
-            const float height =
-                (ha * (1.0f - fx) + hb * fx) * (1.0f - fy) + (hd * (1.0f - fx) + he * fx) * fy;
-            const float t = (p.z - height) * 0.3f;
-            ha += t * (1.0f - fx) * (1.0f - fy);
-            hb += t * fx * (1.0f - fy);
-            hd += t * (1.0f - fx) * fy;
-            he += t * fx * fy;
+        Stream st[Streams];
+        for (int j = 0; j < Streams; ++j) {
+            st[j].p = points.data() + std::min(count, j * len);
+            st[j].end = points.data() + std::min(count, (j + 1) * len);
+            st[j].cell = kNone;
+            st[j].ha = st[j].hb = st[j].hd = st[j].he = 0.0f;
         }
-        if (cell != ~std::size_t{0}) {
-            h[cell] = ha;
-            h[cell + 1] = hb;
-            h[cell + n] = hd;
-            h[cell + n + 1] = he;
+        for (std::size_t step = 0; step <= len; ++step) {
+            for (int j = 0; j < Streams; ++j) {
+                Stream& s = st[j];
+                const bool more = s.p != s.end;
+                if (s.cell != kNone && (!more || s.p->a != s.cell)) {
+                    h[s.cell] = s.ha;
+                    h[s.cell + 1] = s.hb;
+                    h[s.cell + n] = s.hd;
+                    h[s.cell + n + 1] = s.he;
+                    s.cell = kNone;
+                }
+                if (!more) continue;
+                const FitPoint& p = *s.p++;
+                if (s.cell == kNone) {
+                    const std::size_t a = p.a;
+                    s.cell = a;
+                    s.ha = h[a];
+                    s.hb = h[a + 1];
+                    s.hd = h[a + n];
+                    s.he = h[a + n + 1];
+                }
+                const float fx = p.fx, fy = p.fy;
+                const float height = (s.ha * (1.0f - fx) + s.hb * fx) * (1.0f - fy) +
+                                     (s.hd * (1.0f - fx) + s.he * fx) * fy;
+                const float t = (p.z - height) * 0.3f;
+                s.ha += t * (1.0f - fx) * (1.0f - fy);
+                s.hb += t * fx * (1.0f - fy);
+                s.hd += t * (1.0f - fx) * fy;
+                s.he += t * fx * fy;
+            }
         }
     }
+}
+
+// Whether the lockstep order of FitStreams gives the plain order's result:
+// every node that two pieces share must be written back by the earlier piece
+// no later than the step at which the later piece loads it. Nodes are
+// checked in tiles of 4 x 4 (sharing a tile is necessary for sharing a
+// node); per tile the last write-back step of the piece being walked and of
+// all pieces before it are kept.
+bool Interleavable(const std::vector<FitPoint>& points, std::size_t n, int streams,
+                   std::vector<std::int32_t>& tiles) {
+    if (streams <= 1) return true;
+    const std::size_t side = ((n - 1) >> 2) + 1;
+    // Per tile: piece last seen, its last write-back, the latest of earlier pieces.
+    tiles.assign(side * side * 3, -1);
+    const std::size_t count = points.size();
+    const std::size_t len = (count + streams - 1) / streams;
+    for (int j = 0; j < streams; ++j) {
+        const std::size_t begin = std::min(count, j * len), end = std::min(count, (j + 1) * len);
+        for (std::size_t i = begin; i < end;) {
+            std::size_t k = i + 1;
+            while (k < end && points[k].a == points[i].a) ++k;
+            const auto load = static_cast<std::int32_t>(i - begin);
+            const auto store = static_cast<std::int32_t>(k - begin);
+            const std::size_t c = points[i].a % n, r = points[i].a / n;
+            const std::size_t cs[2] = {c >> 2, (c + 1) >> 2}, rs[2] = {r >> 2, (r + 1) >> 2};
+            for (int y = 0; y < (rs[0] == rs[1] ? 1 : 2); ++y)
+                for (int x = 0; x < (cs[0] == cs[1] ? 1 : 2); ++x) {
+                    std::int32_t* t = &tiles[(rs[y] * side + cs[x]) * 3];
+                    if (t[0] != j) {
+                        t[2] = std::max(t[2], t[1]);
+                        t[0] = j;
+                        t[1] = store;
+                    } else {
+                        t[1] = std::max(t[1], store);
+                    }
+                    if (t[2] > load) return false;
+                }
+            i = k;
+        }
+    }
+    return true;
+}
+
+// How many streams the level's points can run in.
+int FitStreamCount(const HeightGrid& grid, const std::vector<FitPoint>& points,
+                   std::vector<std::int32_t>& tiles) {
+    const std::size_t n = static_cast<std::size_t>(grid.gridSize);
+    for (int streams : {4, 2})
+        if (points.size() >= 64 * static_cast<std::size_t>(streams) &&
+            Interleavable(points, n, streams, tiles))
+            return streams;
+    return 1;
+}
+
+void FitPoints(HeightGrid& grid, const std::vector<FitPoint>& points, int streams) {
+    if (streams == 4)
+        FitStreams<4>(grid, points);
+    else if (streams == 2)
+        FitStreams<2>(grid, points);
+    else
+        FitStreams<1>(grid, points);
 }
 
 } // namespace
 
 void FitSamples(HeightGrid& grid, const SampleSet& set, int stride) {
     std::vector<FitPoint> points;
+    std::vector<std::int32_t> tiles;
     PrepareFit(grid, set, stride, points, nullptr);
-    FitPoints(grid, points);
+    FitPoints(grid, points, FitStreamCount(grid, points, tiles));
 }
 
 void FitHeightField(HeightGrid& grid, const SampleSet& samples, int levels,
@@ -183,11 +269,13 @@ void FitHeightField(HeightGrid& grid, const SampleSet& samples, int levels,
     ProgressScope bar(progress, "Surface Building");
     bar.Update(0);
     std::vector<FitPoint> points;
+    std::vector<std::int32_t> tiles;
     for (int level = 0; level < levels; ++level) {
         RefineGrid(grid, pool);
         PrepareFit(grid, samples, stride, points, pool);
+        const int streams = FitStreamCount(grid, points, tiles);
         for (int k = 0; k < 10; ++k) {
-            FitPoints(grid, points);
+            FitPoints(grid, points, streams);
             SmoothGrid(grid.heights.data(), grid.gridSize, pool);
             bar.Update(((level * 10 + k) * 10) / levels);
             // Cancel only shortens this level's rounds; every level still runs.
