@@ -126,136 +126,118 @@ void PrepareFit(const HeightGrid& grid, const SampleSet& set, int stride,
 // heights then stay in registers instead of going through memory between
 // the two. The arithmetic, and its order, is the same either way.
 //
+// One sample's pull on the four corners of its cell.
+inline void FitPoint1(float* h, std::size_t n, const FitPoint& p) {
+    const std::size_t a = p.a;
+    const float ha = h[a], hb = h[a + 1], hd = h[a + n], he = h[a + n + 1];
+    const float fx = p.fx, fy = p.fy;
+    const float height =
+        (ha * (1.0f - fx) + hb * fx) * (1.0f - fy) + (hd * (1.0f - fx) + he * fx) * fy;
+    const float t = (p.z - height) * 0.3f;
+    h[a] = ha + t * (1.0f - fx) * (1.0f - fy);
+    h[a + 1] = hb + t * fx * (1.0f - fy);
+    h[a + n] = hd + t * (1.0f - fx) * fy;
+    h[a + n + 1] = he + t * fx * fy;
+}
+
+// One pass. Samples along a contour often fall in the cell of the one
+// before: its four heights then stay in registers instead of going through
+// memory between the two. The arithmetic, and its order, is the same.
+void FitPass(float* h, std::size_t n, const std::vector<FitPoint>& points) {
+    std::size_t cell = ~std::size_t{0};
+    float ha = 0.0f, hb = 0.0f, hd = 0.0f, he = 0.0f;
+    for (const FitPoint& p : points) {
+        const std::size_t a = p.a;
+        if (a != cell) {
+            if (cell != ~std::size_t{0}) {
+                h[cell] = ha;
+                h[cell + 1] = hb;
+                h[cell + n] = hd;
+                h[cell + n + 1] = he;
+            }
+            cell = a;
+            ha = h[a];
+            hb = h[a + 1];
+            hd = h[a + n];
+            he = h[a + n + 1];
+        }
+        const float fx = p.fx, fy = p.fy;
+        const float height =
+            (ha * (1.0f - fx) + hb * fx) * (1.0f - fy) + (hd * (1.0f - fx) + he * fx) * fy;
+        const float t = (p.z - height) * 0.3f;
+        ha += t * (1.0f - fx) * (1.0f - fy);
+        hb += t * fx * (1.0f - fy);
+        hd += t * (1.0f - fx) * fy;
+        he += t * fx * fy;
+    }
+    if (cell != ~std::size_t{0}) {
+        h[cell] = ha;
+        h[cell + 1] = hb;
+        h[cell + n] = hd;
+        h[cell + n + 1] = he;
+    }
+}
+
 // Along a contour every sample waits for the one before (they share
-// corners), so one stream of samples runs at the latency of its arithmetic.
-// The points are cut into Streams equal pieces that advance in lockstep,
-// piece after piece within each step: independent chains the processor
-// overlaps. A cell's heights are loaded at the step of its stream's first
-// sample in it and written back at the step after its last one.
-// Interleavable() checks that this order meets every node the way the plain
-// order does.
-template <int Streams> void FitStreams(HeightGrid& grid, const std::vector<FitPoint>& points) {
+// corners), so one pass runs at the latency of its arithmetic. The four
+// passes of a fit are overlapped instead: at step t pass q handles sample
+// t - q x lag, pass after pass, four independent chains that the processor
+// runs side by side. With lag larger than the span, within one pass, from
+// the first to the last sample touching any node (FitLag), each pass is done
+// with a node before the next pass first touches it, so every node sees the
+// plain order of operations.
+constexpr int kFitPasses = 4;
+
+// The most samples between the first and the last touching one node, plus
+// one; nodes are taken in tiles of 2 x 2 (sharing a tile is necessary for
+// sharing a node).
+std::size_t FitLag(const HeightGrid& grid, const std::vector<FitPoint>& points,
+                   std::vector<std::int64_t>& tiles) {
+    const std::size_t n = static_cast<std::size_t>(grid.gridSize);
+    const std::size_t side = ((n - 1) >> 1) + 1;
+    tiles.assign(side * side, -1); // first sample in each tile
+    std::int64_t lag = 1;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const std::size_t c = points[i].a % n, r = points[i].a / n;
+        const std::size_t cs[2] = {c >> 1, (c + 1) >> 1}, rs[2] = {r >> 1, (r + 1) >> 1};
+        for (int y = 0; y < (rs[0] == rs[1] ? 1 : 2); ++y)
+            for (int x = 0; x < (cs[0] == cs[1] ? 1 : 2); ++x) {
+                std::int64_t& first = tiles[rs[y] * side + cs[x]];
+                if (first < 0) first = static_cast<std::int64_t>(i);
+                lag = std::max(lag, static_cast<std::int64_t>(i) - first + 1);
+            }
+    }
+    return static_cast<std::size_t>(lag);
+}
+
+void FitPoints(HeightGrid& grid, const std::vector<FitPoint>& points, std::size_t lag) {
     const std::size_t n = static_cast<std::size_t>(grid.gridSize);
     float* h = grid.heights.data();
     const std::size_t count = points.size();
-    const std::size_t len = (count + Streams - 1) / Streams;
-    constexpr std::size_t kNone = ~std::size_t{0};
-    struct Stream {
-        const FitPoint* p;
-        const FitPoint* end;
-        std::size_t cell;
-        float ha, hb, hd, he;
-    };
-    for (int pass = 0; pass < 4; ++pass) {
-        Stream st[Streams];
-        for (int j = 0; j < Streams; ++j) {
-            st[j].p = points.data() + std::min(count, j * len);
-            st[j].end = points.data() + std::min(count, (j + 1) * len);
-            st[j].cell = kNone;
-            st[j].ha = st[j].hb = st[j].hd = st[j].he = 0.0f;
-        }
-        for (std::size_t step = 0; step <= len; ++step) {
-            for (int j = 0; j < Streams; ++j) {
-                Stream& s = st[j];
-                const bool more = s.p != s.end;
-                if (s.cell != kNone && (!more || s.p->a != s.cell)) {
-                    h[s.cell] = s.ha;
-                    h[s.cell + 1] = s.hb;
-                    h[s.cell + n] = s.hd;
-                    h[s.cell + n + 1] = s.he;
-                    s.cell = kNone;
-                }
-                if (!more) continue;
-                const FitPoint& p = *s.p++;
-                if (s.cell == kNone) {
-                    const std::size_t a = p.a;
-                    s.cell = a;
-                    s.ha = h[a];
-                    s.hb = h[a + 1];
-                    s.hd = h[a + n];
-                    s.he = h[a + n + 1];
-                }
-                const float fx = p.fx, fy = p.fy;
-                const float height = (s.ha * (1.0f - fx) + s.hb * fx) * (1.0f - fy) +
-                                     (s.hd * (1.0f - fx) + s.he * fx) * fy;
-                const float t = (p.z - height) * 0.3f;
-                s.ha += t * (1.0f - fx) * (1.0f - fy);
-                s.hb += t * fx * (1.0f - fy);
-                s.hd += t * (1.0f - fx) * fy;
-                s.he += t * fx * fy;
-            }
-        }
+    if (lag >= count) { // nothing to overlap
+        for (int pass = 0; pass < kFitPasses; ++pass) FitPass(h, n, points);
+        return;
     }
-}
-
-// Whether the lockstep order of FitStreams gives the plain order's result:
-// every node that two pieces share must be written back by the earlier piece
-// no later than the step at which the later piece loads it. Nodes are
-// checked in tiles of 4 x 4 (sharing a tile is necessary for sharing a
-// node); per tile the last write-back step of the piece being walked and of
-// all pieces before it are kept.
-bool Interleavable(const std::vector<FitPoint>& points, std::size_t n, int streams,
-                   std::vector<std::int32_t>& tiles) {
-    if (streams <= 1) return true;
-    const std::size_t side = ((n - 1) >> 2) + 1;
-    // Per tile: piece last seen, its last write-back, the latest of earlier pieces.
-    tiles.assign(side * side * 3, -1);
-    const std::size_t count = points.size();
-    const std::size_t len = (count + streams - 1) / streams;
-    for (int j = 0; j < streams; ++j) {
-        const std::size_t begin = std::min(count, j * len), end = std::min(count, (j + 1) * len);
-        for (std::size_t i = begin; i < end;) {
-            std::size_t k = i + 1;
-            while (k < end && points[k].a == points[i].a) ++k;
-            const auto load = static_cast<std::int32_t>(i - begin);
-            const auto store = static_cast<std::int32_t>(k - begin);
-            const std::size_t c = points[i].a % n, r = points[i].a / n;
-            const std::size_t cs[2] = {c >> 2, (c + 1) >> 2}, rs[2] = {r >> 2, (r + 1) >> 2};
-            for (int y = 0; y < (rs[0] == rs[1] ? 1 : 2); ++y)
-                for (int x = 0; x < (cs[0] == cs[1] ? 1 : 2); ++x) {
-                    std::int32_t* t = &tiles[(rs[y] * side + cs[x]) * 3];
-                    if (t[0] != j) {
-                        t[2] = std::max(t[2], t[1]);
-                        t[0] = j;
-                        t[1] = store;
-                    } else {
-                        t[1] = std::max(t[1], store);
-                    }
-                    if (t[2] > load) return false;
-                }
-            i = k;
-        }
-    }
-    return true;
-}
-
-// How many streams the level's points can run in.
-int FitStreamCount(const HeightGrid& grid, const std::vector<FitPoint>& points,
-                   std::vector<std::int32_t>& tiles) {
-    const std::size_t n = static_cast<std::size_t>(grid.gridSize);
-    for (int streams : {4, 2})
-        if (points.size() >= 64 * static_cast<std::size_t>(streams) &&
-            Interleavable(points, n, streams, tiles))
-            return streams;
-    return 1;
-}
-
-void FitPoints(HeightGrid& grid, const std::vector<FitPoint>& points, int streams) {
-    if (streams == 4)
-        FitStreams<4>(grid, points);
-    else if (streams == 2)
-        FitStreams<2>(grid, points);
-    else
-        FitStreams<1>(grid, points);
+    const std::size_t warm = (kFitPasses - 1) * lag, end = count + warm;
+    std::size_t step = 0;
+    // Passes start one lag after another and end so; in between all four run.
+    for (; step < warm; ++step)
+        for (std::size_t q = 0; q < kFitPasses && step >= q * lag; ++q)
+            if (step - q * lag < count) FitPoint1(h, n, points[step - q * lag]);
+    for (; step < count; ++step)
+        for (std::size_t q = 0; q < kFitPasses; ++q) FitPoint1(h, n, points[step - q * lag]);
+    for (; step < end; ++step)
+        for (std::size_t q = 0; q < kFitPasses; ++q)
+            if (step >= q * lag && step - q * lag < count) FitPoint1(h, n, points[step - q * lag]);
 }
 
 } // namespace
 
 void FitSamples(HeightGrid& grid, const SampleSet& set, int stride) {
     std::vector<FitPoint> points;
-    std::vector<std::int32_t> tiles;
+    std::vector<std::int64_t> tiles;
     PrepareFit(grid, set, stride, points, nullptr);
-    FitPoints(grid, points, FitStreamCount(grid, points, tiles));
+    FitPoints(grid, points, FitLag(grid, points, tiles));
 }
 
 void FitHeightField(HeightGrid& grid, const SampleSet& samples, int levels,
@@ -269,13 +251,13 @@ void FitHeightField(HeightGrid& grid, const SampleSet& samples, int levels,
     ProgressScope bar(progress, "Surface Building");
     bar.Update(0);
     std::vector<FitPoint> points;
-    std::vector<std::int32_t> tiles;
+    std::vector<std::int64_t> tiles;
     for (int level = 0; level < levels; ++level) {
         RefineGrid(grid, pool);
         PrepareFit(grid, samples, stride, points, pool);
-        const int streams = FitStreamCount(grid, points, tiles);
+        const std::size_t lag = FitLag(grid, points, tiles);
         for (int k = 0; k < 10; ++k) {
-            FitPoints(grid, points, streams);
+            FitPoints(grid, points, lag);
             SmoothGrid(grid.heights.data(), grid.gridSize, pool);
             bar.Update(((level * 10 + k) * 10) / levels);
             // Cancel only shortens this level's rounds; every level still runs.

@@ -50,11 +50,10 @@ TEST(FitHeightField, SameGridAsTheLiteralScheduleOnAnyPool) {
     EXPECT_EQ(b.grid.cellSize, start.extent / 128);
 }
 
-// Wandering lines of samples, a few per cell as along a contour. Each line
-// keeps to its own quarter of the grid unless it is told to come back into
-// the first quarter at its end, and scattered samples land anywhere: the fit
-// may run lines side by side only where that meets every node in the plain
-// order, so each of these must give the plain result.
+// Wandering lines of samples, a few per cell as along a contour, each in its
+// own quarter of the grid, one of them coming back at the end, or scattered
+// samples anywhere: the fit overlaps its passes only as far as every node
+// still sees the plain order, so each layout must give the plain result.
 TEST(FitSamples, SameGridAsOneSampleAfterAnother) {
     const int n = 97;
     std::mt19937 rng(11);
