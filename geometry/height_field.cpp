@@ -122,10 +122,6 @@ void PrepareFit(const HeightGrid& grid, const SampleSet& set, int stride,
     std::erase_if(points, [](const FitPoint& p) { return p.a == kLeftOut; });
 }
 
-// Samples along a contour often fall in the cell of the one before: its four
-// heights then stay in registers instead of going through memory between
-// the two. The arithmetic, and its order, is the same either way.
-//
 // One sample's pull on the four corners of its cell.
 inline void FitPoint1(float* h, std::size_t n, const FitPoint& p) {
     const std::size_t a = p.a;
