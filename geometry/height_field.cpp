@@ -122,54 +122,118 @@ void PrepareFit(const HeightGrid& grid, const SampleSet& set, int stride,
     std::erase_if(points, [](const FitPoint& p) { return p.a == kLeftOut; });
 }
 
-// Samples along a contour often fall in the cell of the one before: its four
-// heights then stay in registers instead of going through memory between
-// the two. The arithmetic, and its order, is the same either way.
-void FitPoints(HeightGrid& grid, const std::vector<FitPoint>& points) {
+// One sample's pull on the four corners of its cell.
+inline void FitPoint1(float* h, std::size_t n, const FitPoint& p) {
+    const std::size_t a = p.a;
+    const float ha = h[a], hb = h[a + 1], hd = h[a + n], he = h[a + n + 1];
+    const float fx = p.fx, fy = p.fy;
+    const float height =
+        (ha * (1.0f - fx) + hb * fx) * (1.0f - fy) + (hd * (1.0f - fx) + he * fx) * fy;
+    const float t = (p.z - height) * 0.3f;
+    h[a] = ha + t * (1.0f - fx) * (1.0f - fy);
+    h[a + 1] = hb + t * fx * (1.0f - fy);
+    h[a + n] = hd + t * (1.0f - fx) * fy;
+    h[a + n + 1] = he + t * fx * fy;
+}
+
+// One pass. Samples along a contour often fall in the cell of the one
+// before: its four heights then stay in registers instead of going through
+// memory between the two. The arithmetic, and its order, is the same.
+void FitPass(float* h, std::size_t n, const std::vector<FitPoint>& points) {
+    std::size_t cell = ~std::size_t{0};
+    float ha = 0.0f, hb = 0.0f, hd = 0.0f, he = 0.0f;
+    for (const FitPoint& p : points) {
+        const std::size_t a = p.a;
+        if (a != cell) {
+            if (cell != ~std::size_t{0}) {
+                h[cell] = ha;
+                h[cell + 1] = hb;
+                h[cell + n] = hd;
+                h[cell + n + 1] = he;
+            }
+            cell = a;
+            ha = h[a];
+            hb = h[a + 1];
+            hd = h[a + n];
+            he = h[a + n + 1];
+        }
+        const float fx = p.fx, fy = p.fy;
+        const float height =
+            (ha * (1.0f - fx) + hb * fx) * (1.0f - fy) + (hd * (1.0f - fx) + he * fx) * fy;
+        const float t = (p.z - height) * 0.3f;
+        ha += t * (1.0f - fx) * (1.0f - fy);
+        hb += t * fx * (1.0f - fy);
+        hd += t * (1.0f - fx) * fy;
+        he += t * fx * fy;
+    }
+    if (cell != ~std::size_t{0}) {
+        h[cell] = ha;
+        h[cell + 1] = hb;
+        h[cell + n] = hd;
+        h[cell + n + 1] = he;
+    }
+}
+
+// Along a contour every sample waits for the one before (they share
+// corners), so one pass runs at the latency of its arithmetic. The four
+// passes of a fit are overlapped instead: at step t pass q handles sample
+// t - q x lag, pass after pass, four independent chains that the processor
+// runs side by side. With lag larger than the span, within one pass, from
+// the first to the last sample touching any node (FitLag), each pass is done
+// with a node before the next pass first touches it, so every node sees the
+// plain order of operations.
+constexpr int kFitPasses = 4;
+
+// The most samples between the first and the last touching one node, plus
+// one; nodes are taken in tiles of 2 x 2 (sharing a tile is necessary for
+// sharing a node).
+std::size_t FitLag(const HeightGrid& grid, const std::vector<FitPoint>& points,
+                   std::vector<std::int64_t>& tiles) {
+    const std::size_t n = static_cast<std::size_t>(grid.gridSize);
+    const std::size_t side = ((n - 1) >> 1) + 1;
+    tiles.assign(side * side, -1); // first sample in each tile
+    std::int64_t lag = 1;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const std::size_t c = points[i].a % n, r = points[i].a / n;
+        const std::size_t cs[2] = {c >> 1, (c + 1) >> 1}, rs[2] = {r >> 1, (r + 1) >> 1};
+        for (int y = 0; y < (rs[0] == rs[1] ? 1 : 2); ++y)
+            for (int x = 0; x < (cs[0] == cs[1] ? 1 : 2); ++x) {
+                std::int64_t& first = tiles[rs[y] * side + cs[x]];
+                if (first < 0) first = static_cast<std::int64_t>(i);
+                lag = std::max(lag, static_cast<std::int64_t>(i) - first + 1);
+            }
+    }
+    return static_cast<std::size_t>(lag);
+}
+
+void FitPoints(HeightGrid& grid, const std::vector<FitPoint>& points, std::size_t lag) {
     const std::size_t n = static_cast<std::size_t>(grid.gridSize);
     float* h = grid.heights.data();
-    for (int pass = 0; pass < 4; ++pass) {
-        std::size_t cell = ~std::size_t{0};
-        float ha = 0.0f, hb = 0.0f, hd = 0.0f, he = 0.0f;
-        for (const FitPoint& p : points) {
-            const std::size_t a = p.a;
-            if (a != cell) {
-                if (cell != ~std::size_t{0}) {
-                    h[cell] = ha;
-                    h[cell + 1] = hb;
-                    h[cell + n] = hd;
-                    h[cell + n + 1] = he;
-                }
-                cell = a;
-                ha = h[a];
-                hb = h[a + 1];
-                hd = h[a + n];
-                he = h[a + n + 1];
-            }
-            const float fx = p.fx, fy = p.fy;
-            const float height =
-                (ha * (1.0f - fx) + hb * fx) * (1.0f - fy) + (hd * (1.0f - fx) + he * fx) * fy;
-            const float t = (p.z - height) * 0.3f;
-            ha += t * (1.0f - fx) * (1.0f - fy);
-            hb += t * fx * (1.0f - fy);
-            hd += t * (1.0f - fx) * fy;
-            he += t * fx * fy;
-        }
-        if (cell != ~std::size_t{0}) {
-            h[cell] = ha;
-            h[cell + 1] = hb;
-            h[cell + n] = hd;
-            h[cell + n + 1] = he;
-        }
+    const std::size_t count = points.size();
+    if (lag >= count) { // nothing to overlap
+        for (int pass = 0; pass < kFitPasses; ++pass) FitPass(h, n, points);
+        return;
     }
+    const std::size_t warm = (kFitPasses - 1) * lag, end = count + warm;
+    std::size_t step = 0;
+    // Passes start one lag after another and end so; in between all four run.
+    for (; step < warm; ++step)
+        for (std::size_t q = 0; q < kFitPasses && step >= q * lag; ++q)
+            if (step - q * lag < count) FitPoint1(h, n, points[step - q * lag]);
+    for (; step < count; ++step)
+        for (std::size_t q = 0; q < kFitPasses; ++q) FitPoint1(h, n, points[step - q * lag]);
+    for (; step < end; ++step)
+        for (std::size_t q = 0; q < kFitPasses; ++q)
+            if (step >= q * lag && step - q * lag < count) FitPoint1(h, n, points[step - q * lag]);
 }
 
 } // namespace
 
 void FitSamples(HeightGrid& grid, const SampleSet& set, int stride) {
     std::vector<FitPoint> points;
+    std::vector<std::int64_t> tiles;
     PrepareFit(grid, set, stride, points, nullptr);
-    FitPoints(grid, points);
+    FitPoints(grid, points, FitLag(grid, points, tiles));
 }
 
 void FitHeightField(HeightGrid& grid, const SampleSet& samples, int levels,
@@ -183,11 +247,13 @@ void FitHeightField(HeightGrid& grid, const SampleSet& samples, int levels,
     ProgressScope bar(progress, "Surface Building");
     bar.Update(0);
     std::vector<FitPoint> points;
+    std::vector<std::int64_t> tiles;
     for (int level = 0; level < levels; ++level) {
         RefineGrid(grid, pool);
         PrepareFit(grid, samples, stride, points, pool);
+        const std::size_t lag = FitLag(grid, points, tiles);
         for (int k = 0; k < 10; ++k) {
-            FitPoints(grid, points);
+            FitPoints(grid, points, lag);
             SmoothGrid(grid.heights.data(), grid.gridSize, pool);
             bar.Update(((level * 10 + k) * 10) / levels);
             // Cancel only shortens this level's rounds; every level still runs.

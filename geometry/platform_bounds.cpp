@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -114,19 +115,13 @@ const std::vector<SpreadDirection>& SpreadDirections() {
 }
 
 void PlatformBounds::InitBounds(const Point2& gridOrigin, float gridCellSize, int n,
-                                std::int32_t baseMatId) {
+                                std::int32_t baseId) {
     origin = gridOrigin;
     cellSize = gridCellSize;
     gridSize = n;
-    const std::size_t count = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-    upper.assign(count, 1.0e30f);
-    lower.assign(count, -1.0e30f);
-    upperIds.assign(count, baseMatId);
-    lowerIds.assign(count, baseMatId);
-    platUpper.assign(count, 1.0e30f);
-    platLower.assign(count, -1.0e30f);
-    platUpperIds.assign(count, baseMatId);
-    platLowerIds.assign(count, baseMatId);
+    baseMatId = baseId;
+    platformsMerged = 0;
+    FreeBounds();
 }
 
 void PlatformBounds::FreeBounds() {
@@ -136,15 +131,18 @@ void PlatformBounds::FreeBounds() {
 }
 
 void PlatformBounds::StartPlatform(const PlatformSettings& settings) {
-    std::fill(platUpper.begin(), platUpper.end(), 1.0e30f);
-    std::fill(platLower.begin(), platLower.end(), -1.0e30f);
-    std::fill(platUpperIds.begin(), platUpperIds.end(), settings.slopeUpId);
-    std::fill(platLowerIds.begin(), platLowerIds.end(), settings.slopeDownId);
+    const std::size_t count =
+        static_cast<std::size_t>(gridSize) * static_cast<std::size_t>(gridSize);
+    platUpper.assign(count, 1.0e30f);
+    platLower.assign(count, -1.0e30f);
+    platUpperIds.assign(count, settings.slopeUpId);
+    platLowerIds.assign(count, settings.slopeDownId);
     upStep = std::tan(Radians(settings.slopeUp)) * cellSize;
     downStep = std::tan(Radians(settings.slopeDown)) * cellSize;
 }
 
-void PlatformBounds::AddPlatform(const PlatformInput& platform, BuildProgress* progress) {
+void PlatformBounds::AddPlatform(const PlatformInput& platform, BuildProgress* progress,
+                                 WorkerPool* pool) {
     const int faceCount = static_cast<int>(platform.faces.size());
     {
         const std::string title = "Platform Building: " + platform.name;
@@ -166,7 +164,7 @@ void PlatformBounds::AddPlatform(const PlatformInput& platform, BuildProgress* p
     {
         const std::string title = "Slope Building: " + platform.name;
         ProgressScope bar(progress, title.c_str());
-        SpreadSlopes(bar);
+        SpreadSlopes(bar, pool);
     }
     MergePlatform();
 }
@@ -301,8 +299,62 @@ template <bool Lower> void Spread(float* grid, int n, int dx, int dy, float s) {
     }
 }
 
+// One row step of a sweep with dy != 0: row r + dy from row r. The two rows
+// differ, so the columns are independent and vectorise.
+template <bool Lower> void SpreadRow(float* grid, int n, int dx, int dy, float s, int r) {
+    const int cFirst = std::max(0, -dx);
+    const int cEnd = std::min(n, n - dx);
+    const float* __restrict src = grid + static_cast<std::size_t>(r) * n;
+    float* __restrict dst = grid + static_cast<std::size_t>(r + dy) * n + dx;
+    for (int c = cFirst; c < cEnd; ++c) {
+        if constexpr (Lower) {
+            const float v = src[c] - s;
+            dst[c] = dst[c] < v ? v : dst[c];
+        } else {
+            const float v = src[c] + s;
+            dst[c] = v < dst[c] ? v : dst[c];
+        }
+    }
+}
+
+struct SweepStep {
+    int dx, dy;
+    float s;
+};
+
+// A run of sweeps that all walk the rows the same way, as one pass: with rows
+// counted in the walking direction, sweep i handles source row t - i x lag
+// at step t. A row step touches its source row and the row |dy| <= lag
+// beyond it, so every row is finished by sweep i before sweep i + 1 first
+// touches it, and sweep i never comes back to a row sweep i + 1 has
+// touched: each node sees the same operations in the same order as sweep
+// after sweep over the whole grid, while the rows in play stay in cache.
+template <bool Lower> void SpreadRun(float* grid, int n, const SweepStep* steps, int count) {
+    if (steps[0].dy == 0) { // along the rows: one sweep at a time
+        for (int i = 0; i < count; ++i) Spread<Lower>(grid, n, steps[i].dx, 0, steps[i].s);
+        return;
+    }
+    int lag = 1;
+    for (int i = 0; i < count; ++i) lag = std::max(lag, std::abs(steps[i].dy));
+    const bool upwards = steps[0].dy > 0;
+    const int total = n + (count - 1) * lag;
+    for (int t = 0; t < total; ++t) {
+        for (int i = 0; i < count; ++i) {
+            const int v = t - i * lag;
+            if (v < 0) break;
+            const SweepStep& st = steps[i];
+            if (v >= n - std::abs(st.dy)) continue;
+            SpreadRow<Lower>(grid, n, st.dx, st.dy, st.s, upwards ? v : n - 1 - v);
+        }
+    }
+}
+
 float DirectionLength(int dx, int dy) {
     return std::sqrt(static_cast<float>(dx * dx + dy * dy));
+}
+
+int RowOrder(const SpreadDirection& d) {
+    return d.dy > 0 ? 1 : (d.dy < 0 ? -1 : 0);
 }
 
 } // namespace
@@ -315,15 +367,44 @@ void PlatformBounds::SpreadUpper(int dx, int dy) {
     Spread<false>(platUpper.data(), gridSize, dx, dy, DirectionLength(dx, dy) * upStep);
 }
 
-void PlatformBounds::SpreadSlopes(ProgressScope& bar) {
+// Consecutive directions that walk the rows the same way go as one run
+// (SpreadRun), as many as keep their rows within windowBytes; the lower and
+// the upper bounds never meet, so they spread side by side on a pool. The
+// progress of a run's directions is reported once the run is done.
+void PlatformBounds::SpreadSlopes(ProgressScope& bar, WorkerPool* pool, std::size_t windowBytes) {
     const std::vector<SpreadDirection>& dirs = SpreadDirections();
     const int count = static_cast<int>(dirs.size());
-    for (int i = 0; i < count; ++i) {
-        const int percent = static_cast<int>(i * 100.0 / count);
-        SpreadLower(dirs[i].dx, dirs[i].dy);
-        bar.Update(percent);
-        SpreadUpper(dirs[i].dx, dirs[i].dy);
-        bar.Update(percent);
+    const int n = gridSize;
+    const std::size_t rowsBytes = 8 * static_cast<std::size_t>(std::max(n, 1)) * sizeof(float);
+    const int most = static_cast<int>(std::max<std::size_t>(1, windowBytes / rowsBytes));
+    std::vector<SweepStep> down, up;
+    for (int i = 0; i < count;) {
+        int end = i + 1;
+        if (RowOrder(dirs[i]) != 0)
+            while (end < count && end - i < most && RowOrder(dirs[end]) == RowOrder(dirs[i])) ++end;
+        down.clear();
+        up.clear();
+        for (int k = i; k < end; ++k) {
+            const float length = DirectionLength(dirs[k].dx, dirs[k].dy);
+            down.push_back({dirs[k].dx, dirs[k].dy, length * downStep});
+            up.push_back({dirs[k].dx, dirs[k].dy, length * upStep});
+        }
+        auto spread = [&](int which) {
+            if (which == 0)
+                SpreadRun<true>(platLower.data(), n, down.data(), end - i);
+            else
+                SpreadRun<false>(platUpper.data(), n, up.data(), end - i);
+        };
+        if (pool)
+            pool->Run(2, spread);
+        else
+            spread(0), spread(1);
+        for (int k = i; k < end; ++k) {
+            const int percent = static_cast<int>(k * 100.0 / count);
+            bar.Update(percent);
+            bar.Update(percent);
+        }
+        i = end;
     }
 }
 
@@ -346,28 +427,79 @@ void MergeBound(float* __restrict kept, std::int32_t* __restrict keptIds,
 
 } // namespace
 
+// The first platform's bounds merge into the starting values: they become
+// the kept grids themselves, each node taking the platform's ID where its
+// bound beats the start and the base ID elsewhere.
 void PlatformBounds::MergePlatform() {
+    if (platformsMerged++ == 0) {
+        upper.swap(platUpper);
+        lower.swap(platLower);
+        upperIds.swap(platUpperIds);
+        lowerIds.swap(platLowerIds);
+        const std::size_t count = upper.size();
+        const std::int32_t base = baseMatId;
+        for (std::size_t j = 0; j < count; ++j) {
+            const bool take = upper[j] < 1.0e30f;
+            upper[j] = take ? upper[j] : 1.0e30f;
+            upperIds[j] = Select(-static_cast<std::int32_t>(take), upperIds[j], base);
+        }
+        for (std::size_t j = 0; j < count; ++j) {
+            const bool take = -1.0e30f < lower[j];
+            lower[j] = take ? lower[j] : -1.0e30f;
+            lowerIds[j] = Select(-static_cast<std::int32_t>(take), lowerIds[j], base);
+        }
+        for (auto* g : {&platUpper, &platLower}) std::vector<float>().swap(*g);
+        for (auto* g : {&platUpperIds, &platLowerIds}) std::vector<std::int32_t>().swap(*g);
+        return;
+    }
     MergeBound<false>(upper.data(), upperIds.data(), platUpper.data(), platUpperIds.data(),
                       upper.size());
     MergeBound<true>(lower.data(), lowerIds.data(), platLower.data(), platLowerIds.data(),
                      lower.size());
 }
 
-void PlatformBounds::ClampHeights(float* heights, std::int32_t* ids) const {
-    const std::size_t count = upper.size();
-    float* __restrict h = heights;
-    std::int32_t* __restrict id = ids;
-    const float* __restrict up = upper.data();
-    const float* __restrict lo = lower.data();
-    const std::int32_t* __restrict upIds = upperIds.data();
-    const std::int32_t* __restrict loIds = lowerIds.data();
+namespace {
+
+// h clamped between up and lo: the upper clamp first, so that the lower one
+// wins where two platforms conflict.
+template <class Up, class Lo>
+void Clamp(float* __restrict h, std::int32_t* __restrict id, std::size_t count, const Up& up,
+           const Lo& lo) {
     for (std::size_t j = 0; j < count; ++j) {
         float v = h[j];
-        const std::int32_t u = -static_cast<std::int32_t>(up[j] < v);
-        v = up[j] < v ? up[j] : v;
-        const std::int32_t k = Select(u, upIds[j], id[j]);
-        const std::int32_t l = -static_cast<std::int32_t>(v < lo[j]);
-        h[j] = v < lo[j] ? lo[j] : v;
-        id[j] = Select(l, loIds[j], k);
+        const float u = up.value(j), l = lo.value(j);
+        const std::int32_t below = -static_cast<std::int32_t>(u < v);
+        v = u < v ? u : v;
+        const std::int32_t k = Select(below, up.id(j), id[j]);
+        const std::int32_t above = -static_cast<std::int32_t>(v < l);
+        h[j] = v < l ? l : v;
+        id[j] = Select(above, lo.id(j), k);
     }
+}
+
+struct GridBound {
+    const float* __restrict values;
+    const std::int32_t* __restrict ids;
+    float value(std::size_t j) const { return values[j]; }
+    std::int32_t id(std::size_t j) const { return ids[j]; }
+};
+
+struct StartBound {
+    float v;
+    std::int32_t base;
+    float value(std::size_t) const { return v; }
+    std::int32_t id(std::size_t) const { return base; }
+};
+
+} // namespace
+
+void PlatformBounds::ClampHeights(float* heights, std::int32_t* ids) const {
+    const std::size_t count =
+        static_cast<std::size_t>(gridSize) * static_cast<std::size_t>(gridSize);
+    if (upper.empty()) { // no platform: the starting bounds everywhere
+        Clamp(heights, ids, count, StartBound{1.0e30f, baseMatId}, StartBound{-1.0e30f, baseMatId});
+        return;
+    }
+    Clamp(heights, ids, count, GridBound{upper.data(), upperIds.data()},
+          GridBound{lower.data(), lowerIds.data()});
 }

@@ -1,11 +1,13 @@
 #pragma once
 // Upper and lower height bounds that platforms put on the height grid: the
 // platform faces fix the height, cut and fill slopes spread out around them.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "geometry/build_progress.h"
 #include "geometry/surface_inputs.h"
+#include "geometry/worker_pool.h"
 #include "host/sdk/matrix.h"
 #include "host/sdk/point.h"
 
@@ -30,12 +32,24 @@ struct SpreadDirection {
 };
 const std::vector<SpreadDirection>& SpreadDirections();
 
+// Rows of the grid that the sweeps spreading one group of directions keep
+// busy at a time: the group runs as one pass over the rows, each direction a
+// few rows behind the one before it.
+constexpr std::size_t kSpreadWindowBytes = std::size_t{1} << 20;
+
+// The kept bounds and their IDs exist from the first platform on: until then
+// they are the starting values everywhere, which ClampHeights applies without
+// them. The first platform is spread straight into them (merging into the
+// starting values keeps the platform's own bounds), so a build with one
+// platform holds four grids, not eight.
 struct PlatformBounds {
     float upStep = 0.0f;
     float downStep = 0.0f;
     float cellSize = 0.0f;
     Point2 origin;
     std::int32_t gridSize = 0;
+    std::int32_t baseMatId = 1;
+    int platformsMerged = 0;
     // All platforms so far, and the platform being processed.
     std::vector<float> upper, lower, platUpper, platLower;
     std::vector<std::int32_t> upperIds, lowerIds, platUpperIds, platLowerIds;
@@ -43,7 +57,9 @@ struct PlatformBounds {
     void InitBounds(const Point2& gridOrigin, float gridCellSize, int n, std::int32_t baseMatId);
     // Rasterises the platform's faces under "Platform Building: NAME", then
     // spreads its slopes under "Slope Building: NAME" and merges it in.
-    void AddPlatform(const PlatformInput& platform, BuildProgress* progress);
+    // The pool, when given, spreads the lower and the upper bounds side by side.
+    void AddPlatform(const PlatformInput& platform, BuildProgress* progress,
+                     WorkerPool* pool = nullptr);
     void ClampHeights(float* heights, std::int32_t* ids) const;
     void FreeBounds();
 
@@ -52,6 +68,7 @@ struct PlatformBounds {
     void RasterizeEdgeBand(const Point3& a, const Point3& b);
     void SpreadLower(int dx, int dy);
     void SpreadUpper(int dx, int dy);
-    void SpreadSlopes(ProgressScope& bar);
+    void SpreadSlopes(ProgressScope& bar, WorkerPool* pool = nullptr,
+                      std::size_t windowBytes = kSpreadWindowBytes);
     void MergePlatform();
 };

@@ -42,21 +42,10 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
 }
 
 void SurfaceBuilder::BuildPlatforms(const SurfaceInputs& inputs) {
-    if (inputs.platforms.empty()) {
-        // The bounds would be their starting values everywhere: clamp against
-        // those without eight grids of them.
-        float* h = grid.heights.data();
-        std::int32_t* id = grid.matIds.data();
-        for (std::size_t j = 0; j < grid.heights.size(); ++j) {
-            const float v = h[j] > 1.0e30f ? 1.0e30f : h[j];
-            if (h[j] > 1.0e30f || v < -1.0e30f) id[j] = grid.baseMatId;
-            h[j] = v < -1.0e30f ? -1.0e30f : v;
-        }
-        return;
-    }
     PlatformBounds bounds;
     bounds.InitBounds(grid.origin, grid.cellSize, grid.gridSize, grid.baseMatId);
-    for (const PlatformInput& platform : inputs.platforms) bounds.AddPlatform(platform, progress);
+    for (const PlatformInput& platform : inputs.platforms)
+        bounds.AddPlatform(platform, progress, pool);
     bounds.ClampHeights(grid.heights.data(), grid.matIds.data());
     bounds.FreeBounds();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -56,6 +57,19 @@ private:
     int next_ = 1;
 };
 
+// A number as the stream would print it at precision 9 ("%.9g"), without
+// going through the stream's locale machinery for each one.
+struct Number {
+    float value;
+};
+
+std::ostream& operator<<(std::ostream& out, Number n) {
+    char text[32];
+    const std::to_chars_result r = std::to_chars(
+        text, text + sizeof text, static_cast<double>(n.value), std::chars_format::general, 9);
+    return out.write(text, r.ptr - text);
+}
+
 std::string ObjName(const std::string& name) {
     std::string s = name.empty() ? std::string("mesh") : name;
     for (char& c : s)
@@ -71,7 +85,8 @@ void WriteObj(const std::vector<NodeMesh>& nodes, const std::string& mtlFile, st
     obj << "# written by contorra\nmtllib " << mtlFile << "\n";
     std::set<int> usedIds;
     // Numbering runs across the whole file, as OBJ indices do.
-    Numbering<std::tuple<std::size_t, DWORD, std::uint32_t, std::uint32_t, std::uint32_t>> positions;
+    Numbering<std::tuple<std::size_t, DWORD, std::uint32_t, std::uint32_t, std::uint32_t>>
+        positions;
     Numbering<std::array<std::uint32_t, 3>> normals;
     Numbering<std::pair<std::size_t, DWORD>> uvs;
     for (std::size_t n = 0; n < nodes.size(); ++n) {
@@ -98,11 +113,13 @@ void WriteObj(const std::vector<NodeMesh>& nodes, const std::string& mtlFile, st
                     // A vertex stays one "v" line unless its corners carry different colours.
                     Point3 colour(0.0f, 0.0f, 0.0f);
                     if (colours) colour = mesh.Map(0).tv[mesh.Map(0).tf[f].t[c]];
-                    auto [pi, newP] = positions.Get(
-                        {n, v, Bits(colour.x), Bits(colour.y), Bits(colour.z)});
+                    auto [pi, newP] =
+                        positions.Get({n, v, Bits(colour.x), Bits(colour.y), Bits(colour.z)});
                     if (newP) {
-                        obj << "v " << p.x << ' ' << p.y << ' ' << p.z;
-                        if (colours) obj << ' ' << colour.x << ' ' << colour.y << ' ' << colour.z;
+                        obj << "v " << Number{p.x} << ' ' << Number{p.y} << ' ' << Number{p.z};
+                        if (colours)
+                            obj << ' ' << Number{colour.x} << ' ' << Number{colour.y} << ' '
+                                << Number{colour.z};
                         obj << "\n";
                     }
                     int ti = 0;
@@ -111,11 +128,14 @@ void WriteObj(const std::vector<NodeMesh>& nodes, const std::string& mtlFile, st
                         const DWORD t = mm.tf[f].t[c];
                         bool newT = false;
                         std::tie(ti, newT) = uvs.Get({n, t});
-                        if (newT) obj << "vt " << mm.tv[t].x << ' ' << mm.tv[t].y << "\n";
+                        if (newT)
+                            obj << "vt " << Number{mm.tv[t].x} << ' ' << Number{mm.tv[t].y} << "\n";
                     }
                     const Point3 nrm = mesh.getCornerNormal(f, c);
                     auto [ni, newN] = normals.Get({Bits(nrm.x), Bits(nrm.y), Bits(nrm.z)});
-                    if (newN) obj << "vn " << nrm.x << ' ' << nrm.y << ' ' << nrm.z << "\n";
+                    if (newN)
+                        obj << "vn " << Number{nrm.x} << ' ' << Number{nrm.y} << ' '
+                            << Number{nrm.z} << "\n";
                     line += ' ' + std::to_string(pi) + '/' + (ti ? std::to_string(ti) : "") + '/' +
                             std::to_string(ni);
                 }

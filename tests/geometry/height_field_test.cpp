@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -47,6 +48,45 @@ TEST(FitHeightField, SameGridAsTheLiteralScheduleOnAnyPool) {
     FitHeightField(b.grid, b.samples, levels, nullptr, &two);
     EXPECT_EQ(b.grid.heights, literal);
     EXPECT_EQ(b.grid.cellSize, start.extent / 128);
+}
+
+// Wandering lines of samples, a few per cell as along a contour, each in its
+// own quarter of the grid, one of them coming back at the end, or scattered
+// samples anywhere: the fit overlaps its passes only as far as every node
+// still sees the plain order, so each layout must give the plain result.
+TEST(FitSamples, SameGridAsOneSampleAfterAnother) {
+    const int n = 97;
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    auto line = [&](std::vector<Point3>& out, float x, float y, float x0, float y0, float x1,
+                    float y1, int count) {
+        for (int i = 0; i < count; ++i) {
+            x = std::clamp(x + (unit(rng) - 0.5f) * 0.6f, x0, x1);
+            y = std::clamp(y + (unit(rng) - 0.5f) * 0.6f, y0, y1);
+            out.push_back({x, y, 20.0f * unit(rng)});
+        }
+    };
+    for (int layout = 0; layout < 3; ++layout) {
+        std::vector<Point3> samples;
+        for (int q = 0; q < 4; ++q) {
+            const float x0 = (q % 2) * 48.0f + 1.0f, y0 = (q / 2) * 48.0f + 1.0f;
+            line(samples, x0 + 20.0f, y0 + 20.0f, x0, y0, x0 + 44.0f, y0 + 44.0f, 400);
+        }
+        if (layout == 1) line(samples, 10.0f, 10.0f, 1.0f, 1.0f, 40.0f, 40.0f, 100);
+        if (layout == 2)
+            for (int i = 0; i < 400; ++i) samples.push_back({unit(rng) * 95.0f, unit(rng) * 95.0f, 5.0f});
+        for (int stride : {1, 3}) {
+            HeightGrid grid;
+            grid.gridSize = n;
+            grid.cellSize = 1.0f;
+            grid.heights.assign(static_cast<std::size_t>(n) * n, 0.0f);
+            for (float& v : grid.heights) v = unit(rng);
+            std::vector<float> literal = grid.heights;
+            FitSamples(grid, SampleSet{samples}, stride);
+            LiteralFitSamples(literal, n, 0.0f, 0.0f, 1.0f, samples, stride);
+            ASSERT_EQ(grid.heights, literal) << "layout " << layout << ", stride " << stride;
+        }
+    }
 }
 
 TEST(FitHeightField, ApproachesAnInclinedPlane) {

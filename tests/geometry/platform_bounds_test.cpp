@@ -20,30 +20,78 @@ void AddPad(PlatformBounds& pb, BuildProgress* progress, const char* name,
     pb.AddPlatform(pad, progress);
 }
 
-TEST(SpreadSlopes, SameGridsAsTheLiteralSweeps) {
-    const int n = 37;
-    std::mt19937 rng(7);
+// Sparse finite seeds in a sea of +-1e30, as a rasterised platform leaves
+// them, spread along every direction; the literal sweeps on copies alongside.
+void ExpectSpreadAsLiteral(int n, unsigned seed, WorkerPool* pool, std::size_t window) {
+    std::mt19937 rng(seed);
     std::uniform_real_distribution<float> dist(-100.0f, 100.0f);
     PlatformBounds pb;
     pb.InitBounds(Point2(0.0f, 0.0f), 1.0f, n, 1);
+    pb.StartPlatform(PlatformSettings{});
     pb.upStep = 0.7f;
     pb.downStep = 1.3f;
-    // Sparse finite seeds in a sea of +-1e30, as a rasterised platform leaves them.
     for (int i = 0; i < 40; ++i) {
-        const std::size_t j = rng() % (n * n);
+        const std::size_t j = rng() % (static_cast<std::size_t>(n) * n);
         pb.platLower[j] = dist(rng);
         pb.platUpper[j] = dist(rng);
     }
     std::vector<float> lower = pb.platLower, upper = pb.platUpper;
-    ProgressScope silent(nullptr, "");
-    pb.SpreadSlopes(silent);
+    RecordingProgress ip;
+    {
+        ProgressScope bar(&ip, "spread");
+        pb.SpreadSlopes(bar, pool, window);
+    }
     for (const auto& d : SpreadDirections()) {
         LiteralSpread(lower.data(), n, d.dx, d.dy, 1.3f, true);
         LiteralSpread(upper.data(), n, d.dx, d.dy, 0.7f, false);
     }
-    EXPECT_EQ(pb.platLower, lower);
-    EXPECT_EQ(pb.platUpper, upper);
+    ASSERT_EQ(pb.platLower, lower) << n << " nodes a side, window " << window;
+    ASSERT_EQ(pb.platUpper, upper) << n << " nodes a side, window " << window;
     for (float v : pb.platLower) ASSERT_LT(std::fabs(v), 1e4f); // every node reached
+    // Two reports per direction, in direction order, however the runs fall.
+    const std::vector<int> percents = ip.Percents("spread");
+    ASSERT_EQ(percents.size(), 2 * SpreadDirections().size());
+    for (std::size_t k = 0; k < percents.size(); ++k)
+        ASSERT_EQ(percents[k], static_cast<int>((k / 2) * 100.0 / SpreadDirections().size()));
+}
+
+TEST(SpreadSlopes, SameGridsAsTheLiteralSweeps) {
+    WorkerPool two(2);
+    // One run per row order, runs of a few directions (window of 8 rows per
+    // direction), and a run per direction; alone and on a pool.
+    for (std::size_t window : {kSpreadWindowBytes, std::size_t{8 * 8 * 53 * 4}, std::size_t{1}}) {
+        ExpectSpreadAsLiteral(53, 7, nullptr, window);
+        ExpectSpreadAsLiteral(53, 8, &two, window);
+    }
+    ExpectSpreadAsLiteral(12, 9, &two, kSpreadWindowBytes); // fewer rows than the runs' lag
+}
+
+TEST(AddPlatform, APlatformOffTheGridLeavesTheGroundAndItsIds) {
+    const int n = 33;
+    PlatformBounds pb;
+    pb.InitBounds(Point2(0.0f, 0.0f), 1.0f, n, 6);
+    AddPad(pb, nullptr, "far", PlatformSettings{}, 500, 500, 510, 510, 3.0f);
+    std::vector<float> h(n * n);
+    std::vector<std::int32_t> ids(n * n, 6);
+    for (int i = 0; i < n * n; ++i) h[i] = static_cast<float>(i % 7) - 3.0f;
+    const std::vector<float> before = h;
+    pb.ClampHeights(h.data(), ids.data());
+    EXPECT_EQ(h, before);
+    EXPECT_EQ(ids, std::vector<std::int32_t>(n * n, 6));
+    EXPECT_EQ(pb.upperIds, std::vector<std::int32_t>(n * n, 6)); // never beaten: the base ID
+}
+
+TEST(ClampHeights, WithoutPlatformsOnlyTheStartingBoundsApply) {
+    PlatformBounds pb;
+    pb.InitBounds(Point2(0.0f, 0.0f), 1.0f, 2, 5);
+    float h[4] = {INFINITY, -INFINITY, 2.0f, NAN};
+    std::int32_t ids[4] = {1, 1, 1, 1};
+    pb.ClampHeights(h, ids);
+    EXPECT_EQ(h[0], 1.0e30f);
+    EXPECT_EQ(h[1], -1.0e30f);
+    EXPECT_EQ(h[2], 2.0f);
+    EXPECT_TRUE(std::isnan(h[3]));
+    EXPECT_EQ(std::vector<std::int32_t>(ids, ids + 4), (std::vector<std::int32_t>{5, 5, 1, 1}));
 }
 
 // The envelope of the cones z(e) -+ |p - e| s over all points e of the edge.

@@ -46,6 +46,27 @@ inline void LiteralSpread(float* g, int n, int dx, int dy, float step, bool lowe
     }
 }
 
+// Four passes over every stride-th sample, one sample after another, each
+// sample's cell worked out on the spot; samples must lie inside the grid.
+inline void LiteralFitSamples(std::vector<float>& h, int n, float ox, float oy, float cs,
+                              const std::vector<Point3>& samples, int stride) {
+    for (int pass = 0; pass < 4; ++pass)
+        for (std::size_t i = 0; i < samples.size(); i += stride) {
+            const Point3& s = samples[i];
+            const float gx = (s.x - ox) / cs, gy = (s.y - oy) / cs;
+            const int c = static_cast<int>(gx), r = static_cast<int>(gy);
+            const float fx = gx - c, fy = gy - r;
+            const int a = r * n + c, b = a + 1, d = a + n, e = d + 1;
+            const float z = (h[a] * (1.0f - fx) + h[b] * fx) * (1.0f - fy) +
+                            (h[d] * (1.0f - fx) + h[e] * fx) * fy;
+            const float t = (s.z - z) * 0.3f;
+            h[a] += t * (1.0f - fx) * (1.0f - fy);
+            h[b] += t * fx * (1.0f - fy);
+            h[d] += t * (1.0f - fx) * fy;
+            h[e] += t * fx * fy;
+        }
+}
+
 // The coarse-to-fine fitting schedule node by node: a fresh array per
 // refinement, every sample's cell worked out on every visit, the relaxation
 // as its four scatter sweeps. No progress, no cancel.
