@@ -15,8 +15,9 @@
 // pit inside a single closed contour rises or falls as the tension lets it.
 //
 // The grid of the chosen level count is solved coarse to fine: each level
-// starts from the one below, interpolated, and runs multigrid V-cycles until
-// no node moves by more than tolerance x the samples' height range.
+// starts from the one below, interpolated, after a V-cycle or two there; the
+// finest runs multigrid V-cycles until no node moves by more than
+// tolerance x the samples' height range.
 #include <vector>
 
 #include "geometry/build_progress.h"
@@ -26,7 +27,7 @@
 
 struct ExactFitSettings {
     float tension = 0.25f;     // 0 .. 1
-    float tolerance = 1.0e-5f; // largest move of a V-cycle, over the height range
+    float tolerance = 1.0e-4f; // largest move of a V-cycle, over the height range
     int maxCycles = 60;        // V-cycles per level at most
 };
 
