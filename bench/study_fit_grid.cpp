@@ -3,11 +3,13 @@
 // measures it beside the built terrain, so that the fit's own error and the
 // mesher's are told apart.
 //
-//   study_fit_grid LINES LEVELS smooth|exact [TENSION] OUT.asc
+//   study_fit_grid LINES LEVELS smooth|exact [TENSION] ULX ULY CELL COLS ROWS OUT.asc
 //
 // LINES holds one "x y z" vertex a line, a blank line between contours (a
 // contour whose last vertex repeats its first is closed). OUT.asc is an
-// ESRI ASCII grid of the nodes as cell centres, in LINES' coordinates.
+// ESRI ASCII grid of COLS x ROWS cells of side CELL below and right of
+// (ULX, ULY), each the fit's height at the cell's centre, as the build's
+// own grid lookup gives it.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -74,13 +76,17 @@ bool Read(const char* path, Lines& out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 5 || (std::string(argv[3]) == "exact" && argc < 6)) {
-        std::cerr << "usage: study_fit_grid LINES LEVELS smooth|exact [TENSION] OUT.asc\n";
+    const bool exact = argc > 3 && std::string(argv[3]) == "exact";
+    const int at = exact ? 5 : 4; // the output grid's arguments
+    if (argc != at + 6) {
+        std::cerr << "usage: study_fit_grid LINES LEVELS smooth|exact [TENSION] ULX ULY CELL COLS "
+                     "ROWS OUT.asc\n";
         return 2;
     }
-    const bool exact = std::string(argv[3]) == "exact";
     const int levels = std::atoi(argv[2]);
-    const char* outPath = argv[exact ? 5 : 4];
+    const double ulx = std::atof(argv[at]), uly = std::atof(argv[at + 1]), cell = std::atof(argv[at + 2]);
+    const int cols = std::atoi(argv[at + 3]), rows = std::atoi(argv[at + 4]);
+    const char* outPath = argv[at + 5];
     Lines in;
     if (!Read(argv[1], in) || levels < 1 || levels > 14) {
         std::cerr << "study_fit_grid: " << argv[1] << ": no contour vertices, or levels not 1 .. 14\n";
@@ -108,15 +114,16 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     std::ofstream out(outPath);
-    const int n = grid.gridSize;
     out.precision(10);
-    out << "ncols " << n << "\nnrows " << n << "\nxllcorner "
-        << in.ox + grid.origin.x - grid.cellSize / 2.0 << "\nyllcorner "
-        << in.oy + grid.origin.y - grid.cellSize / 2.0 << "\ncellsize " << grid.cellSize << "\n";
+    out << "ncols " << cols << "\nnrows " << rows << "\nxllcorner " << ulx << "\nyllcorner "
+        << uly - rows * cell << "\ncellsize " << cell << "\n";
     out.precision(7);
-    for (int r = n - 1; r >= 0; --r) {
-        for (int c = 0; c < n; ++c)
-            out << grid.heights[static_cast<std::size_t>(r) * n + c] << (c + 1 < n ? " " : "\n");
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            const Point2 p(static_cast<float>(ulx + (c + 0.5) * cell - in.ox),
+                           static_cast<float>(uly - (r + 0.5) * cell - in.oy));
+            out << GridHeightAt(grid, p) << (c + 1 < cols ? " " : "\n");
+        }
     }
     if (!out) {
         std::cerr << "study_fit_grid: cannot write " << outPath << "\n";
