@@ -94,6 +94,7 @@ TEST(ExactFit, ReproducesAPlaneThroughItsContours) {
         ExactFitSettings settings;
         settings.tension = tension;
         settings.tolerance = 1.0e-7f;
+        settings.maxCycles = 200; // the free corners settle last
         const HeightGrid g = Fit(lines, 6, settings);
         float worst = 0.0f;
         for (int j = 0; j < g.gridSize; ++j)
