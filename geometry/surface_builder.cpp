@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/exact_fit.h"
 #include "geometry/platform_bounds.h"
 
 namespace {
@@ -26,14 +27,23 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
     if (built) ReleaseWorkData();
     const int levels = inputs.levels;
     if (!PrepareSamples(inputs, levels)) return false;
-    FitHeightField(grid, samples, levels, progress, pool);
+    if (inputs.exactFit) {
+        ExactFitSettings settings;
+        settings.tension = inputs.tension;
+        FitExactHeightField(grid, inputs.contours, levels, settings, progress, pool);
+    } else {
+        FitHeightField(grid, samples, levels, progress, pool);
+    }
     Release(samples.samples); // nothing after the fit reads them
 
     grid.baseMatId = inputs.baseMatId;
     grid.matIds.assign(static_cast<std::size_t>(grid.gridSize) * static_cast<std::size_t>(grid.gridSize),
                        grid.baseMatId);
     BuildPlatforms(inputs);
-    for (int i = 0; i < 5; ++i) SmoothGrid(grid.heights.data(), grid.gridSize, pool);
+    // The passes soften the platforms' edges; an exact fit without platforms
+    // keeps the heights it solved for.
+    if (!inputs.exactFit || !inputs.platforms.empty())
+        for (int i = 0; i < 5; ++i) SmoothGrid(grid.heights.data(), grid.gridSize, pool);
     BuildSizeField(sizeField, grid, tuning, progress, pool);
     built = 1;
     BuildFront();

@@ -53,6 +53,8 @@ struct InsertShape {
 struct SurfaceInputs {
     int levels = 10;            // refinement levels of the height field
     std::int32_t baseMatId = 1; // material ID of plain terrain
+    bool exactFit = false;      // the exact fit (exact_fit.h) instead of the smooth one
+    float tension = 0.25f;      // of the exact fit: 0 thin plate .. 1 membrane
     std::vector<ContourLine> contours;
     std::vector<PlatformInput> platforms;
     std::vector<InsertShape> inserts;

@@ -34,6 +34,8 @@ enum LandObjectParam {
     pb_width = 19,
     pb_globalangle = 20,
     pb_uvw_zone = 21,
+    pb_exact_fit = 22,
+    pb_tension = 23,
 };
 
 // Its rollouts, one map each.

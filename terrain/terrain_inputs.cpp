@@ -137,6 +137,8 @@ TerrainInputs ReadTerrainInputs(IParamBlock2* pb) {
     TerrainInputs in;
     in.surface.levels = pb->GetInt(pb_iterations, 0);
     in.surface.baseMatId = pb->GetInt(pb_spline_id, 0);
+    in.surface.exactFit = pb->GetInt(pb_exact_fit, 0) != 0;
+    in.surface.tension = pb->GetFloat(pb_tension, 0);
     ReadContours(pb, in.surface.contours);
     ReadPlatforms(pb, in.surface.platforms);
     ReadInserts(pb, in.surface.inserts);

@@ -1,12 +1,15 @@
-// The mesh of the last build through a file, a clone and a conversion.
+// The mesh of the last build through a file, a clone and a conversion; the
+// choice of fit through a file.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
+#include <string>
 
 #include "host/app/chunk_io.h"
 #include "host/sdk/poly_object.h"
 #include "host/sdk/tri_object.h"
+#include "terrain/terrain_inputs.h"
 #include "tests/terrain/terrain_fixtures.h"
 
 namespace {
@@ -101,4 +104,68 @@ TEST(LandObject, ConvertsToIndependentMeshAndPolyObjects) {
     const MNMesh& mn = poly->GetMesh();
     EXPECT_EQ(std::vector<int>({mn.numv, mn.numf, mn.F(0)->deg}), std::vector<int>({16, 18, 3}));
     EXPECT_EQ(mn.nume, 33); // 24 sides and 9 diagonals: the edge list is filled in
+}
+
+namespace {
+
+// One parameter's chunk as the block writes it: id, type, one entry, no keys.
+void ParamChunk(MemorySave& s, USHORT id, int type, float f, int i) {
+    s.BeginChunk(0x3010);
+    s.WriteShort(id);
+    s.WriteInt(type);
+    s.WriteInt(1);
+    if (type == TYPE_FLOAT) s.WriteFloat(f);
+    else s.WriteInt(i);
+    s.WriteInt(0);
+    s.EndChunk();
+}
+
+IOResult LoadBlock(IParamBlock2* pb, std::vector<std::uint8_t> bytes, std::string* error = nullptr) {
+    MemoryLoad load(std::move(bytes));
+    if (load.OpenChunk() != IO_OK) return IO_ERROR;
+    const IOResult r = pb->Load(&load);
+    if (error) *error = load.Error();
+    return r;
+}
+
+} // namespace
+
+TEST(LandObject, ExactFitIsSavedAndLoadedAndOffInOlderFiles) {
+    Owned<LandObject> obj(NewLandObject());
+    IParamBlock2* pb = obj->pblock;
+    EXPECT_EQ(pb->GetInt(pb_exact_fit, 0), 0);
+    EXPECT_FLOAT_EQ(pb->GetFloat(pb_tension, 0), 0.25f);
+
+    pb->SetValue(pb_exact_fit, 0, 1);
+    pb->SetValue(pb_tension, 0, 0.6f);
+    const std::vector<std::uint8_t> saved = Chunk([&](MemorySave& s) { pb->Save(&s); });
+    Owned<LandObject> loaded(NewLandObject());
+    ASSERT_EQ(LoadBlock(loaded->pblock, saved), IO_OK);
+    EXPECT_EQ(loaded->pblock->GetInt(pb_exact_fit, 0), 1);
+    EXPECT_FLOAT_EQ(loaded->pblock->GetFloat(pb_tension, 0), 0.6f);
+    EXPECT_TRUE(ReadTerrainInputs(loaded->pblock).surface.exactFit);
+    EXPECT_FLOAT_EQ(ReadTerrainInputs(loaded->pblock).surface.tension, 0.6f);
+
+    // A block written before the fit could be chosen holds Interations but
+    // neither of the two.
+    Owned<LandObject> older(NewLandObject());
+    ASSERT_EQ(LoadBlock(older->pblock, Chunk([](MemorySave& s) {
+                            ParamChunk(s, pb_iterations, TYPE_INT, 0.0f, 7);
+                        })),
+              IO_OK);
+    EXPECT_EQ(older->pblock->GetInt(pb_iterations, 0), 7);
+    EXPECT_FALSE(ReadTerrainInputs(older->pblock).surface.exactFit);
+
+    // A tension past a membrane, or a switch that is neither, is refused.
+    std::string error;
+    EXPECT_EQ(LoadBlock(older->pblock, Chunk([](MemorySave& s) {
+                            ParamChunk(s, pb_tension, TYPE_FLOAT, 1.5f, 0);
+                        }), &error),
+              IO_ERROR);
+    EXPECT_NE(error.find("Tension"), std::string::npos) << error;
+    EXPECT_EQ(LoadBlock(older->pblock, Chunk([](MemorySave& s) {
+                            ParamChunk(s, pb_exact_fit, TYPE_BOOL, 0.0f, 2);
+                        }), &error),
+              IO_ERROR);
+    EXPECT_NE(error.find("Exact_Fit"), std::string::npos) << error;
 }

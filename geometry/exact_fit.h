@@ -1,0 +1,54 @@
+#pragma once
+// The exact fit: a height grid that holds every contour sample and, between
+// the contours, bends least under a tension (minimum curvature with tension).
+//
+// Each node whose half-cell square holds a contour sample is tied to the
+// nearest such sample by a first-order Taylor condition,
+//   z(node) + dx (z(E) - z(W)) / 2 + dy (z(N) - z(S)) / 2 = z(sample),
+// (dx, dy) the sample's offset from the node in cells, so the surface passes
+// through the sample to first order and a plane is held exactly. Every other
+// node minimises
+//   (1 - tension) * bending + tension * slope
+// in grid units: tension 0 is a thin plate, 1 a membrane that never
+// overshoots its contours. Free regions enclosed only by contours of one
+// height from two or more lines are held flat at that height; a summit or
+// pit inside a single closed contour rises or falls as the tension lets it.
+//
+// The grid of the chosen level count is solved coarse to fine: each level
+// starts from the one below, interpolated, after a V-cycle or two there; the
+// finest runs multigrid V-cycles until no node moves by more than
+// tolerance x the samples' height range.
+#include <vector>
+
+#include "geometry/build_progress.h"
+#include "geometry/height_field.h"
+#include "geometry/surface_inputs.h"
+#include "geometry/worker_pool.h"
+
+struct ExactFitSettings {
+    float tension = 0.25f;     // 0 .. 1
+    float tolerance = 1.0e-4f; // largest move of a V-cycle, over the height range
+    int maxCycles = 60;        // V-cycles per level at most
+};
+
+struct ExactFitReport {
+    int cycles = 0;          // V-cycles run on the finest level
+    float lastChange = 0.0f; // largest node move of the last one, in height units
+    float limit = 0.0f;      // the move under which it stops: tolerance x range
+    bool converged = false;
+};
+
+// The contour lines as samples: every vertex, and points between them no
+// more than step apart; a line of one point is one sample.
+struct LineSample {
+    float x, y, z;
+    int line; // index into the lines
+};
+std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float step);
+
+// Fills grid (origin and extent already placed) with the exact fit on the
+// grid of the given level count. The pool, when given, takes the sweeps; the
+// bytes do not depend on its size.
+ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLine>& lines,
+                                   int levels, const ExactFitSettings& settings,
+                                   BuildProgress* progress, WorkerPool* pool = nullptr);

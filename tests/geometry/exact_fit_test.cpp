@@ -1,0 +1,207 @@
+#include "geometry/exact_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "geometry/contour_sampling.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+ContourLine Ring(float radius, float z, int points = 360) {
+    ContourLine line;
+    line.closed = true;
+    for (int k = 0; k < points; ++k) {
+        const double a = 2.0 * kPi * k / points;
+        line.points.emplace_back(static_cast<float>(radius * std::cos(a)),
+                                 static_cast<float>(radius * std::sin(a)), z);
+    }
+    return line;
+}
+
+// The grid placed around the lines as a build places it, then the exact fit.
+HeightGrid Fit(const std::vector<ContourLine>& lines, int levels, const ExactFitSettings& settings,
+               ExactFitReport* report = nullptr) {
+    ContourSegments segments;
+    HeightGrid grid;
+    SampleSet unused;
+    EXPECT_TRUE(GatherContours(segments, lines));
+    EXPECT_TRUE(SetUpSampling(segments, levels, 2.0f, grid, unused));
+    const ExactFitReport r = FitExactHeightField(grid, lines, levels, settings, nullptr);
+    if (report) *report = r;
+    EXPECT_EQ(grid.gridSize, GridSizeForLevels(levels));
+    EXPECT_EQ(grid.heights.size(), static_cast<std::size_t>(grid.gridSize) * grid.gridSize);
+    return grid;
+}
+
+Point2 NodeAt(const HeightGrid& g, int i, int j) {
+    return Point2(g.origin.x + static_cast<float>(i) * g.cellSize,
+                  g.origin.y + static_cast<float>(j) * g.cellSize);
+}
+
+float HeightAtNode(const HeightGrid& g, int i, int j) {
+    return g.heights[static_cast<std::size_t>(j) * g.gridSize + i];
+}
+
+std::vector<ContourLine> ConeRings() {
+    std::vector<ContourLine> lines;
+    for (int r = 10; r <= 90; r += 10) lines.push_back(Ring(static_cast<float>(r), 100.0f - r));
+    return lines;
+}
+
+TEST(SampleLines, EveryVertexAndNoGapOverAStepEachLineOnItsOwn) {
+    ContourLine open;
+    open.points = {Point3(0.0f, 0.0f, 5.0f), Point3(10.0f, 0.0f, 5.0f), Point3(10.0f, 2.5f, 6.0f)};
+    ContourLine dot;
+    dot.points = {Point3(3.0f, 4.0f, 7.0f)};
+    ContourLine square;
+    square.closed = true;
+    square.points = {Point3(0.0f, 0.0f, 9.0f), Point3(1.0f, 0.0f, 9.0f), Point3(1.0f, 1.0f, 9.0f),
+                     Point3(0.0f, 1.0f, 9.0f)};
+    const std::vector<LineSample> s = SampleLines({open, dot, square}, 1.0f);
+    // 10 + 3 steps and the last vertex; one; four sides of one step, closed.
+    ASSERT_EQ(s.size(), 14u + 1u + 4u);
+    EXPECT_FLOAT_EQ(s[3].x, 3.0f);
+    EXPECT_FLOAT_EQ(s[10].x, 10.0f);
+    EXPECT_NEAR(s[11].y, 2.5f / 3.0f, 1e-6f);
+    EXPECT_NEAR(s[11].z, 5.0f + 1.0f / 3.0f, 1e-6f);
+    EXPECT_FLOAT_EQ(s[13].y, 2.5f);
+    EXPECT_EQ(s[13].line, 0);
+    EXPECT_EQ(s[14].line, 1);
+    EXPECT_FLOAT_EQ(s[14].z, 7.0f);
+    for (std::size_t k = 15; k < s.size(); ++k) EXPECT_EQ(s[k].line, 2);
+    EXPECT_FLOAT_EQ(s[18].y, 1.0f); // the fourth corner; the ring does not repeat the first
+}
+
+// A thin plate bends nowhere on a plane, so the plane is the solution
+// everywhere; with tension the margin beyond the outer lines may flatten,
+// but between the lines the plane still holds.
+TEST(ExactFit, ReproducesAPlaneThroughItsContours) {
+    // z = 0.3 x - 0.2 y: level lines 0.3 x - 0.2 y = c are straight.
+    std::vector<ContourLine> lines;
+    for (int c = -30; c <= 30; c += 5) {
+        ContourLine line;
+        for (int k = -1; k <= 1; k += 2) {
+            const float y = 120.0f * static_cast<float>(k);
+            line.points.emplace_back((static_cast<float>(c) + 0.2f * y) / 0.3f, y, static_cast<float>(c));
+        }
+        lines.push_back(line);
+    }
+    for (const float tension : {0.0f, 0.5f}) {
+        ExactFitSettings settings;
+        settings.tension = tension;
+        settings.tolerance = 1.0e-7f;
+        settings.maxCycles = 200; // the free corners settle last
+        const HeightGrid g = Fit(lines, 6, settings);
+        float worst = 0.0f;
+        for (int j = 0; j < g.gridSize; ++j)
+            for (int i = 0; i < g.gridSize; ++i) {
+                const Point2 p = NodeAt(g, i, j);
+                const float plane = 0.3f * p.x - 0.2f * p.y;
+                // With tension, only between the lines.
+                if (tension > 0.0f && (std::fabs(plane) > 15.0f || std::fabs(p.y) > 100.0f)) continue;
+                worst = std::max(worst, std::fabs(HeightAtNode(g, i, j) - plane));
+            }
+        // Exact but for float with no tension; with it, the flattened margin
+        // reaches in through the outer lines by a trace.
+        EXPECT_LT(worst, tension > 0.0f ? 1.0e-2f : 2.0e-3f) << "tension " << tension;
+    }
+}
+
+TEST(ExactFit, ConeContoursGiveACone) {
+    ExactFitSettings settings;
+    const HeightGrid g = Fit(ConeRings(), 7, settings);
+    double sum = 0.0, worst = 0.0;
+    int count = 0;
+    for (int j = 0; j < g.gridSize; ++j)
+        for (int i = 0; i < g.gridSize; ++i) {
+            const Point2 p = NodeAt(g, i, j);
+            const double r = std::sqrt(double(p.x) * p.x + double(p.y) * p.y);
+            if (r < 10.0 || r > 90.0) continue;
+            const double e = HeightAtNode(g, i, j) - (100.0 - r);
+            sum += e * e;
+            worst = std::max(worst, std::fabs(e));
+            ++count;
+        }
+    // Slope 1: a cell of error in position is a cell in height.
+    EXPECT_LT(worst, g.cellSize);
+    EXPECT_LT(std::sqrt(sum / count), 0.2 * g.cellSize);
+    // The summit inside the last ring rises above it, not beyond the cone.
+    const float top = HeightAtNode(g, g.gridSize / 2, g.gridSize / 2);
+    EXPECT_GT(top, 91.0f);
+    EXPECT_LT(top, 100.0f);
+}
+
+TEST(ExactFit, TwoEqualContoursEncloseAFlatPlateau) {
+    std::vector<ContourLine> lines = {Ring(70, 0), Ring(50, 10), Ring(25, 10), Ring(10, 20)};
+    ExactFitSettings settings;
+    const HeightGrid g = Fit(lines, 7, settings);
+    float lowBand = 1e9f, highBand = -1e9f;
+    for (int j = 0; j < g.gridSize; ++j)
+        for (int i = 0; i < g.gridSize; ++i) {
+            const Point2 p = NodeAt(g, i, j);
+            const float r = std::sqrt(p.x * p.x + p.y * p.y);
+            const float z = HeightAtNode(g, i, j);
+            if (r > 25.0f + g.cellSize && r < 50.0f - g.cellSize) {
+                EXPECT_EQ(z, 10.0f) << r;
+            }
+            if (r > 52.0f && r < 68.0f) {
+                lowBand = std::min(lowBand, z);
+                highBand = std::max(highBand, z);
+            }
+        }
+    // Between contours of different heights the surface still slopes, and the
+    // summit ring is no plateau.
+    EXPECT_GT(highBand - lowBand, 5.0f);
+    EXPECT_GT(HeightAtNode(g, g.gridSize / 2, g.gridSize / 2), 20.5f);
+}
+
+TEST(ExactFit, AContourOfOneSampleIsHeld) {
+    std::vector<ContourLine> lines = ConeRings();
+    ContourLine summit; // one point, on the centre node
+    summit.points = {Point3(0.0f, 0.0f, 104.0f)};
+    lines.push_back(summit);
+    ExactFitSettings settings;
+    const HeightGrid g = Fit(lines, 7, settings);
+    const int c = g.gridSize / 2;
+    EXPECT_NEAR(HeightAtNode(g, c, c), 104.0f, 0.01f);
+    EXPECT_LT(HeightAtNode(g, c + 3, c), 104.0f);
+
+}
+
+TEST(ExactFit, StopsOnceACycleMovesNoNodeBeyondTheTolerance) {
+    const std::vector<ContourLine> lines = {Ring(70, 0), Ring(40, 30), Ring(10, 35)};
+    ExactFitSettings loose;
+    loose.tolerance = 1.0e-3f;
+    ExactFitReport a, b, c;
+    const HeightGrid ga = Fit(lines, 7, loose, &a);
+    EXPECT_TRUE(a.converged);
+    EXPECT_LE(a.lastChange, a.limit);
+    EXPECT_FLOAT_EQ(a.limit, 1.0e-3f * 35.0f);
+
+    // One cycle fewer and it had not got there.
+    ExactFitSettings cut = loose;
+    cut.maxCycles = a.cycles - 1;
+    ASSERT_GE(cut.maxCycles, 1);
+    Fit(lines, 7, cut, &b);
+    EXPECT_FALSE(b.converged);
+    EXPECT_GT(b.lastChange, b.limit);
+
+    // A tighter tolerance takes more cycles and lands within the loose one's
+    // reach of it.
+    ExactFitSettings tight = loose;
+    tight.tolerance = 1.0e-6f;
+    const HeightGrid gc = Fit(lines, 7, tight, &c);
+    EXPECT_TRUE(c.converged);
+    EXPECT_GT(c.cycles, a.cycles);
+    float worst = 0.0f;
+    for (std::size_t k = 0; k < gc.heights.size(); ++k)
+        worst = std::max(worst, std::fabs(gc.heights[k] - ga.heights[k]));
+    EXPECT_GT(worst, 0.0f);
+    EXPECT_LT(worst, 20.0f * a.limit);
+}
+
+} // namespace
