@@ -68,7 +68,7 @@ void BM_DrawTerrain(benchmark::State& state, contorra::ViewKind kind, bool shade
     contorra::Viewport vp(kind, Options(shaded));
     vp.ZoomExtents(nodes);
     for (auto _ : state) {
-        contorra::RasterImage image = vp.Draw(nodes);
+        const contorra::RasterImage& image = vp.Draw(nodes);
         benchmark::DoNotOptimize(image.Bytes());
     }
     state.counters["faces"] = site.faces;

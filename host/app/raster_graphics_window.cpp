@@ -11,7 +11,8 @@ namespace {
 
 // Depth 0..1 as the window reports it for faces.
 DWORD DepthDistance(float z) {
-    return static_cast<DWORD>(std::clamp(z, 0.0f, 1.0f) * 16777215.0f);
+    if (!(z > 0.0f)) return 0; // not a number too
+    return static_cast<DWORD>(std::min(z, 1.0f) * 16777215.0f);
 }
 
 float SegmentDistance(float px, float py, const ScreenVertex& a, const ScreenVertex& b) {
@@ -229,17 +230,7 @@ void RasterGraphicsWindow::triangle(Point3* xyz, Point3* normals) {
     if (limits_ & GW_WIREFRAME) return;
     AColor colours[3];
     const Point3 faceNormal = CrossProd(xyz[1] - xyz[0], xyz[2] - xyz[0]);
-    for (int k = 0; k < 3; ++k) {
-        const Point3 world = xyz[k] * tm_;
-        const Point3 n = VectorTransform(tm_, normals ? normals[k] : faceNormal);
-        Color base = material_.Kd;
-        if (relief_) {
-            const float span = relief_->second - relief_->first;
-            base = ElevationTint(span > 0.0f ? (world.z - relief_->first) / span : 0.5f);
-        }
-        const float shade = (limits_ & GW_ILLUM) ? HillShade(n) : 1.0f;
-        colours[k] = AColor(base * shade, 1.0f);
-    }
+    for (int k = 0; k < 3; ++k) colours[k] = Lit(xyz[k] * tm_, normals ? normals[k] : faceNormal);
     if (front) {
         ScreenVertex v[3];
         for (int k = 0; k < 3; ++k) v[k] = camera_.ProjectCamera(cam[k]);
@@ -251,6 +242,106 @@ void RasterGraphicsWindow::triangle(Point3* xyz, Point3* normals) {
     }
 }
 
+AColor RasterGraphicsWindow::Lit(const Point3& world, const Point3& objectNormal) const {
+    Color base = material_.Kd;
+    if (relief_) {
+        const float span = relief_->second - relief_->first;
+        base = ElevationTint(span > 0.0f ? (world.z - relief_->first) / span : 0.5f);
+    }
+    const float shade = (limits_ & GW_ILLUM) ? HillShade(VectorTransform(tm_, objectNormal)) : 1.0f;
+    return AColor(base * shade, 1.0f);
+}
+
+void RasterGraphicsWindow::Project(const Point3* xyz, int numPts) {
+    const std::size_t n = static_cast<std::size_t>(std::max(numPts, 0));
+    cam_.resize(n);
+    screen_.resize(n);
+    front_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        cam_[i] = xyz[i] * objToCam_;
+        front_[i] = !camera_.perspective || cam_[i].z <= -camera_.nearDist;
+        if (front_[i]) screen_[i] = camera_.ProjectCamera(cam_[i]);
+    }
+}
+
+bool RasterGraphicsWindow::MayHit(float x0, float y0, float x1, float y1) const {
+    float l, t, r, b;
+    switch (region_.type) {
+    case RECT_RGN:
+        l = region_.rect.left, t = region_.rect.top, r = region_.rect.right + 1.0f,
+        b = region_.rect.bottom + 1.0f;
+        break;
+    case CIRCLE_RGN:
+        l = region_.centre.x - static_cast<float>(region_.radius) - 1.0f;
+        r = region_.centre.x + static_cast<float>(region_.radius) + 2.0f;
+        t = region_.centre.y - static_cast<float>(region_.radius) - 1.0f;
+        b = region_.centre.y + static_cast<float>(region_.radius) + 2.0f;
+        break;
+    case FENCE_RGN:
+        return true;
+    default:
+        l = region_.pt.x - static_cast<float>(region_.epsilon) - 1.0f;
+        r = region_.pt.x + static_cast<float>(region_.epsilon) + 2.0f;
+        t = region_.pt.y - static_cast<float>(region_.epsilon) - 1.0f;
+        b = region_.pt.y + static_cast<float>(region_.epsilon) + 2.0f;
+    }
+    // A window region needs the whole primitive inside; one outside the
+    // region's box cannot be inside it either.
+    return x1 >= l && x0 <= r && y1 >= t && y0 <= b;
+}
+
+void RasterGraphicsWindow::indexedSegments(const Point3* xyz, int numPts, const DWORD* ends,
+                                           int count) {
+    Project(xyz, numPts);
+    const bool pick = Picking();
+    for (int i = 0; i < count; ++i) {
+        const DWORD a = ends[2 * i], b = ends[2 * i + 1];
+        if (!front_[a] || !front_[b]) {
+            Line(xyz[a], xyz[b], line_, line_); // crosses the near plane: clipped there
+            continue;
+        }
+        const ScreenVertex& sa = screen_[a];
+        const ScreenVertex& sb = screen_[b];
+        if (pick) {
+            if (MayHit(std::min(sa.x, sb.x), std::min(sa.y, sb.y), std::max(sa.x, sb.x),
+                       std::max(sa.y, sb.y)))
+                PickSegment(sa, sb);
+            continue;
+        }
+        DrawLine(image_, sa, sb, line_, line_, image_.Bounds(), lineBias);
+    }
+}
+
+void RasterGraphicsWindow::indexedTriangles(const Point3* xyz, int numPts, const DWORD* corners,
+                                            const Point3* normals, int count) {
+    const bool pick = Picking();
+    if (!pick && (limits_ & GW_WIREFRAME)) return;
+    Project(xyz, numPts);
+    for (int i = 0; i < count; ++i) {
+        const DWORD* c = corners + 3 * i;
+        if (!front_[c[0]] || !front_[c[1]] || !front_[c[2]]) {
+            if (pick) continue;
+            Point3 p[3] = {xyz[c[0]], xyz[c[1]], xyz[c[2]]};
+            Point3 n[3];
+            if (normals) std::copy(normals + 3 * i, normals + 3 * i + 3, n);
+            triangle(p, normals ? n : nullptr);
+            continue;
+        }
+        const ScreenVertex v[3] = {screen_[c[0]], screen_[c[1]], screen_[c[2]]};
+        if (pick) {
+            if (MayHit(std::min({v[0].x, v[1].x, v[2].x}), std::min({v[0].y, v[1].y, v[2].y}),
+                       std::max({v[0].x, v[1].x, v[2].x}), std::max({v[0].y, v[1].y, v[2].y})))
+                PickTriangle(v);
+            continue;
+        }
+        AColor colours[3];
+        const Point3 faceNormal = normals ? Point3() : CrossProd(xyz[c[1]] - xyz[c[0]], xyz[c[2]] - xyz[c[0]]);
+        for (int k = 0; k < 3; ++k)
+            colours[k] = Lit(xyz[c[k]] * tm_, normals ? normals[3 * i + k] : faceNormal);
+        DrawTriangle(image_, v, colours, image_.Bounds());
+    }
+}
+
 void RasterGraphicsWindow::text(Point3* xyz, const MCHAR* s) {
     const Point3 cam = xyz[0] * objToCam_;
     if (camera_.perspective && !(cam.z <= -camera_.nearDist)) return;
@@ -259,6 +350,7 @@ void RasterGraphicsWindow::text(Point3* xyz, const MCHAR* s) {
         if (Inside(v.x, v.y)) Hit(DepthDistance(v.z));
         return;
     }
+    if (!(std::fabs(v.x) < 1e6f && std::fabs(v.y) < 1e6f)) return;
     DrawTextLabel(image_, static_cast<int>(v.x), static_cast<int>(v.y), s, ToRgba8(text_));
 }
 

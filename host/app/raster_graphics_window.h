@@ -3,6 +3,7 @@
 // and lit triangles through a camera into an image, or, in pick mode,
 // nothing drawn and every primitive tested against the hit region.
 #include <optional>
+#include <vector>
 
 #include "host/app/software_raster.h"
 #include "host/sdk/graphics_window.h"
@@ -40,6 +41,10 @@ public:
     void endSegments() override {}
     void polyline(int ct, Point3* xyz, Point3* rgb, int closed, int* edgeFlags) override;
     void triangle(Point3* xyz, Point3* normals) override;
+    // Each point transformed and projected once.
+    void indexedSegments(const Point3* xyz, int numPts, const DWORD* ends, int count) override;
+    void indexedTriangles(const Point3* xyz, int numPts, const DWORD* corners,
+                          const Point3* normals, int count) override;
     void text(Point3* xyz, const MCHAR* s) override;
     void marker(Point3* xyz, MarkerType type) override;
 
@@ -50,6 +55,11 @@ private:
     void PickSegment(const ScreenVertex& a, const ScreenVertex& b);
     void PickTriangle(const ScreenVertex v[3]);
     bool Inside(float x, float y) const;
+    // Points in camera space, and projected where in front of the near plane.
+    void Project(const Point3* xyz, int numPts);
+    AColor Lit(const Point3& world, const Point3& objectNormal) const;
+    // Whether a segment or triangle of this pixel box could meet the region.
+    bool MayHit(float x0, float y0, float x1, float y1) const;
 
     RasterImage& image_;
     RasterCamera camera_;
@@ -64,6 +74,9 @@ private:
     HitRegion region_;
     bool hit_ = false;
     DWORD hitDistance_ = 0xFFFFFFFFu;
+    std::vector<Point3> cam_;
+    std::vector<ScreenVertex> screen_;
+    std::vector<char> front_;
 };
 
 } // namespace contorra

@@ -221,7 +221,7 @@ void Viewport::DrawBrackets(const Box3& box) {
     }
 }
 
-RasterImage Viewport::Draw(const std::vector<INode*>& nodes) {
+const RasterImage& Viewport::Draw(const std::vector<INode*>& nodes) {
     image_.Clear(ToPixel(GetUIColor(COLOR_VP_INACTIVE)));
     gw_->setRndLimits(BaseLimits());
     if (options_.grid) DrawGrid();
@@ -300,7 +300,10 @@ Point3 Viewport::SnapPoint(IPoint2& in, IPoint2& out, Matrix3*, DWORD) {
         for (int k = 0; k < 3; ++k)
             if (k != axis) p[k] = std::round(p[k] / gridSpacing_) * gridSpacing_;
     const ScreenVertex sv = camera_.Project(p);
-    out = IPoint2(static_cast<int>(std::floor(sv.x)), static_cast<int>(std::floor(sv.y)));
+    auto pixel = [](float v) {
+        return std::isfinite(v) ? static_cast<int>(std::clamp(std::floor(v), -1e9f, 1e9f)) : 0;
+    };
+    out = IPoint2(pixel(sv.x), pixel(sv.y));
     return p;
 }
 
@@ -341,7 +344,7 @@ RasterImage DrawQuadViews(const std::vector<INode*>& nodes, const ViewOptions& o
         if (kinds[i] == ViewKind::Perspective) o.shaded = true;
         Viewport vp(kinds[i], o);
         vp.ZoomExtents(nodes);
-        RasterImage view = vp.Draw(nodes);
+        RasterImage view = vp.Draw(nodes);  // a copy, labelled
         DrawTextLabel(view, 6, 16, ViewName(kinds[i]), ToPixel(GetUIColor(COLOR_VP_LABELS)));
         out.Blit(view, x0, y0);
     }

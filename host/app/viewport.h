@@ -51,7 +51,7 @@ public:
     void ZoomExtents(const Box3& worldBox);
 
     // The grid, then every node that is not hidden, as its object draws it.
-    RasterImage Draw(const std::vector<INode*>& nodes);
+    const RasterImage& Draw(const std::vector<INode*>& nodes);
     // The nodes whose objects report a hit at the pixel, closest first; ties
     // keep the nodes' order.
     std::vector<INode*> Pick(const std::vector<INode*>& nodes, IPoint2 at);

@@ -101,6 +101,13 @@ public:
     // A filled triangle with corner normals (null: flat) in the fill colour
     // or the material's.
     virtual void triangle(Point3* xyz, Point3* normals) = 0;
+    // Many primitives over shared points, as meshes draw: ends holds two
+    // indices into xyz per segment, corners three per triangle, normals
+    // (null: flat) three per triangle. The same as one call per primitive,
+    // which is what these do unless the window has a faster way.
+    virtual void indexedSegments(const Point3* xyz, int numPts, const DWORD* ends, int count);
+    virtual void indexedTriangles(const Point3* xyz, int numPts, const DWORD* corners,
+                                  const Point3* normals, int count);
     virtual void text(Point3* xyz, const MCHAR* s) = 0;
     virtual void marker(Point3* xyz, MarkerType type) = 0;
 };

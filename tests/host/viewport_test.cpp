@@ -3,6 +3,8 @@
 // renderer asking objects for their render mesh.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "host/app/renderer.h"
 #include "host/app/scene.h"
 #include "host/app/viewport.h"
@@ -196,6 +198,19 @@ TEST(Viewport, MeshSelectStopsAtTheFirstHitWhenAskedAndSpansEveryFaceOtherwise) 
             ++triangles;
             RasterGraphicsWindow::triangle(xyz, n);
         }
+        void indexedTriangles(const Point3* xyz, int np, const DWORD* c, const Point3* n,
+                              int count) override {
+            triangles += count;
+            RasterGraphicsWindow::indexedTriangles(xyz, np, c, n, count);
+        }
+        std::set<std::pair<DWORD, DWORD>> edges;
+        int segments = 0;
+        void indexedSegments(const Point3* xyz, int np, const DWORD* e, int count) override {
+            segments += count;
+            for (int i = 0; i < count; ++i)
+                edges.insert({std::min(e[2 * i], e[2 * i + 1]), std::max(e[2 * i], e[2 * i + 1])});
+            RasterGraphicsWindow::indexedSegments(xyz, np, e, count);
+        }
     };
     RasterImage image(64, 64);
     Mesh grid = GridMesh(9); // 128 faces over 8 x 8 units
@@ -211,6 +226,17 @@ TEST(Viewport, MeshSelectStopsAtTheFirstHitWhenAskedAndSpansEveryFaceOtherwise) 
     EXPECT_TRUE(grid.select(&gw, nullptr, &r, FALSE));
     EXPECT_EQ(gw.triangles, grid.getNumFaces());
     EXPECT_EQ(gw.getRndLimits(), GW_Z_BUFFER); // restored
+
+    // Wire-frame draws every visible edge once, the open border included,
+    // and none of the hidden diagonals; a face turned over changes nothing.
+    Mesh small = GridMesh(3);
+    std::swap(small.faces[3].v[0], small.faces[3].v[1]);
+    small.faces[3].setEdgeVisFlags(EDGE_INVIS, EDGE_VIS, EDGE_VIS);
+    gw.setRndLimits(GW_WIREFRAME);
+    small.render(&gw, nullptr, nullptr, 0xFF);
+    EXPECT_EQ(gw.edges.size(), 12u);
+    EXPECT_LE(gw.segments, 14); // the turned face's two inner sides may come twice
+    EXPECT_EQ(gw.edges.count({0, 4}), 0u);
 }
 
 TEST(Renderer, AsksGeomObjectsForTheirRenderMeshInsteadOfConverting) {

@@ -47,6 +47,15 @@ public:
             ++triangles;
             RasterGraphicsWindow::triangle(p, n);
         }
+        void indexedTriangles(const Point3* p, int np, const DWORD* c, const Point3* n,
+                              int count) override {
+            triangles += count;
+            RasterGraphicsWindow::indexedTriangles(p, np, c, n, count);
+        }
+        void indexedSegments(const Point3* p, int np, const DWORD* e, int count) override {
+            segments += count;
+            RasterGraphicsWindow::indexedSegments(p, np, e, count);
+        }
     };
     contorra::RasterImage image{100, 100};
     Window gw{image, contorra::RasterCamera::TopView(
