@@ -31,7 +31,8 @@ bool ParseImageSize(const std::string& text, int& w, int& h) {
 
 int LoadImageScene(const std::string& command, const std::string& path, const std::string& output,
                    Scene& scene, const ClassRegistry& registry, std::optional<std::uint64_t> limit,
-                   CoreInterface& core, std::optional<contorra::SceneMaterials>& materials) {
+                   CoreInterface& core, std::optional<contorra::SceneMaterials>& materials,
+                   const std::function<int(Scene&)>& beforeBuild) {
     std::vector<INode*> terrains;
     contorra::JsonScene js;
     if (IsJson(path)) {
@@ -57,6 +58,8 @@ int LoadImageScene(const std::string& command, const std::string& path, const st
             return kExitBadInput;
         }
     }
+    if (beforeBuild)
+        if (int code = beforeBuild(scene); code != kExitOk) return code;
     // A JSON terrain is only a recipe until its surface is generated.
     for (INode* t : terrains) {
         if (int code = CheckTerrainBuild(js, t, limit); code != kExitOk) return code;

@@ -44,20 +44,21 @@ int Prepare(const char* command, const ViewCommandOptions& o, const GlobalOption
             ClassRegistry& registry, Scene& scene, CoreInterface& core,
             std::optional<contorra::SceneMaterials>& materials) {
     if (!LoadPlugin(options, registry)) return kExitFailure;
-    if (int code = LoadImageScene(command, o.scene, o.output, scene, registry, std::nullopt, core,
-                                  materials);
-        code != kExitOk)
-        return code;
-    for (const std::string& name : o.select) {
-        INode* node = scene.FindByName(name);
-        if (!node) {
-            std::cerr << "contorra " << command << ": " << o.scene << ": --select: no node named \""
-                      << name << "\"\n";
-            return kExitBadInput;
+    // The selection is checked before any terrain is built.
+    auto select = [&](Scene& loaded) {
+        for (const std::string& name : o.select) {
+            INode* node = loaded.FindByName(name);
+            if (!node) {
+                std::cerr << "contorra " << command << ": " << o.scene
+                          << ": --select: no node named \"" << name << "\"\n";
+                return kExitBadInput;
+            }
+            node->SetSelected(true);
         }
-        node->SetSelected(true);
-    }
-    return kExitOk;
+        return kExitOk;
+    };
+    return LoadImageScene(command, o.scene, o.output, scene, registry, std::nullopt, core,
+                          materials, select);
 }
 
 contorra::ViewOptions ViewOptionsOf(const ViewCommandOptions& o, int w, int h) {
