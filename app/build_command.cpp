@@ -128,7 +128,9 @@ int WriteOutputs(const BuildOptions& o, Scene& scene, INode* node, const Built& 
     }
     try {
         if (!o.preview.empty()) {
-            WritePreview(built.mesh, tm, o.preview);
+            PreviewOptions look;
+            if (o.previewContours) look.overlay = TerrainContourLines(node);
+            WritePreview(built.mesh, tm, o.preview, look);
             report("preview", o.preview);
         }
     } catch (const std::exception& e) {
@@ -246,8 +248,10 @@ Command AddBuildCommand(CLI::App& app, const GlobalOptions& options) {
                     "the terrain mesh: .obj, .ply, .stl, .gltf, .glb or .fbx");
     sub->add_option("--save", o->save, "the whole scene with the built terrain (.cscene)");
     sub->add_option("--preview", o->preview,
-                    "a top view of the terrain (.png): hill-shaded, coloured by material ID, "
-                    "with its triangle edges");
+                    "a top view of the terrain (.png): hill-shaded, the ground tinted by "
+                    "elevation, other material IDs in their colours, with its triangle edges");
+    sub->add_flag("--preview-contours", o->previewContours,
+                  "draws the terrain's contour splines over the preview");
     sub->add_option("--max-memory", o->maxMemory,
                     "the most memory the build may need, e.g. 2G or 500M (default: what the "
                     "machine has available); a build estimated to need more is refused");

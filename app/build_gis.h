@@ -16,6 +16,7 @@ struct BuildOptions {
     int threads = 0;         // 0: the cores the process may use
     bool quiet = false;
     bool wholeScene = false; // -o gets every node as evaluated
+    bool previewContours = false; // the input contours over the preview
 };
 
 void AddGisOptions(CLI::App& sub, BuildOptions& o);

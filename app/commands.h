@@ -35,3 +35,5 @@ Command AddConformCommand(CLI::App& app, const GlobalOptions& options);
 Command AddClassesCommand(CLI::App& app, const GlobalOptions& options);
 Command AddInfoCommand(CLI::App& app, const GlobalOptions& options);
 Command AddRenderCommand(CLI::App& app, const GlobalOptions& options);
+Command AddViewCommand(CLI::App& app, const GlobalOptions& options);
+Command AddPickCommand(CLI::App& app, const GlobalOptions& options);

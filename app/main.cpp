@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
     commands.back().first = app.get_subcommand("render");
     commands.emplace_back(nullptr, AddConformCommand(app, options));
     commands.back().first = app.get_subcommand("conform");
+    commands.emplace_back(nullptr, AddViewCommand(app, options));
+    commands.back().first = app.get_subcommand("view");
+    commands.emplace_back(nullptr, AddPickCommand(app, options));
+    commands.back().first = app.get_subcommand("pick");
 
     if (argc <= 1) {
         // No subcommand is a usage error; the usage goes where errors go.

@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/memory_check.h"
 #include "app/output_check.h"
+#include "app/scene_loading.h"
 #include "host/app/atomic_file.h"
 #include "host/app/core_interface.h"
 #include "host/app/json_scene.h"
@@ -26,13 +27,6 @@ struct RenderOptions {
     std::string scene, output, size = "640x480", camera, maxMemory;
     int threads = 0; // 0: one per core
 };
-
-bool ParseSize(const std::string& text, int& w, int& h) {
-    char x = 0, rest = 0;
-    std::istringstream in(text);
-    if (!(in >> w >> x >> h) || x != 'x' || in >> rest) return false;
-    return w >= 1 && h >= 1 && w <= 16384 && h <= 16384;
-}
 
 // "top", or "EX,EY,EZ,TX,TY,TZ[,FOV]": eye, target and the vertical field of
 // view in degrees.
@@ -72,56 +66,10 @@ bool ParseCamera(const std::string& text, const Box3& box, int w, int h,
     return true;
 }
 
-bool IsJson(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".json";
-}
-
-// The scene's nodes, from JSON (its terrains built, as a user would) or from a
-// saved scene. kExitOk or the exit code after printing why.
-int LoadRenderScene(const std::string& path, const std::string& output, Scene& scene,
-                    const ClassRegistry& registry, std::optional<std::uint64_t> limit,
-                    CoreInterface& core, std::optional<contorra::SceneMaterials>& materials) {
-    std::vector<INode*> terrains;
-    contorra::JsonScene js;
-    if (IsJson(path)) {
-        try {
-            js = contorra::ReadJsonScene(path);
-            if (std::string error;
-                !CheckOutputFiles({{output, "the image (-o)", {".png"}}}, MeshFilesOf(js), error)) {
-                std::cerr << "contorra render: " << error << "\n";
-                return kExitBadInput;
-            }
-            terrains = contorra::AddJsonScene(js, scene, registry);
-            materials.emplace(contorra::AddJsonMaterials(js, scene, registry));
-        } catch (const contorra::SceneFileError& e) {
-            std::cerr << "contorra: " << e.what() << "\n";
-            return kExitBadInput;
-        }
-    } else {
-        std::string error;
-        if (!LoadSceneFile(scene, registry, path, error)) {
-            std::cerr << "contorra: " << error << "\n";
-            return kExitBadInput;
-        }
-    }
-    // A JSON terrain is only a recipe until its surface is generated.
-    for (INode* t : terrains) {
-        if (int code = CheckTerrainBuild(js, t, limit); code != kExitOk) return code;
-        std::string error;
-        if (!contorra::PressGenerate(t->GetObjectRef(), &core, error)) {
-            std::cerr << "contorra: " << error << "\n";
-            return kExitFailure;
-        }
-    }
-    return kExitOk;
-}
-
 int RunRender(const RenderOptions& o, const GlobalOptions& options) {
     const bool quiet = options.quiet;
     contorra::RenderSettings settings;
-    if (!ParseSize(o.size, settings.width, settings.height)) {
+    if (!ParseImageSize(o.size, settings.width, settings.height)) {
         std::cerr << "contorra render: --size: expected WxH (1 .. 16384 each), got \"" << o.size
                   << "\"\n";
         return kExitBadInput;
@@ -151,7 +99,7 @@ int RunRender(const RenderOptions& o, const GlobalOptions& options) {
     Scene scene;
     CoreInterface core(scene, ProgressStyleForStderr(quiet), std::cerr);
     std::optional<contorra::SceneMaterials> materials;
-    if (int code = LoadRenderScene(o.scene, o.output, scene, registry, limit, core, materials);
+    if (int code = LoadImageScene("render", o.scene, o.output, scene, registry, limit, core, materials);
         code != kExitOk)
         return code;
     const std::vector<INode*> nodes = scene.Nodes();

@@ -23,6 +23,9 @@ public:
     LandObject();
     ~LandObject() override;
 
+    // The placeholder's half side at t (Dummy_Size), kept in dummySize.
+    float DummySize(TimeValue t);
+
     // Height of the built surface below p (x, y in object space); 0.0 where
     // nothing is built or no face covers p.
     float HeightAt(const Point3& p) const;
@@ -59,6 +62,21 @@ public:
     const MCHAR* GetObjectName() override;
     int CanConvertToType(Class_ID type) override;
     Object* ConvertToType(TimeValue t, Class_ID type) override;
+    int IsMappable() override { return 1; }
+    int NumMapChannels() override { return MAX_MESHMAPS; }
+    int NumMapsUsed() override { return 1; }
+    void GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm = nullptr, BOOL useSel = FALSE) override;
+
+    // BaseObject: the viewports (land_display.cpp)
+    int HitTest(TimeValue t, INode* inode, int type, int crossing, int flags, IPoint2* p,
+                ViewExp* vpt) override;
+    int Display(TimeValue t, INode* inode, ViewExp* vpt, int flags) override;
+    void GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) override;
+    void GetLocalBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) override;
+    CreateMouseCallBack* GetCreateMouseCallBack() override;
+
+    // GeomObject: the mesh itself, which the renderer must not delete.
+    Mesh* GetRenderMesh(TimeValue t, INode* inode, View& view, BOOL& needDelete) override;
 };
 
 // The terrain object's chunk holding its mesh.

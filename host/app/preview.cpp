@@ -8,17 +8,16 @@
 #include "host/app/atomic_file.h"
 #include "host/app/material_colours.h"
 #include "host/app/png_file.h"
+#include "host/app/relief_colours.h"
 
 namespace contorra {
 
 namespace {
 
-// Light from the north-west, 45 degrees above the horizon, as hill-shaded maps have it.
-const Point3 kLight = Normalize(Point3(-0.5f, 0.5f, 0.70710678f));
-
-float Shade(const Point3& normal) {
-    const float lambert = std::max(0.0f, DotProd(Normalize(normal), kLight));
-    return 0.3f + 0.7f * lambert;
+// The ground in the elevation tint; other IDs (pads, slopes, inserts) in
+// their own colour.
+Color FaceColour(MtlID id, float elevation) {
+    return id == 0 ? ElevationTint(elevation) : MaterialIdColour(id + 1);
 }
 
 } // namespace
@@ -67,27 +66,38 @@ RasterImage RenderPreview(const Mesh& source, const Matrix3& objectToWorld,
         if (face.v[0] >= static_cast<DWORD>(nv) || face.v[1] >= static_cast<DWORD>(nv) ||
             face.v[2] >= static_cast<DWORD>(nv))
             continue;
-        const Color base = MaterialIdColour(face.getMatID() + 1);
         Point3 p[3];
         AColor c[3];
         for (int k = 0; k < 3; ++k) {
             p[k] = world[face.v[k]];
-            c[k] = AColor(base * Shade(mesh.getCornerNormal(f, k)), 1.0f);
+            const float t = size.z > 0.0f ? (p[k].z - box.pmin.z) / size.z : 0.5f;
+            c[k] = AColor(FaceColour(face.getMatID(), t) * HillShade(mesh.getCornerNormal(f, k)),
+                          1.0f);
         }
         DrawWorldTriangle(image, camera, p, c, all);
         if (options.edges)
             for (int k = 0; k < 3; ++k)
                 if (face.getEdgeVis(k)) lines.push_back(3 * f + k);
     }
-    // Edges after all faces, so that no later face covers them.
+    // Edges after all faces, so that no later face covers them; faint, so
+    // that the relief reads through them.
     const float bias = 1e-3f;
     for (int e : lines) {
         const Face& face = mesh.faces[e / 3];
         const int k = e % 3;
-        const Color base = MaterialIdColour(face.getMatID() + 1);
-        const AColor edge(base * 0.55f, 1.0f);
-        DrawWorldLine(image, camera, world[face.v[k]], world[face.v[(k + 1) % 3]], edge, all, bias);
+        const Point3 a = world[face.v[k]], b = world[face.v[(k + 1) % 3]];
+        const float t = size.z > 0.0f ? (0.5f * (a.z + b.z) - box.pmin.z) / size.z : 0.5f;
+        const AColor edge(FaceColour(face.getMatID(), t) * 0.7f, 1.0f);
+        DrawWorldLine(image, camera, a, b, edge, all, bias);
     }
+    // The overlay lies on top of everything.
+    const AColor ink(0.25f, 0.12f, 0.05f, 1.0f);
+    for (const std::vector<Point3>& line : options.overlay)
+        for (std::size_t i = 1; i < line.size(); ++i) {
+            const Point3 a(line[i - 1].x, line[i - 1].y, box.pmax.z);
+            const Point3 b(line[i].x, line[i].y, box.pmax.z);
+            DrawWorldLine(image, camera, a, b, ink, all, 1.0f);
+        }
     return image;
 }
 

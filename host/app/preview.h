@@ -1,7 +1,10 @@
 #pragma once
-// The top-view preview of a mesh: hill-shaded, coloured by material ID, with
-// its visible triangle edges drawn, north (world +y) up.
+// The top-view preview of a mesh: hill-shaded, the ground (material ID 1)
+// tinted by elevation and other material IDs in their own colours, with its
+// visible triangle edges drawn faintly and, on request, lines (the input
+// contours) over it; north (world +y) up.
 #include <filesystem>
+#include <vector>
 
 #include "host/app/software_raster.h"
 #include "host/sdk/matrix.h"
@@ -16,6 +19,8 @@ struct PreviewOptions {
     // shows its relief; 1 keeps true heights.
     float maxExaggeration = 8.0f;
     Rgba8 background{255, 255, 255, 255};
+    // World-space polylines drawn over the surface.
+    std::vector<std::vector<Point3>> overlay;
 };
 
 // objectToWorld places the mesh (the node's object transform).

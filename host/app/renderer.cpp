@@ -11,6 +11,7 @@
 #include "host/sdk/shade_context.h"
 #include "host/sdk/std_material.h"
 #include "host/sdk/tri_object.h"
+#include "host/sdk/view_exp.h"
 
 namespace contorra {
 namespace {
@@ -75,14 +76,20 @@ public:
     }
 };
 
-// The node's evaluated mesh, converted when the object is not a mesh. The
-// copy keeps the renderer independent of later evaluations.
+// The node's evaluated mesh: the object's render mesh, as the host asks for
+// it, else a conversion to a mesh. The copy keeps the renderer independent of
+// later evaluations.
 bool NodeMesh(INode* node, TimeValue t, Mesh& out) {
     Object* obj = node->EvalWorldState(t).obj;
     if (!obj) return false;
-    if (auto* tri = dynamic_cast<TriObject*>(obj)) {
-        out = tri->GetMesh();
-        return true;
+    if (auto* geom = dynamic_cast<GeomObject*>(obj)) {
+        View view;
+        BOOL needDelete = FALSE;
+        if (Mesh* mesh = geom->GetRenderMesh(t, node, view, needDelete)) {
+            out = *mesh;
+            if (needDelete) delete mesh;
+            return true;
+        }
     }
     if (!obj->CanConvertToType(triObjectClassID)) return false;
     Object* converted = obj->ConvertToType(t, triObjectClassID);

@@ -98,11 +98,14 @@ void DrawLine(RasterImage& image, const ScreenVertex& a, const ScreenVertex& b, 
                    t1))
         return;
 
+    // One colour along the line is converted once.
+    const bool plain = ca == cb;
+    const Rgba8 plainColour = ToRgba8(ca);
     auto plot = [&](int x, int y, float t) {
         if (x < r.x0 || x >= r.x1 || y < r.y0 || y >= r.y1) return;
         t = std::clamp(t, 0.0f, 1.0f);
         const float z = a.z + (b.z - a.z) * t;
-        image.Plot(x, y, z, ToRgba8(Mix(ca, cb, t)), depthBias);
+        image.Plot(x, y, z, plain ? plainColour : ToRgba8(Mix(ca, cb, t)), depthBias);
     };
 
     // One pixel per column (or row) along the major axis, sampled at pixel centres.

@@ -50,6 +50,26 @@ std::string Format(const Point3& p) {
 
 } // namespace
 
+std::vector<std::vector<Point3>> TerrainContourLines(INode* terrain) {
+    std::vector<std::vector<Point3>> out;
+    Object* obj = terrain ? terrain->GetObjectRef() : nullptr;
+    IParamBlock2* pb = obj ? obj->GetParamBlock(0) : nullptr;
+    const ParamDef* d = pb ? FindParam(pb, TerrainListNodeParam(kSplines)) : nullptr;
+    if (!d) return out;
+    for (int slot = 0; slot < pb->Count(d->ID); ++slot) {
+        INode* node = pb->GetINode(d->ID, 0, slot);
+        PolyShape shape;
+        if (!node || !NodeLines(node, shape)) continue;
+        const Matrix3 tm = node->GetObjectTM(0);
+        for (const PolyLine& line : shape.lines) {
+            std::vector<Point3>& pts = out.emplace_back();
+            for (const PolyPt& p : line.pts) pts.push_back(p.p * tm);
+            if (line.IsClosed() && !pts.empty()) pts.push_back(pts.front());
+        }
+    }
+    return out;
+}
+
 TerrainReview ReviewTerrain(INode* terrain) {
     TerrainReview r;
     r.minX = r.minY = HUGE_VAL;

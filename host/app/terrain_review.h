@@ -50,4 +50,8 @@ std::vector<ReviewNote> ReviewInserts(INode* terrain, const TerrainReview& revie
 std::string NotePlace(const ReviewNote& note, const JsonScene* json,
                       const std::string& terrainName);
 
+// The terrain's contour splines ("Spline_Node") as world-space polylines, a
+// closed line ending where it began; what is no shape is left out.
+std::vector<std::vector<Point3>> TerrainContourLines(INode* terrain);
+
 } // namespace contorra

@@ -19,6 +19,10 @@ public:
     int CanConvertToType(Class_ID obtype) override;
     Object* ConvertToType(TimeValue t, Class_ID obtype) override;
     BOOL PolygonCount(TimeValue, int& numFaces, int& numVerts) override;
+    int Display(TimeValue t, INode* inode, ViewExp* vpt, int flags) override;
+    int HitTest(TimeValue t, INode* inode, int type, int crossing, int flags, IPoint2* p,
+                ViewExp* vpt) override;
+    void GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) override;
     void GetLocalBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) override;
     // 8 vertices and 12 faces, two per side, outward facing.
     void BuildMesh(Mesh& mesh) const;

@@ -15,6 +15,11 @@ bool IsOwnStack(Object* obj) {
 }
 } // namespace
 
+Material* INode::Mtls() {
+    viewMtl_.Kd = mtl_ ? mtl_->GetDiffuse() : Color(wireColor_);
+    return &viewMtl_;
+}
+
 INode::INode() : handle_(nextHandle++) {
     // Nodes belong to the scene: losing the last reference does not end them.
     SetAFlag(A_LOCK_TARGET);

@@ -7,8 +7,9 @@
 #include "host/sdk/modifier.h"
 #include "host/sdk/object.h"
 
-class Mtl;      // materials belong to the texturing side of the SDK
-class Material; // viewport material records
+#include "host/sdk/graphics_window.h"
+
+class Mtl; // materials belong to the texturing side of the SDK
 
 class INode : public ReferenceTarget {
 public:
@@ -86,8 +87,8 @@ public:
     // Material: reference 2, so saved scenes keep it with the node.
     Mtl* GetMtl() { return mtl_; }
     void SetMtl(Mtl* matl);
-    // Viewport materials: none until the viewport supplies them.
-    Material* Mtls() { return nullptr; }
+    // The viewport material: the material's diffuse colour, else the wire colour.
+    Material* Mtls();
     int NumMtls() { return 1; }
 
     // References: 0 the object, 1 the world-space derived object, 2 the material.
@@ -119,6 +120,7 @@ private:
     Object* object_ = nullptr;
     IDerivedObject* wsm_ = nullptr;
     Mtl* mtl_ = nullptr;
+    Material viewMtl_;
     Matrix3 localTM_; // relative to the parent
     Matrix3 offset_;
     INode* parent_ = nullptr;

@@ -14,6 +14,11 @@
 class ISave;
 class ILoad;
 class UVWMapper;
+class GraphicsWindow;
+class Material;
+class InterfaceServer;
+struct HitRegion;
+struct Rect;
 
 using MtlID = USHORT;
 using UVVert = Point3;
@@ -185,6 +190,17 @@ public:
     void buildBoundingBox();
     // The box of the vertices, or of the vertices times tm when tm is given.
     Box3 getBoundingBox(Matrix3* tm = nullptr);
+
+    // Draws the mesh in the window's transform: lit faces unless the window
+    // is in wire-frame, visible edges in wire-frame or with edged faces. Face
+    // f takes material ma[id % numMat]. rp (the area to redraw) and
+    // compFlags are accepted as the host passes them; everything is drawn.
+    void render(GraphicsWindow* gw, Material* ma, Rect* rp, int compFlags, int numMat = 1,
+                InterfaceServer* iface = nullptr);
+    // Hit-tests what render would draw against hr; TRUE on a hit, the
+    // window's hit distance the closest. abortOnHit stops at the first.
+    BOOL select(GraphicsWindow* gw, Material* ma, HitRegion* hr, int abortOnHit = FALSE,
+                int numMat = 1);
 
     // Copies from src the parts named by the channel mask; the rest stays.
     void DeepCopy(Mesh* src, ChannelMask channels);

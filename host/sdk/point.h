@@ -92,3 +92,14 @@ inline float Length(const Point3& p) { return p.Length(); }
 inline float LengthSquared(const Point3& p) { return p.LengthSquared(); }
 inline Point3 Normalize(const Point3& p) { return p.Normalize(); }
 inline Point3 FNormalize(const Point3& p) { return p.Normalize(); }
+
+// Integer 2D point: a pixel of a viewport, x to the right, y down.
+class IPoint2 {
+public:
+    int x = 0, y = 0;
+    IPoint2() = default;
+    IPoint2(int X, int Y) : x(X), y(Y) {}
+    IPoint2 operator+(const IPoint2& p) const { return {x + p.x, y + p.y}; }
+    IPoint2 operator-(const IPoint2& p) const { return {x - p.x, y - p.y}; }
+    bool operator==(const IPoint2& p) const { return x == p.x && y == p.y; }
+};

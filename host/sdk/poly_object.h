@@ -20,6 +20,10 @@ public:
     Object* ConvertToType(TimeValue t, Class_ID obtype) override;
     Object* MakeShallowCopy(ChannelMask channels) override;
     BOOL PolygonCount(TimeValue, int& numFaces, int& numVerts) override;
+    int Display(TimeValue t, INode* inode, ViewExp* vpt, int flags) override;
+    int HitTest(TimeValue t, INode* inode, int type, int crossing, int flags, IPoint2* p,
+                ViewExp* vpt) override;
+    void GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) override;
     int IsMappable() override { return 1; }
 
     ReferenceTarget* Clone(RemapDir& remap) override;

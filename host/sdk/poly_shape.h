@@ -7,6 +7,11 @@
 #include "matrix.h"
 #include "point.h"
 
+class GraphicsWindow;
+class Material;
+struct HitRegion;
+struct Rect;
+
 class PolyPt {
 public:
     Point3 p;
@@ -58,4 +63,8 @@ public:
     const PolyLine& operator[](int i) const { return lines[i]; }
     Box3 BoundBox(Matrix3* tm = nullptr) const;
     void Transform(const Matrix3& tm);
+    // Every line as a polyline in the window's transform and line colour.
+    void Render(GraphicsWindow* gw, Material* ma, Rect* rp, int compFlags, int numMat = 1);
+    // Hit-tests the lines as Render draws them; TRUE on a hit.
+    BOOL Select(GraphicsWindow* gw, Material* ma, HitRegion* hr, int abortOnHit = FALSE);
 };

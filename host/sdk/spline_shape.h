@@ -30,6 +30,10 @@ public:
                        BOOL optimize = FALSE) override;
     int NumberOfCurves() override { return shape.numLines; }
     BOOL CurveClosed(TimeValue, int curve) override;
+    int Display(TimeValue t, INode* inode, ViewExp* vpt, int flags) override;
+    int HitTest(TimeValue t, INode* inode, int type, int crossing, int flags, IPoint2* p,
+                ViewExp* vpt) override;
+    void GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) override;
     void GetLocalBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) override;
 
     ReferenceTarget* Clone(RemapDir& remap) override;

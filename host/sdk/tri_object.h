@@ -23,6 +23,10 @@ public:
     BOOL PolygonCount(TimeValue, int& numFaces, int& numVerts) override;
     int IsMappable() override { return 1; }
     int NumMapChannels() override { return MAX_MESHMAPS - 1; }
+    int Display(TimeValue t, INode* inode, ViewExp* vpt, int flags) override;
+    int HitTest(TimeValue t, INode* inode, int type, int crossing, int flags, IPoint2* p,
+                ViewExp* vpt) override;
+    void GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) override;
     void GetLocalBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) override;
     void GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm = nullptr, BOOL useSel = FALSE) override;
     Mesh* GetRenderMesh(TimeValue, INode*, View&, BOOL& needDelete) override {

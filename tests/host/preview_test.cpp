@@ -4,6 +4,7 @@
 
 #include "host/app/material_colours.h"
 #include "host/app/preview.h"
+#include "host/app/relief_colours.h"
 
 using namespace contorra;
 
@@ -114,4 +115,33 @@ TEST(Preview, SlopesFacingTheNorthWestLightAreBrighter) {
     const RasterImage w = RenderPreview(wide, Matrix3(1), PreviewOptions{});
     EXPECT_EQ(w.Width(), 1024);
     EXPECT_EQ(w.Height(), 512);
+}
+
+TEST(Preview, GroundIsTintedByElevationAndTheOverlayLiesOnTop) {
+    // A plane rising to the east (ID 1) beside a level strip of ID 3.
+    const Mesh ramp = MakeMesh({{0, 0, 0}, {100, 0, 10}, {100, 100, 10}, {0, 100, 0},
+                                {0, 100, 0}, {100, 100, 10}, {100, 120, 10}, {0, 120, 0}},
+                               {{0, 1, 2, 1}, {0, 2, 3, 1}, {4, 5, 6, 3}, {4, 6, 7, 3}});
+    PreviewOptions o;
+    o.size = 120;
+    o.edges = false;
+    o.overlay = {{{10, 50, 0}, {90, 50, 0}}};
+    const RasterImage img = RenderPreview(ramp, Matrix3(1), o);
+    ASSERT_EQ(img.Height(), 120);
+    // Faces of one slope are lit alike: the colours differ by height alone,
+    // the lowest and highest corners' tints at the west and east ends.
+    auto expectTint = [&](int x, int y, float t) {
+        const Rgba8 p = img.Pixel(x, y);
+        ExpectHue(p, ElevationTint(t));
+    };
+    expectTint(3, 80, 0.0f);
+    expectTint(97, 80, 1.0f);
+    EXPECT_NE(img.Pixel(3, 80), img.Pixel(97, 80));
+    // The strip keeps its material's colour along its whole length.
+    ExpectHue(img.Pixel(10, 10), MaterialIdColour(3));
+    ExpectHue(img.Pixel(110, 10), MaterialIdColour(3));
+    // The overlay's ink across the middle, over the surface.
+    const Rgba8 ink = img.Pixel(50, 69);
+    EXPECT_LT(Brightness(ink), 150);
+    EXPECT_GT(Brightness(img.Pixel(50, 75)), Brightness(ink) + 100);
 }
