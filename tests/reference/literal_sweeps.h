@@ -92,21 +92,7 @@ inline std::vector<float> LiteralFitHeightField(float extent, float ox, float oy
         n = m;
         cs *= 0.5f;
         for (int k = 0; k < 10; ++k) {
-            for (int pass = 0; pass < 4; ++pass)
-                for (std::size_t i = 0; i < samples.size(); i += stride) {
-                    const Point3& s = samples[i];
-                    const float gx = (s.x - ox) / cs, gy = (s.y - oy) / cs;
-                    const int c = static_cast<int>(gx), r = static_cast<int>(gy);
-                    const float fx = gx - c, fy = gy - r;
-                    const int a = r * n + c, b = a + 1, d = a + n, e = d + 1;
-                    const float z = (h[a] * (1.0f - fx) + h[b] * fx) * (1.0f - fy) +
-                                    (h[d] * (1.0f - fx) + h[e] * fx) * fy;
-                    const float t = (s.z - z) * 0.3f;
-                    h[a] += t * (1.0f - fx) * (1.0f - fy);
-                    h[b] += t * fx * (1.0f - fy);
-                    h[d] += t * (1.0f - fx) * fy;
-                    h[e] += t * fx * fy;
-                }
+            LiteralFitSamples(h, n, ox, oy, cs, samples, stride);
             LiteralSmoothGrid(h.data(), n);
         }
         stride /= 2;
