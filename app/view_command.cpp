@@ -15,7 +15,7 @@
 namespace {
 
 struct ViewCommandOptions {
-    std::string scene, output, view = "persp", size = "800x600", at;
+    std::string scene, output, view = "persp", size, at;
     bool shaded = false, edged = false, noGrid = false;
     std::vector<std::string> select;
 };
@@ -72,17 +72,19 @@ contorra::ViewOptions ViewOptionsOf(const ViewCommandOptions& o, int w, int h) {
 }
 
 int RunView(const ViewCommandOptions& o, const GlobalOptions& options) {
-    int w = 0, h = 0;
-    if (!ParseImageSize(o.size, w, h)) {
-        std::cerr << "contorra view: --size: expected WxH (1 .. 16384 each), got \"" << o.size
-                  << "\"\n";
-        return kExitBadInput;
-    }
     contorra::ViewKind kind{};
     bool quad = false;
     if (!ParseView(o.view, kind, true, quad)) {
         std::cerr << "contorra view: --view: expected top, front, left, persp or quad, got \""
                   << o.view << "\"\n";
+        return kExitBadInput;
+    }
+    // Each of the four views of quad gets the size of a single view.
+    const std::string size = !o.size.empty() ? o.size : quad ? "1600x1200" : "800x600";
+    int w = 0, h = 0;
+    if (!ParseImageSize(size, w, h)) {
+        std::cerr << "contorra view: --size: expected WxH (1 .. 16384 each), got \"" << size
+                  << "\"\n";
         return kExitBadInput;
     }
     if (std::string error; !CheckOutputFiles({{o.output, "the image (-o)", {".png"}}},
@@ -120,8 +122,9 @@ int RunView(const ViewCommandOptions& o, const GlobalOptions& options) {
 
 int RunPick(const ViewCommandOptions& o, const GlobalOptions& options) {
     int w = 0, h = 0, x = 0, y = 0;
-    if (!ParseImageSize(o.size, w, h)) {
-        std::cerr << "contorra pick: --size: expected WxH (1 .. 16384 each), got \"" << o.size
+    const std::string size = o.size.empty() ? "800x600" : o.size;
+    if (!ParseImageSize(size, w, h)) {
+        std::cerr << "contorra pick: --size: expected WxH (1 .. 16384 each), got \"" << size
                   << "\"\n";
         return kExitBadInput;
     }
@@ -150,13 +153,17 @@ int RunPick(const ViewCommandOptions& o, const GlobalOptions& options) {
     return kExitOk;
 }
 
-void AddViewOptions(CLI::App* sub, ViewCommandOptions& o) {
+void AddViewOptions(CLI::App* sub, ViewCommandOptions& o, bool quad) {
     sub->add_option("SCENE", o.scene, "a JSON scene (.json) or a saved scene (.cscene)")
         ->required();
-    sub->add_option("--size", o.size, "the view's size WxH in pixels (default 800x600)");
+    sub->add_option("--size", o.size,
+                    quad ? "the image's size WxH in pixels (default 800x600; 1600x1200 for quad, "
+                           "800x600 a view)"
+                         : "the view's size WxH in pixels (default 800x600)");
     sub->add_flag("--shaded", o.shaded,
-                  "smooth-shaded faces tinted by elevation (default: wire-frame; the perspective "
-                  "view of quad is always shaded)");
+                  quad ? "smooth-shaded faces tinted by elevation (default: wire-frame; the "
+                         "perspective view of quad is always shaded)"
+                       : "smooth-shaded faces tinted by elevation (default: wire-frame)");
     sub->add_flag("--edged-faces", o.edged, "visible edges over every shaded face");
     sub->add_option("--select", o.select, "nodes to select by name (drawn in the selection colour)");
 }
@@ -167,7 +174,7 @@ Command AddViewCommand(CLI::App& app, const GlobalOptions& options) {
     CLI::App* sub = app.add_subcommand(
         "view", "Draw a scene (JSON or saved) as the host's viewports show it, into a PNG image");
     auto o = std::make_shared<ViewCommandOptions>();
-    AddViewOptions(sub, *o);
+    AddViewOptions(sub, *o, true);
     sub->add_option("-o,--output", o->output, "the image to write (PNG)")->required();
     sub->add_option("--view", o->view,
                     "top, front, left, persp (default) or quad (all four, 2x2, labelled)");
@@ -179,7 +186,7 @@ Command AddPickCommand(CLI::App& app, const GlobalOptions& options) {
     CLI::App* sub = app.add_subcommand(
         "pick", "Print the nodes hit at a pixel of a view, closest first, one name a line");
     auto o = std::make_shared<ViewCommandOptions>();
-    AddViewOptions(sub, *o);
+    AddViewOptions(sub, *o, false);
     sub->add_option("--view", o->view, "top, front, left or persp")->required();
     sub->add_option("--at", o->at, "the pixel X,Y, counted from the view's top left corner")
         ->required();

@@ -74,10 +74,10 @@ TEST_F(ViewCommand, AnUnbuiltTerrainIsPickedOnItsPlaceholderAndNotBesideIt) {
 }
 
 TEST_F(ViewCommand, TheFullSitesPadIsPickedBeforeItsTerrainAndQuadDrawsFourViews) {
-    // Pixel (280, 225) of this view lies inside the pad (105 m), where the
+    // Pixel (300, 225) of this view lies inside the pad (105 m), where the
     // terrain is levelled to the pad; contour lines pass within pick range.
     RunResult pad = Contorra("--quiet pick '" + kFullSite +
-                             "' --view top --size 800x600 --shaded --at 280,225");
+                             "' --view top --size 800x600 --shaded --at 300,225");
     ASSERT_EQ(pad.code, 0) << pad.err;
     const std::size_t padAt = pad.out.find("Building pad\n"), terrainAt = pad.out.find("Terrain\n");
     ASSERT_NE(padAt, std::string::npos) << pad.out;
