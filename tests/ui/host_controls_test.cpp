@@ -205,6 +205,11 @@ TEST_F(HostControls, LeavingAnEditCommitsItWithoutEnter) {
     EXPECT_EQ(spin->GetIVal(), 42);
     EXPECT_EQ(Notes({CC_SPINNER_CHANGE, WM_CUSTEDIT_ENTER}), (std::vector<Note>{{CC_SPINNER_CHANGE, 11, FALSE}}));
     EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 14));
+    // Clicking a button takes the focus too, so what was typed counts.
+    ui::Click(GetDlgItem(dlg, 10));
+    ui::TypeText("7");
+    ui::Click(GetDlgItem(dlg, 12));
+    EXPECT_EQ(spin->GetIVal(), 7);
 }
 
 TEST_F(HostControls, CustButtonsPushOrCheck) {

@@ -11,6 +11,7 @@ namespace contorra::ui {
 LRESULT ColorSwatchControl::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_LBUTTONDOWN:
+        SetFocus(wnd);
         tracking_ = true;
         SetCapture(wnd);
         return 0;

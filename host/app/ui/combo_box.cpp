@@ -51,6 +51,7 @@ public:
             Close(false);
             return 0;
         case WM_LBUTTONDOWN:
+            SetFocus(wnd);
             if (list_)
                 Close(false);
             else

@@ -8,6 +8,7 @@ namespace contorra::ui {
 LRESULT CustButtonControl::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_LBUTTONDOWN:
+        SetFocus(wnd);
         pushed_ = tracking_ = true;
         SetCapture(wnd);
         InvalidateRect(wnd, nullptr, TRUE);

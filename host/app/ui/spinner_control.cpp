@@ -32,6 +32,8 @@ LRESULT SpinnerControl::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_LBUTTONDOWN: {
         const RECT r = ClientRect(wnd);
+        // An edit being typed in is committed before the spinner moves.
+        SetFocus(wnd);
         down_ = true;
         dragging_ = false;
         upper_ = y < (r.bottom - r.top) / 2;

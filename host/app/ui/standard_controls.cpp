@@ -47,6 +47,8 @@ public:
         switch (msg) {
         case WM_LBUTTONDOWN:
             if (type == BS_GROUPBOX) return 0;
+            // Buttons take the focus, so an edit being typed in is committed.
+            SetFocus(wnd);
             pushed_ = tracking_ = true;
             SetCapture(wnd);
             InvalidateRect(wnd, nullptr, TRUE);

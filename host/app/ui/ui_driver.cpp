@@ -17,6 +17,7 @@ WindowManager& Wm() {
 
 // A scroll bar the mouse holds.
 struct ScrollGrab {
+    const WindowManager* owner = nullptr;
     HWND wnd = nullptr;
     int bar = SB_VERT;
     bool thumb = false;
@@ -119,7 +120,7 @@ bool ScrollBarDown(WindowManager& wm, HWND wnd, POINT screen) {
         Track(r, bar, arrow, start, length);
         const SCROLLINFO& s = (bar == SB_VERT ? w->vbar : w->hbar).info;
         ScrollThumb(s, start, length, thumbStart, thumbLength);
-        grab = {wnd, bar, false, 0, s.nPos};
+        grab = {&wm, wnd, bar, false, 0, s.nPos};
         if (along < arrow)
             SendScroll(wnd, bar, SB_LINEUP, 0);
         else if (along >= arrow + length)
@@ -266,8 +267,14 @@ POINT ScreenPoint(HWND wnd, POINT client) {
     return client;
 }
 
+// A grab left by a window system that has gone is forgotten.
+static void ForgetStaleGrab(const WindowManager& wm) {
+    if (grab.owner != &wm) grab = {};
+}
+
 void MouseDown(POINT pt, MouseButton button, KeyModifiers mods) {
     WindowManager& wm = Wm();
+    ForgetStaleGrab(wm);
     SetModifiers(wm, mods);
     wm.SetKey(ButtonKey(button), true);
     if (!wm.GetCapture() && button == MouseButton::left)
@@ -280,6 +287,7 @@ void MouseDown(POINT pt, MouseButton button, KeyModifiers mods) {
 
 void MouseUp(POINT pt, MouseButton button, KeyModifiers mods) {
     WindowManager& wm = Wm();
+    ForgetStaleGrab(wm);
     SetModifiers(wm, mods);
     wm.SetKey(ButtonKey(button), false);
     if (grab.wnd && button == MouseButton::left) {
@@ -292,6 +300,7 @@ void MouseUp(POINT pt, MouseButton button, KeyModifiers mods) {
 
 void MouseMove(POINT pt, KeyModifiers mods) {
     WindowManager& wm = Wm();
+    ForgetStaleGrab(wm);
     SetModifiers(wm, mods);
     if (grab.wnd) {
         ScrollBarMove(wm, pt);
