@@ -265,3 +265,66 @@ TEST_F(HostControls, SwatchAsksThePicker) {
 }
 
 } // namespace
+
+namespace {
+
+class ControlPictures : public UiTest {};
+
+TEST_F(ControlPictures, StatesShowInTheScreenshot) {
+    HWND dlg = Dialog(R"(
+1 DIALOGEX 0, 0, 140, 90
+STYLE WS_POPUP | WS_VISIBLE
+FONT 8, "MS Sans Serif"
+BEGIN
+    GROUPBOX "Type",-1,2,2,70,44
+    CONTROL "Set ID",1,"Button",BS_AUTORADIOBUTTON | WS_GROUP,6,12,60,10
+    CONTROL "Hole",2,"Button",BS_AUTORADIOBUTTON,6,24,60,10
+    CONTROL "Split",3,"Button",BS_AUTOCHECKBOX,6,34,60,10
+    CONTROL "Add Object",4,"CustButton",WS_TABSTOP,76,4,60,12
+    CONTROL "",5,"ColorSwatch",0x0,76,20,30,12
+    COMBOBOX 6,76,36,60,50,CBS_DROPDOWNLIST
+    CONTROL "",7,"CustEdit",WS_TABSTOP,6,52,40,10
+    CONTROL "",8,"SpinnerControl",0x0,47,52,7,10
+END
+)");
+    ASSERT_TRUE(dlg);
+    ui::Click(GetDlgItem(dlg, 2));
+    ui::Click(GetDlgItem(dlg, 3));
+    ICustButton* b = GetICustButton(GetDlgItem(dlg, 4));
+    b->SetType(CBT_CHECK);
+    b->SetCheck(TRUE);
+    IColorSwatch* sw = GetIColorSwatch(GetDlgItem(dlg, 5), RGB(200, 40, 40), "Color");
+    ISpinnerControl* spin = GetISpinner(GetDlgItem(dlg, 8));
+    spin->LinkToEdit(GetDlgItem(dlg, 7), EDITTYPE_FLOAT);
+    spin->SetValue(12.5f, FALSE);
+    for (const char* s : {"Do not change", "Set ID", "Hole"})
+        SendDlgItemMessageA(dlg, 6, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+    SendDlgItemMessageA(dlg, 6, CB_SETCURSEL, 1, 0);
+    ui::Click(GetDlgItem(dlg, 6));
+
+    const auto image = ui::CaptureWindow(dlg);
+    if (std::getenv("CONTORRA_KEEP_SHOTS"))
+        ui::WriteWindowPng(dlg, std::filesystem::temp_directory_path() / "contorra_ui_controls.png");
+    auto colourAt = [&](HWND wnd, int dx, int dy) {
+        RECT w, d;
+        GetWindowRect(wnd, &w);
+        GetWindowRect(dlg, &d);
+        const auto p = image.Pixel(w.left - d.left + dx, w.top - d.top + dy);
+        return RGB(p.r, p.g, p.b);
+    };
+    EXPECT_EQ(colourAt(GetDlgItem(dlg, 4), 4, 4), GREEN_WASH) << "a checked button shows its highlight";
+    EXPECT_EQ(colourAt(GetDlgItem(dlg, 5), 10, 6), RGB(200, 40, 40));
+    // The open list lies over the dialog below the field: its first row is white.
+    RECT field;
+    GetWindowRect(GetDlgItem(dlg, 6), &field);
+    RECT d;
+    GetWindowRect(dlg, &d);
+    const auto row = image.Pixel(field.right - d.left - 3, field.bottom - d.top + 3);
+    EXPECT_EQ(RGB(row.r, row.g, row.b), RGB(255, 255, 255));
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 2), BST_CHECKED);
+    ReleaseICustButton(b);
+    ReleaseIColorSwatch(sw);
+    ReleaseISpinner(spin);
+}
+
+} // namespace
