@@ -67,6 +67,8 @@ protected:
 
 TEST_F(HostControls, SpinnerKeepsWithinItsLimits) {
     spin->LinkToEdit(GetDlgItem(dlg, 10), EDITTYPE_INT);
+    spin->SetValue(500, FALSE);
+    EXPECT_EQ(spin->GetIVal(), 500) << "no limits until some are set";
     spin->SetLimits(1, 16);
     spin->SetValue(20, FALSE);
     EXPECT_EQ(spin->GetIVal(), 16);

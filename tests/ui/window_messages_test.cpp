@@ -228,4 +228,36 @@ TEST_F(WindowMessages, DisabledWindowsGetNoMouse) {
     EXPECT_TRUE(Only(MessagesOf(b), {WM_LBUTTONDOWN}).empty()) << "an ancestor disabled";
 }
 
+TEST_F(WindowMessages, BareRolloutsKeepTheTextsOfItemsTheyLack) {
+    // A rollout opened before its template is known still takes texts.
+    HWND bare = win32host::CreateHeadlessWindow("#32770", nullptr, 125);
+    ASSERT_TRUE(IsWindow(bare));
+    EXPECT_EQ(win32host::WindowTemplateId(bare), 125);
+    EXPECT_TRUE(SetDlgItemTextA(bare, 1000, "Version: 1"));
+    char text[32] = {};
+    EXPECT_EQ(GetDlgItemTextA(bare, 1000, text, sizeof text), 10u);
+    EXPECT_STREQ(text, "Version: 1");
+    EXPECT_EQ(GetDlgItem(bare, 1000), nullptr);
+}
+
+TEST(NoWindowSystem, CallsAnswerAsForNoWindow) {
+    ASSERT_EQ(win32host::InstalledWindowSystem(), nullptr);
+    HWND rec = win32host::CreateHeadlessWindow("#32770", nullptr, 7);
+    EXPECT_TRUE(SetDlgItemTextA(rec, 3, "kept"));
+    char text[16] = {};
+    GetDlgItemTextA(rec, 3, text, sizeof text);
+    EXPECT_STREQ(text, "kept");
+    EXPECT_EQ(GetDlgItem(rec, 3), nullptr);
+    EXPECT_EQ(SendMessageA(rec, WM_USER, 0, 0), 0);
+    EXPECT_EQ(GetDC(rec), nullptr);
+    EXPECT_EQ(GetISpinner(rec), nullptr);
+    EXPECT_EQ(GetAsyncKeyState(VK_SHIFT), 0);
+    EXPECT_TRUE(DestroyWindow(rec));
+    {
+        ui::WindowSystemScope scope;
+        EXPECT_NE(win32host::InstalledWindowSystem(), nullptr);
+    }
+    EXPECT_EQ(win32host::InstalledWindowSystem(), nullptr);
+}
+
 } // namespace

@@ -82,7 +82,8 @@ private:
     void ShowInEdit();
     CustEditControl* Edit() const;
 
-    double value_ = 0, min_ = 0, max_ = 100, scale_ = 0.1, reset_ = 0;
+    // No limits until some are set.
+    double value_ = 0, min_ = -1e30, max_ = 1e30, scale_ = 0.1, reset_ = 0;
     bool isInt_ = false, autoScale_ = false, indeterminate_ = false;
     HWND edit_ = nullptr;
     EditSpinnerType editType_ = EDITTYPE_FLOAT;
