@@ -3,6 +3,7 @@
 // look-up. The running host installs its implementation at start-up.
 #include "base_types.h"
 #include "interval.h"
+#include "win32.h"
 
 class INode;
 class ViewExp;
@@ -37,6 +38,9 @@ public:
 
     // Threads a plug-in may use for one long job, the caller's included.
     virtual int GetWorkerThreadCount() { return 1; }
+
+    // The font the host draws its panels with (null without a window system).
+    virtual HFONT GetAppHFont() { return ::GetAppHFont(); }
 };
 
 // The interface of the running host; null until the host installs one.
