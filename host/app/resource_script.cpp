@@ -11,6 +11,31 @@
 
 namespace {
 
+// The style names of Win32's headers that resource scripts use without
+// defining them.
+std::optional<long> StandardStyle(const std::string& name) {
+    static const std::map<std::string, long> styles = {
+        {"WS_CHILD", 0x40000000L},     {"WS_VISIBLE", 0x10000000L},  {"WS_DISABLED", 0x08000000L},
+        {"WS_POPUP", static_cast<long>(0x80000000UL)},
+        {"WS_CAPTION", 0x00C00000L},   {"WS_BORDER", 0x00800000L},   {"WS_SYSMENU", 0x00080000L},
+        {"WS_VSCROLL", 0x00200000L},   {"WS_HSCROLL", 0x00100000L},  {"WS_GROUP", 0x00020000L},
+        {"WS_TABSTOP", 0x00010000L},   {"WS_THICKFRAME", 0x00040000L},
+        {"WS_EX_CLIENTEDGE", 0x200L},  {"DS_SETFONT", 0x40L},        {"DS_MODALFRAME", 0x80L},
+        {"DS_FIXEDSYS", 0x8L},         {"DS_3DLOOK", 0x4L},          {"DS_CONTROL", 0x400L},
+        {"BS_PUSHBUTTON", 0x0L},       {"BS_DEFPUSHBUTTON", 0x1L},   {"BS_CHECKBOX", 0x2L},
+        {"BS_AUTOCHECKBOX", 0x3L},     {"BS_RADIOBUTTON", 0x4L},     {"BS_3STATE", 0x5L},
+        {"BS_AUTO3STATE", 0x6L},       {"BS_GROUPBOX", 0x7L},        {"BS_AUTORADIOBUTTON", 0x9L},
+        {"BS_LEFTTEXT", 0x20L},        {"BS_PUSHLIKE", 0x1000L},     {"SS_LEFT", 0x0L},
+        {"SS_CENTER", 0x1L},           {"SS_RIGHT", 0x2L},           {"SS_NOTIFY", 0x100L},
+        {"SS_SUNKEN", 0x1000L},        {"CBS_DROPDOWN", 0x2L},       {"CBS_DROPDOWNLIST", 0x3L},
+        {"CBS_SORT", 0x100L},          {"ES_AUTOHSCROLL", 0x80L},    {"ES_LEFT", 0x0L},
+        {"LBS_NOTIFY", 0x1L},
+    };
+    auto it = styles.find(name);
+    if (it == styles.end()) return std::nullopt;
+    return it->second;
+}
+
 struct Token {
     enum Kind { Word, Number, String, Punct, End } kind = End;
     std::string text;
@@ -203,16 +228,26 @@ private:
     bool IsBegin(const Token& t) const { return IsWord(t, "BEGIN") || IsPunct(t, '{'); }
     bool IsEnd(const Token& t) const { return IsWord(t, "END") || IsPunct(t, '}'); }
 
-    // A number, a symbol or a simple expression of them. In styles unknown
-    // names (the window styles) count 0; identifiers must be known.
-    long Expr(bool strictSymbols) {
-        long v = Term(strictSymbols);
+    // A number, a symbol or a simple expression of them. In styles the
+    // standard Win32 style names are known and other unknown names count 0;
+    // identifiers must be known. With notBits, terms written NOT x add x
+    // there instead (styles: taken away from the defaults).
+    long Expr(bool strictSymbols, long* notBits = nullptr) {
+        long v = NotTerm(strictSymbols, notBits);
         while (IsPunct(Peek(), '|') || IsPunct(Peek(), '+') || IsPunct(Peek(), '-')) {
             char op = Next().text[0];
-            long w = Term(strictSymbols);
+            long w = NotTerm(strictSymbols, notBits);
             v = op == '|' ? (v | w) : op == '+' ? v + w : v - w;
         }
         return v;
+    }
+    long NotTerm(bool strictSymbols, long* notBits) {
+        if (notBits && IsWord(Peek(), "NOT")) {
+            Next();
+            *notBits |= Term(strictSymbols);
+            return 0;
+        }
+        return Term(strictSymbols);
     }
     long Term(bool strictSymbols) {
         const Token& t = Next();
@@ -230,6 +265,7 @@ private:
             if (it != out_.symbols.end()) return it->second;
             if (t.text == "IDC_STATIC") return -1;
             if (strictSymbols) Fail(t.line, "unknown symbol " + t.text);
+            if (auto known = StandardStyle(t.text)) return *known;
             return 0;
         }
         Fail(t.line, "number or symbol expected, found '" + t.text + "'");
@@ -320,6 +356,12 @@ private:
             if (opt.kind == Token::End)
                 Fail(line, "dialog " + std::to_string(d.id) + " without BEGIN");
             if (IsWord(opt, "CAPTION") && Peek().kind == Token::String) d.caption = Next().text;
+            if (IsWord(opt, "STYLE")) d.style = Expr(false);
+            if (IsWord(opt, "FONT")) {
+                d.fontSize = static_cast<int>(Expr(false));
+                Comma();
+                if (Peek().kind == Token::String) d.fontFace = Next().text;
+            }
         }
         Next();
         while (!IsEnd(Peek())) {
@@ -356,7 +398,7 @@ private:
                 Fail(cls.line, "window class expected in CONTROL");
             c.className = cls.text;
             Comma();
-            c.style = Expr(false);
+            c.style = Expr(false, &c.styleOff);
             Comma();
         }
         c.x = static_cast<int>(Expr(false));
@@ -369,8 +411,12 @@ private:
         // Optional style and extended style.
         while (IsPunct(Peek(), ',')) {
             Next();
-            long s = Expr(false);
-            if (c.kind != "CONTROL") c.style |= s;
+            long off = 0;
+            long s = Expr(false, &off);
+            if (c.kind != "CONTROL") {
+                c.style |= s;
+                c.styleOff |= off;
+            }
         }
         return c;
     }

@@ -11,7 +11,8 @@ struct DialogControl {
     std::string text;
     int id = -1;
     std::string className; // CONTROL only: the window class
-    long style = 0;
+    long style = 0;    // the style bits named (standard styles by their Win32 names)
+    long styleOff = 0; // bits named with NOT: taken from the statement's defaults
     int x = 0, y = 0, cx = 0, cy = 0;
 };
 
@@ -19,6 +20,9 @@ struct DialogTemplate {
     int id = 0;
     int x = 0, y = 0, cx = 0, cy = 0;
     std::string caption;
+    long style = 0;
+    int fontSize = 0; // points; 0 without a FONT statement
+    std::string fontFace;
     std::vector<DialogControl> controls;
 };
 

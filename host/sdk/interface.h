@@ -53,6 +53,9 @@ public:
 
     // Threads a plug-in may use for one long job, the caller's included.
     virtual int GetWorkerThreadCount() { return 1; }
+
+    // The font the host draws its panels with (null without a window system).
+    virtual HFONT GetAppHFont() { return ::GetAppHFont(); }
 };
 
 // The interface of the running host; null until the host installs one.

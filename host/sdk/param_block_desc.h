@@ -8,6 +8,7 @@
 
 #include "host/sdk/animatable.h"
 #include "host/sdk/color.h"
+#include "host/sdk/edit_spinner_type.h"
 #include "host/sdk/point.h"
 
 class ClassDesc2;
@@ -111,18 +112,6 @@ enum ControlType2 : int {
     TYPE_COMBOBOX,
 };
 
-enum EditSpinnerType : int {
-    EDITTYPE_INT = 0,
-    EDITTYPE_FLOAT = 1,
-    EDITTYPE_UNIVERSE = 2,
-    EDITTYPE_POS_INT = 3,
-    EDITTYPE_POS_FLOAT = 4,
-    EDITTYPE_POS_UNIVERSE = 5,
-    EDITTYPE_TIME = 6,
-};
-
-// The spinner picks its own step from the value.
-constexpr float SPIN_AUTOSCALE = -1.0f;
 
 // One value of any non-reference type; numbers are kept as int and float.
 struct PB2Value {

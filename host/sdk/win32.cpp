@@ -1,5 +1,7 @@
 #include "host/sdk/win32.h"
 
+#include "host/sdk/window_system.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -84,6 +86,7 @@ BOOL UnregisterClassA(LPCSTR name, HINSTANCE) {
 }
 
 BOOL SetDlgItemTextA(HWND dlg, int id, LPCSTR text) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->SetDlgItemText(dlg, id, text);
     std::lock_guard g(S().lock);
     Window* w = Find(dlg);
     if (!w) return FALSE;
@@ -92,6 +95,7 @@ BOOL SetDlgItemTextA(HWND dlg, int id, LPCSTR text) {
 }
 
 UINT GetDlgItemTextA(HWND dlg, int id, LPSTR buf, int max) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->GetDlgItemText(dlg, id, buf, max);
     std::lock_guard g(S().lock);
     Window* w = Find(dlg);
     if (!w) return 0;
@@ -100,6 +104,7 @@ UINT GetDlgItemTextA(HWND dlg, int id, LPSTR buf, int max) {
 }
 
 BOOL SetWindowTextA(HWND wnd, LPCSTR text) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->SetWindowText(wnd, text);
     std::lock_guard g(S().lock);
     Window* w = Find(wnd);
     if (!w) return FALSE;
@@ -108,12 +113,14 @@ BOOL SetWindowTextA(HWND wnd, LPCSTR text) {
 }
 
 LONG_PTR GetWindowLongPtr(HWND wnd, int index) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->GetWindowLongPtr(wnd, index);
     std::lock_guard g(S().lock);
     Window* w = Find(wnd);
     return w && index == GWLP_USERDATA ? w->userData : 0;
 }
 
 LONG_PTR SetWindowLongPtr(HWND wnd, int index, LONG_PTR value) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->SetWindowLongPtr(wnd, index, value);
     std::lock_guard g(S().lock);
     Window* w = Find(wnd);
     if (!w || index != GWLP_USERDATA) return 0;
@@ -123,17 +130,20 @@ LONG_PTR SetWindowLongPtr(HWND wnd, int index, LONG_PTR value) {
 }
 
 HWND GetParent(HWND wnd) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->GetParent(wnd);
     std::lock_guard g(S().lock);
     Window* w = Find(wnd);
     return w ? w->parent : nullptr;
 }
 
 BOOL IsWindow(HWND wnd) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->IsWindow(wnd);
     std::lock_guard g(S().lock);
     return Find(wnd) ? TRUE : FALSE;
 }
 
 BOOL DestroyWindow(HWND wnd) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->DestroyWindow(wnd);
     std::lock_guard g(S().lock);
     return S().windows.erase(wnd) ? TRUE : FALSE;
 }
@@ -169,6 +179,7 @@ void ForgetModule(HINSTANCE module) {
 }
 
 HWND CreateHeadlessWindow(const std::string& className, HWND parent, int templateId) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->CreateBareDialog(parent, templateId);
     auto w = std::make_unique<Window>();
     w->className = className;
     w->parent = parent;
@@ -181,12 +192,14 @@ HWND CreateHeadlessWindow(const std::string& className, HWND parent, int templat
 }
 
 int WindowTemplateId(HWND wnd) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->WindowTemplateId(wnd);
     std::lock_guard g(S().lock);
     Window* w = Find(wnd);
     return w ? w->templateId : 0;
 }
 
 const std::string& WindowClassName(HWND wnd) {
+    if (auto* ws = win32host::InstalledWindowSystem()) return ws->WindowClassName(wnd);
     static const std::string none;
     std::lock_guard g(S().lock);
     Window* w = Find(wnd);

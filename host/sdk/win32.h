@@ -1,8 +1,11 @@
 #pragma once
-// The part of Win32 that the plug-in calls, standing on its own here. Window
-// handles name host-side records: a headless window remembers its class,
-// parent and the texts of its dialog items, so plug-in code that sets texts
-// runs and can be checked without a display.
+// The part of Win32 that the plug-in calls, standing on its own here. The
+// calls go to the window system the running host installs
+// (host/sdk/window_system.h). Without one, window handles name plain records:
+// a headless window remembers its class, parent and the texts of its dialog
+// items, so plug-in code that sets texts runs and can be checked without a
+// display. Windows, messages and controls are declared in win32_window.h,
+// drawing in win32_gdi.h; both come with this header.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -21,6 +24,9 @@ struct HMENU__;
 struct HICON__;
 struct HCURSOR__;
 struct HBRUSH__;
+struct HDC__;
+struct HPEN__;
+struct HFONT__;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
 using HWND = HWND__*;
@@ -28,6 +34,11 @@ using HMENU = HMENU__*;
 using HICON = HICON__*;
 using HCURSOR = HCURSOR__*;
 using HBRUSH = HBRUSH__*;
+using HDC = HDC__*;
+using HPEN = HPEN__*;
+using HFONT = HFONT__*;
+// Any pen, brush or font, as on Windows.
+using HGDIOBJ = void*;
 
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
@@ -41,6 +52,42 @@ using ATOM = WORD;
 using LPVOID = void*;
 using LPSTR = char*;
 using LPCSTR = const char*;
+using LONG = std::int32_t;
+using COLORREF = DWORD;
+
+struct POINT {
+    LONG x = 0, y = 0;
+};
+struct SIZE {
+    LONG cx = 0, cy = 0;
+};
+// Right and bottom are outside the rectangle.
+struct RECT {
+    LONG left = 0, top = 0, right = 0, bottom = 0;
+};
+using LPRECT = RECT*;
+using LPPOINT = POINT*;
+
+constexpr COLORREF RGB(int r, int g, int b) {
+    return static_cast<COLORREF>((r & 0xff) | ((g & 0xff) << 8) | ((b & 0xff) << 16));
+}
+constexpr BYTE GetRValue(COLORREF c) {
+    return static_cast<BYTE>(c & 0xff);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+    return static_cast<BYTE>((c >> 8) & 0xff);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+    return static_cast<BYTE>((c >> 16) & 0xff);
+}
+// Resource ids passed where a name is expected.
+inline LPCSTR MAKEINTRESOURCEA(std::uintptr_t id) {
+    return reinterpret_cast<LPCSTR>(id & 0xffff);
+}
+#define MAKEINTRESOURCE MAKEINTRESOURCEA
+constexpr bool IS_INTRESOURCE(LPCSTR p) {
+    return (reinterpret_cast<std::uintptr_t>(p) >> 16) == 0;
+}
 
 constexpr WORD LOWORD(std::uintptr_t v) {
     return static_cast<WORD>(v & 0xffff);
@@ -84,6 +131,7 @@ constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_USER = 0x0400;
+// The rest of the messages are in win32_window.h.
 
 // Window class styles.
 constexpr UINT CS_VREDRAW = 0x0001;
@@ -93,6 +141,7 @@ constexpr UINT CS_PARENTDC = 0x0080;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 
 struct WNDCLASSEXA {
     UINT cbSize = sizeof(WNDCLASSEXA);
@@ -132,7 +181,15 @@ BOOL SetWindowTextA(HWND wnd, LPCSTR text);
 #define SetWindowText SetWindowTextA
 LONG_PTR GetWindowLongPtr(HWND wnd, int index);
 LONG_PTR SetWindowLongPtr(HWND wnd, int index, LONG_PTR value);
+constexpr int GWLP_WNDPROC = -4;
+constexpr int GWLP_ID = -12;
+constexpr int GWL_STYLE = -16;
+constexpr int GWL_EXSTYLE = -20;
 constexpr int GWLP_USERDATA = -21;
+// A dialog's own slots.
+constexpr int DWLP_MSGRESULT = 0;
+constexpr int DWLP_DLGPROC = 8;
+constexpr int DWLP_USER = 16;
 HWND GetParent(HWND wnd);
 BOOL IsWindow(HWND wnd);
 BOOL DestroyWindow(HWND wnd);
@@ -164,3 +221,6 @@ int WindowTemplateId(HWND wnd);
 const std::string& WindowClassName(HWND wnd);
 
 } // namespace win32host
+
+#include "host/sdk/win32_gdi.h"
+#include "host/sdk/win32_window.h"

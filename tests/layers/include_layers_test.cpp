@@ -196,6 +196,7 @@ TEST(IncludeLayers, TheTableForbidsWhatTheDesignForbids) {
         {"geometry/size_field.cpp", "module/resource.h", "geometry may use host/sdk only"},
         {"host/sdk/mesh.cpp", "host/app/scene.h", "host/sdk may use nothing of ours"},
         {"host/app/scene.cpp", "terrain/land_params.h", "host/app may use host/sdk only"},
+        {"host/app/ui/dialog_builder.cpp", "module/resource.h", "host/app may use host/sdk only"},
         {"app/main.cpp", "module/class_descs.h", "app may use host/app, host/sdk only"},
         {"module/exports.cpp", "terrain/land_object.h", "module may use host/sdk only"},
         {"module/exports.cpp", "host/sdk/plugin_api.h", ""},
