@@ -69,6 +69,34 @@ TEST_F(UiCommand, GenerateThroughThePanelMatchesTheCommandLineBuild) {
     EXPECT_TRUE(fs::exists(dir / "shots/panel.png"));
 }
 
+TEST_F(UiCommand, CancelInTheProgressWindowShortensTheBuildWhichStillEnds) {
+    const std::string steps = R"({"do": "select", "node": "Terrain"},
+        {"do": "type", "control": 1088, "text": "8", "enter": true},)";
+    std::ofstream(dir / "plain.json")
+        << R"({"steps": [)" << steps << R"({"do": "click", "control": "Generate Surface"}]})";
+    std::ofstream(dir / "cancel.json")
+        << R"({"steps": [)" << steps
+        << R"({"do": "cancel", "title": "Surface Building", "percent": 30},
+              {"do": "click", "control": "Generate Surface"}]})";
+    for (const char* name : {"plain", "cancel"}) {
+        const RunResult r = RunShell(Contorra(
+            "ui " + Quote((kSource / "examples/full_site.json").string()) + " " +
+            Quote((dir / (std::string(name) + ".json")).string()) + " --out " +
+            Quote((dir / "shots").string()) + " --save " +
+            Quote((dir / (std::string(name) + ".cscene")).string())));
+        ASSERT_EQ(r.code, 0) << r.err;
+    }
+    const std::string plain = TerrainDigest(dir / "plain.cscene");
+    const std::string cancelled = TerrainDigest(dir / "cancel.cscene");
+    EXPECT_NE(cancelled, plain);
+    // "Terrain VERTS FACES DIGEST": the cut-short build still made a mesh.
+    std::istringstream in(cancelled);
+    std::string name;
+    int verts = 0, faces = 0;
+    in >> name >> verts >> faces;
+    EXPECT_GT(faces, 0) << cancelled;
+}
+
 TEST_F(UiCommand, AFailingStepWritesNothingAndNamesTheStep) {
     std::ofstream(dir / "bad.json") << R"({"steps": [
         {"do": "select", "node": "Terrain"},
