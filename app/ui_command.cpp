@@ -75,6 +75,14 @@ int RunUi(const UiCommandOptions& o, const GlobalOptions& options) {
         host.Select(nullptr);
     }
 
+    // A scene that cannot be written is found out before anything is.
+    if (!o.save.empty()) {
+        std::vector<std::uint8_t> bytes;
+        if (std::string error; !SaveSceneBytes(scene, bytes, error)) {
+            std::cerr << "contorra ui: " << o.save << ": " << error << "\n";
+            return kExitFailure;
+        }
+    }
     try {
         if (!shots.empty()) fs::create_directories(o.out);
         for (const contorra::UiShot& shot : shots) {

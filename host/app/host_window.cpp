@@ -132,7 +132,10 @@ void HostWindow::Select(INode* node) {
         // A pick mode belongs to the panel it was started from.
         core_.ClearPickMode();
         Animatable* prev = edited_;
-        if (prev) prev->EndEditParams(&core_, END_EDIT_REMOVEUI, next);
+        // Rollouts stay up from one object to the next of the same class.
+        const bool sameClass = prev && next && prev->ClassID() == next->ClassID() &&
+                               prev->SuperClassID() == next->SuperClassID();
+        if (prev) prev->EndEditParams(&core_, sameClass ? 0 : END_EDIT_REMOVEUI, next);
         edited_ = next;
         if (next) next->BeginEditParams(&core_, BEGIN_EDIT_MOTION, prev);
     }

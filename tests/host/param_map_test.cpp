@@ -346,6 +346,28 @@ TEST_F(ParamMapPanel, ThePanelStacksClosesAndScrollsRollouts) {
     mapDesc.EndEditParams(&core, &a, END_EDIT_REMOVEUI, nullptr);
 }
 
+TEST_F(ParamMapPanel, ANextObjectOfTheClassKeepsTheRolloutsAndShowsItsValues) {
+    MapTester a, b;
+    b.pblock->SetValue(kCount, 0, 5);
+    IParamMap2* map = Open(a);
+    ASSERT_TRUE(map);
+    const HWND page = map->GetHWnd();
+    mapDesc.EndEditParams(&core, &a, 0, &b);
+    mapDesc.BeginEditParams(&core, &b, BEGIN_EDIT_MOTION, &a);
+    EXPECT_EQ(b.pblock->GetMap(0), map);
+    EXPECT_EQ(a.pblock->GetMap(0), nullptr);
+    EXPECT_EQ(map->GetHWnd(), page);
+    EXPECT_EQ(host->panel.Rollouts().size(), 1u);
+    EXPECT_EQ(Text(map, 100), "5");
+    // The controls now set the second object's block.
+    contorra::ui::EnterText(Item(map, 100), "7");
+    contorra::ui::PumpMessages();
+    EXPECT_EQ(b.pblock->GetInt(kCount), 7);
+    EXPECT_EQ(a.pblock->GetInt(kCount), 10);
+    mapDesc.EndEditParams(&core, &b, END_EDIT_REMOVEUI, nullptr);
+    EXPECT_TRUE(host->panel.Rollouts().empty());
+}
+
 TEST(ParamMapWindowless, RolloutsStayRecordsWithoutAPanel) {
     Scene scene;
     CoreInterface core(scene, ProgressStyle::Quiet, std::cerr);
