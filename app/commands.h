@@ -37,3 +37,4 @@ Command AddInfoCommand(CLI::App& app, const GlobalOptions& options);
 Command AddRenderCommand(CLI::App& app, const GlobalOptions& options);
 Command AddViewCommand(CLI::App& app, const GlobalOptions& options);
 Command AddPickCommand(CLI::App& app, const GlobalOptions& options);
+Command AddUiCommand(CLI::App& app, const GlobalOptions& options);

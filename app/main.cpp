@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     commands.back().first = app.get_subcommand("view");
     commands.emplace_back(nullptr, AddPickCommand(app, options));
     commands.back().first = app.get_subcommand("pick");
+    commands.emplace_back(nullptr, AddUiCommand(app, options));
+    commands.back().first = app.get_subcommand("ui");
 
     if (argc <= 1) {
         // No subcommand is a usage error; the usage goes where errors go.

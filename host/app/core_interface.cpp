@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstdio>
 
+#include "host/sdk/pick_mode.h"
+
 namespace {
 
 std::atomic<int> interrupts{0};
@@ -84,6 +86,7 @@ BOOL CoreInterface::ProgressStart(const MCHAR* title, BOOL, LPTHREAD_START_ROUTI
         out_ << title_ << " ..." << std::endl;
     else if (style_ == ProgressStyle::Bar)
         Draw(false);
+    if (ui_) ui_->ProgressShown(title_, 0);
     if (fn) fn(arg);
     return TRUE;
 }
@@ -94,6 +97,7 @@ void CoreInterface::ProgressUpdate(int pct, BOOL, const MCHAR* title) {
     pct = std::max(0, std::min(100, pct));
     bool changed = pct != percent_;
     percent_ = pct;
+    if (ui_) ui_->ProgressShown(title_, pct);
     if (style_ == ProgressStyle::Lines) {
         int tenth = pct / 10;
         if (tenth > lastLine_ && tenth > 0 && tenth < 10) {
@@ -114,6 +118,7 @@ void CoreInterface::ProgressEnd() {
     else if (style_ == ProgressStyle::Bar)
         Draw(true);
     active_ = false;
+    if (ui_) ui_->ProgressHidden();
 }
 
 void CoreInterface::Draw(bool final) {
@@ -140,6 +145,30 @@ void CoreInterface::SetCancel(BOOL sw) {
 
 void CoreInterface::RedrawViews(TimeValue, DWORD, void*) {
     ++redraws_;
+    if (ui_) ui_->RedrawViews();
+}
+
+void CoreInterface::SetPickMode(PickModeCallback* pc) {
+    if (pc == pickMode_) return;
+    // Cleared first: ExitMode may start another mode or end this one again.
+    PickModeCallback* old = pickMode_;
+    pickMode_ = nullptr;
+    if (old) old->ExitMode(this);
+    pickMode_ = pc;
+    if (pc) pc->EnterMode(this);
+}
+
+HWND CoreInterface::AddRollupPage(HINSTANCE hInst, int dialogId, DLGPROC proc, const MCHAR* title,
+                                  LPARAM param, DWORD flags) {
+    return ui_ ? ui_->AddRollupPage(hInst, dialogId, proc, title, param, flags) : nullptr;
+}
+
+void CoreInterface::DeleteRollupPage(HWND page) {
+    if (ui_) ui_->DeleteRollupPage(page);
+}
+
+INode* CoreInterface::PickNode(HWND hWnd, IPoint2 m, PickNodeCallback* filter) {
+    return ui_ ? ui_->PickNode(hWnd, m, filter) : nullptr;
 }
 
 INode* CoreInterface::GetINodeByHandle(ULONG handle) {

@@ -17,6 +17,20 @@ enum class ProgressStyle {
 // Bar on a terminal, lines otherwise, nothing when quiet.
 ProgressStyle ProgressStyleForStderr(bool quiet);
 
+// What a host with windows adds to the core interface: the command panel's
+// pages, the viewports' hit testing and redraws, the progress window.
+class UserInterfaceHost {
+public:
+    virtual ~UserInterfaceHost() = default;
+    virtual HWND AddRollupPage(HINSTANCE hInst, int dialogId, DLGPROC proc, const MCHAR* title,
+                               LPARAM param, DWORD flags) = 0;
+    virtual void DeleteRollupPage(HWND page) = 0;
+    virtual INode* PickNode(HWND viewport, IPoint2 m, PickNodeCallback* filter) = 0;
+    virtual void RedrawViews() = 0;
+    virtual void ProgressShown(const std::string& title, int percent) = 0;
+    virtual void ProgressHidden() = 0;
+};
+
 class CoreInterface : public Interface {
 public:
     // Installs itself as the core interface until destroyed.
@@ -35,16 +49,27 @@ public:
     BOOL GetCancel() override;
     void SetCancel(BOOL sw) override;
 
-    // No viewports: a redraw is only counted.
+    // Counted; the viewports of a user interface, when there is one, are
+    // drawn again.
     void RedrawViews(TimeValue t, DWORD vpFlags = REDRAW_NORMAL,
                      void* changedObj = nullptr) override;
     INode* GetINodeByHandle(ULONG handle) override;
     INode* GetRootNode() override;
     TimeValue GetTime() override { return time_; }
     void SetTime(TimeValue t) { time_ = t; }
-    void SetPickMode(PickModeCallback* pc) override { pickMode_ = pc; }
-    void ClearPickMode() override { pickMode_ = nullptr; }
+    // The running mode's ExitMode, then the new one's EnterMode.
+    void SetPickMode(PickModeCallback* pc) override;
+    void ClearPickMode() override { SetPickMode(nullptr); }
+    PickModeCallback* GetCurPickMode() override { return pickMode_; }
     PickModeCallback* GetPickMode() const { return pickMode_; }
+
+    // Panel pages and node picks go to the user interface; without one
+    // (null) rollouts stay windowless and nothing is picked.
+    void SetUserInterface(UserInterfaceHost* ui) { ui_ = ui; }
+    HWND AddRollupPage(HINSTANCE hInst, int dialogId, DLGPROC proc, const MCHAR* title,
+                       LPARAM param = 0, DWORD flags = 0) override;
+    void DeleteRollupPage(HWND page) override;
+    INode* PickNode(HWND hWnd, IPoint2 m, PickNodeCallback* filter = nullptr) override;
     // The cores the process may run on until SetWorkerThreadCount says otherwise.
     int GetWorkerThreadCount() override { return threads_; }
     void SetWorkerThreadCount(int n) { threads_ = n > 0 ? n : UsableCores(); }
@@ -64,6 +89,7 @@ private:
     Interface* previous_;
     TimeValue time_ = 0;
     PickModeCallback* pickMode_ = nullptr;
+    UserInterfaceHost* ui_ = nullptr;
     int threads_ = UsableCores();
     int redraws_ = 0;
 

@@ -9,6 +9,8 @@ ClassDesc2::~ClassDesc2() {
     // Rollouts still open at the end belong to nobody else.
     for (OpenMap& o : open_) {
         if (IParamBlock2* pb = o.map->GetParamBlock()) pb->SetMap(nullptr, o.map->GetMapID());
+        // The user procedure may be gone by now: the window dies unheard.
+        SetWindowLongPtr(o.map->GetHWnd(), GWLP_USERDATA, 0);
         DestroyWindow(o.map->GetHWnd());
         delete o.map;
     }
@@ -73,9 +75,14 @@ void ClassDesc2::BeginEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG, Anim
     }
 }
 
-void ClassDesc2::EndEditParams(IObjParam*, ReferenceMaker* obj, ULONG, Animatable*) {
+void ClassDesc2::EndEditParams(IObjParam*, ReferenceMaker* obj, ULONG flags, Animatable*) {
     if (obj && edited_ && obj != edited_) return;
-    // Headless rollouts are always taken down: nothing would keep them alive.
+    // Panel rollouts stay up for the next object of this class unless the
+    // host asks for them to go; windowless ones would have nothing to keep
+    // them alive, so they always go.
+    const bool inPanel = std::any_of(open_.begin(), open_.end(),
+                                     [](const OpenMap& o) { return o.map->HasWindow(); });
+    if (inPanel && !(flags & END_EDIT_REMOVEUI)) return;
     for (OpenMap& o : open_) DestroyCPParamMap2(o.map);
     open_.clear();
     edited_ = nullptr;

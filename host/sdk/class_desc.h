@@ -52,7 +52,8 @@ public:
     // they switch to obj's blocks and each procedure gets SetThing(obj).
     void BeginEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags,
                          Animatable* prev) override;
-    // Closes them (with END_EDIT_REMOVEUI, or always when headless).
+    // Closes them with END_EDIT_REMOVEUI; without it rollouts in the host's
+    // panel stay for the next object of the class (windowless ones always close).
     void EndEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* next) override;
 
     IParamMap2* GetParamMap(ParamBlockDesc2* pbd, MapID id = 0);

@@ -3,12 +3,14 @@
 // look-up. The running host installs its implementation at start-up.
 #include "base_types.h"
 #include "interval.h"
+#include "point.h"
 #include "win32.h"
 
 class INode;
 class ViewExp;
 class CommandMode;
 class PickModeCallback;
+class PickNodeCallback;
 
 // A progress callback the host calls while the bar is up; the plug-in's do nothing.
 using LPTHREAD_START_ROUTINE = DWORD (*)(void*);
@@ -33,8 +35,21 @@ public:
     virtual INode* GetINodeByHandle(ULONG handle) = 0;
     virtual INode* GetRootNode() = 0;
     virtual TimeValue GetTime() = 0;
+    // The running pick mode ends (ExitMode) before pc starts (EnterMode).
     virtual void SetPickMode(PickModeCallback* pc) = 0;
     virtual void ClearPickMode() = 0;
+    virtual PickModeCallback* GetCurPickMode() { return nullptr; }
+    // The closest node under pixel m of the viewport window hWnd that the
+    // filter takes, its hits left in that viewport; null when none (and
+    // always without viewports).
+    virtual INode* PickNode(HWND hWnd, IPoint2 m, PickNodeCallback* filter = nullptr);
+
+    // A page of the command panel for a dialog template of the module
+    // hInst, made with proc and param (CreateDialogParam); null when the
+    // host shows no panel, and rollouts then stay windowless.
+    virtual HWND AddRollupPage(HINSTANCE hInst, int dialogId, DLGPROC proc, const MCHAR* title,
+                               LPARAM param = 0, DWORD flags = 0);
+    virtual void DeleteRollupPage(HWND hPanel);
 
     // Threads a plug-in may use for one long job, the caller's included.
     virtual int GetWorkerThreadCount() { return 1; }

@@ -1,6 +1,8 @@
 #pragma once
 // Rollouts: the open user interface of one map of a block, and the user
 // procedure that gets its messages.
+#include <map>
+#include <memory>
 #include <string>
 
 #include "host/sdk/param_block_desc.h"
@@ -9,6 +11,7 @@
 class IParamBlock2;
 class IParamMap2;
 class ReferenceTarget;
+class MapPickMode;
 
 // The procedure behind a rollout, called with the rollout's messages.
 class ParamMap2UserDlgProc {
@@ -23,12 +26,17 @@ public:
     virtual void SetParamBlock(IParamBlock2*) {}
 };
 
-// An open rollout. Headless: its window is a host record that remembers the
-// texts set on its items; user procedures get their messages as usual.
+// An open rollout. In the host's command panel it is a dialog whose
+// controls the map binds to the block's parameters both ways: it sets them
+// up from the block when the dialog opens and after every Invalidate, and
+// sets a parameter when its control changes; every message then goes on to
+// the user procedure. Without a panel it is a windowless host record that
+// remembers texts set on its items, and user procedures get their messages
+// as usual.
 class IParamMap2 {
 public:
     IParamMap2(ParamBlockDesc2* desc, const MapDef& map, IParamBlock2* pb, HWND hWnd);
-    virtual ~IParamMap2() = default;
+    virtual ~IParamMap2();
 
     MapID GetMapID() const { return map_.id; }
     const MapDef& GetMapDef() const { return map_; }
@@ -44,12 +52,39 @@ public:
     // Sends a message to the user procedure; FALSE without one.
     INT_PTR Send(TimeValue t, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
-    // Requests to show the values again; counted, nothing to redraw here.
-    void Invalidate() { ++invalidations_; }
-    void Invalidate(ParamID, int = -1) { ++invalidations_; }
+    // Shows the values again (all, or one parameter); counted.
+    void Invalidate();
+    void Invalidate(ParamID id, int tabIndex = -1);
     int Invalidations() const { return invalidations_; }
 
+    // The entry of a table parameter its controls show (0 until set).
+    void SetTableIndex(ParamID id, int index);
+    int GetTableIndex(ParamID id) const;
+
+    // Enables or disables the controls of a parameter.
+    void Enable(ParamID id, BOOL onOff);
+
+    // Whether the map has a dialog of the command panel.
+    bool HasWindow() const { return windowed_; }
+
+    // The dialog procedure of panel rollouts: lParam of WM_INITDIALOG is the map.
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 private:
+    friend IParamMap2* CreateCPParamMap2(MapID, IParamBlock2*, Interface*, HINSTANCE, int,
+                                         const MCHAR*, DWORD, ParamMap2UserDlgProc*);
+    friend void DestroyCPParamMap2(IParamMap2* m);
+    friend class MapPickMode;
+
+    INT_PTR Message(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Block to controls.
+    void SetUp(const ParamDef& def);
+    void Show(const ParamDef& def);
+    // Controls to block; true when the message was a bound control's.
+    bool Take(UINT msg, WPARAM wParam, LPARAM lParam);
+    TimeValue Now() const;
+    int Entry(const ParamDef& def) const;
+
     ParamBlockDesc2* desc_;
     MapDef map_;
     IParamBlock2* pb_;
@@ -57,10 +92,16 @@ private:
     ParamMap2UserDlgProc* proc_;
     std::string title_;
     int invalidations_ = 0;
+    bool windowed_ = false;
+    Interface* ip_ = nullptr;
+    std::map<ParamID, int> tableIndex_;
+    std::map<ParamID, std::unique_ptr<MapPickMode>> pickModes_;
 };
 
-// Opens rollout map_id of pb's block: a window for the dialog template,
-// the title string from the module, and WM_INITDIALOG to the procedure.
+// Opens rollout map_id of pb's block: a page of the host's command panel
+// for the dialog template (or a windowless record when the host has no
+// panel), the title string from the module, and WM_INITDIALOG to the
+// procedure.
 IParamMap2* CreateCPParamMap2(MapID map_id, IParamBlock2* pb, Interface* ip, HINSTANCE hInst,
                               int dialogId, const MCHAR* title, DWORD flags,
                               ParamMap2UserDlgProc* dlgProc = nullptr);
