@@ -7,12 +7,12 @@
 #include "app/output_check.h"
 #include "app/scene_loading.h"
 #include "host/app/atomic_file.h"
-#include "host/app/host_window.h"
+#include "host/app/ui/host_window.h"
 #include "host/app/png_file.h"
 #include "host/app/scene_file.h"
 #include "host/app/ui/ui_driver.h"
 #include "host/app/ui/window_manager.h"
-#include "host/app/ui_script_runner.h"
+#include "host/app/ui/ui_script_runner.h"
 
 namespace fs = std::filesystem;
 

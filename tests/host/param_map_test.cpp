@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/app/command_panel.h"
+#include "host/app/ui/command_panel.h"
 #include "host/app/core_interface.h"
 #include "host/app/resource_script.h"
 #include "host/app/ui/ui_driver.h"

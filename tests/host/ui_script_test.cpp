@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/app/ui_script.h"
+#include "host/app/ui/ui_script.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/app/command_panel.h"
+#include "host/app/ui/command_panel.h"
 #include "host/app/core_interface.h"
 #include "host/app/viewport.h"
 

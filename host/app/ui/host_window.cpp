@@ -1,4 +1,4 @@
-#include "host/app/host_window.h"
+#include "host/app/ui/host_window.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "host/app/ui_script_runner.h"
+#include "host/app/ui/ui_script_runner.h"
 
 #include <algorithm>
 #include <optional>

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "host/app/host_window.h"
+#include "host/app/ui/host_window.h"
 #include "host/app/software_raster.h"
-#include "host/app/ui_script.h"
+#include "host/app/ui/ui_script.h"
 
 namespace contorra {
 

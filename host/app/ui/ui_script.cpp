@@ -1,4 +1,4 @@
-#include "host/app/ui_script.h"
+#include "host/app/ui/ui_script.h"
 
 #include <algorithm>
 #include <cctype>

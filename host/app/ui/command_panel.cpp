@@ -1,4 +1,4 @@
-#include "host/app/command_panel.h"
+#include "host/app/ui/command_panel.h"
 
 #include <algorithm>
 
