@@ -10,6 +10,7 @@
 #include "host/app/gis_input.h"
 #include "host/app/input_file.h"
 #include "host/app/json_mesh_edges.h"
+#include "host/app/json_type_name.h"
 #include "host/app/mesh_import.h"
 
 namespace fs = std::filesystem;
@@ -35,28 +36,6 @@ const ListLayout kLists[kListCount] = {
 };
 
 constexpr std::size_t kMaxListEntries = 200;
-
-std::string TypeName(const json& j) {
-    switch (j.type()) {
-    case json::value_t::null:
-        return "null";
-    case json::value_t::boolean:
-        return "true or false";
-    case json::value_t::string:
-        return "a string";
-    case json::value_t::array:
-        return "a list";
-    case json::value_t::object:
-        return "an object";
-    case json::value_t::number_integer:
-    case json::value_t::number_unsigned:
-        return "an integer";
-    case json::value_t::number_float:
-        return "a number";
-    default:
-        return "something else";
-    }
-}
 
 std::string Join(const std::string& path, const std::string& key) {
     std::string escaped;
@@ -89,11 +68,11 @@ public:
     void Expect(const json& j, json::value_t type, const std::string& path,
                 const char* what) const {
         const bool ok = type == json::value_t::number_float ? j.is_number() : j.type() == type;
-        if (!ok) Fail(path, std::string("expected ") + what + ", got " + TypeName(j));
+        if (!ok) Fail(path, std::string("expected ") + what + ", got " + JsonTypeName(j));
     }
 
     double Number(const json& j, const std::string& path) const {
-        if (!j.is_number()) Fail(path, "expected a number, got " + TypeName(j));
+        if (!j.is_number()) Fail(path, "expected a number, got " + JsonTypeName(j));
         const double v = j.get<double>();
         if (!std::isfinite(v)) Fail(path, "the number is not finite");
         return v;
@@ -108,7 +87,7 @@ public:
             const double v = Number(j, path);
             if (v != std::floor(v)) Fail(path, "expected a whole number, got " + j.dump());
         } else if (!j.is_number()) {
-            Fail(path, "expected a whole number, got " + TypeName(j));
+            Fail(path, "expected a whole number, got " + JsonTypeName(j));
         }
         const double v = j.get<double>();
         if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
@@ -116,11 +95,11 @@ public:
         return static_cast<int>(v);
     }
     std::string String(const json& j, const std::string& path) const {
-        if (!j.is_string()) Fail(path, "expected a string, got " + TypeName(j));
+        if (!j.is_string()) Fail(path, "expected a string, got " + JsonTypeName(j));
         return j.get<std::string>();
     }
     bool Bool(const json& j, const std::string& path) const {
-        if (!j.is_boolean()) Fail(path, "expected true or false, got " + TypeName(j));
+        if (!j.is_boolean()) Fail(path, "expected true or false, got " + JsonTypeName(j));
         return j.get<bool>();
     }
     Point3 Point(const json& j, const std::string& path, std::size_t minSize = 3) const {
@@ -139,7 +118,7 @@ public:
         Object(const Reader& r, const json& j, std::string path, const char* what)
             : r_(r), j_(j), path_(std::move(path)) {
             if (!j.is_object())
-                r.Fail(path_, std::string("expected ") + what + " (an object), got " + TypeName(j));
+                r.Fail(path_, std::string("expected ") + what + " (an object), got " + JsonTypeName(j));
         }
         const json* Take(const std::string& key) {
             known_.insert(key);
@@ -216,7 +195,7 @@ DWORD ReadColour(const Reader& r, const json& j, const std::string& path) {
             if (c[i] < 0 || c[i] > 255) r.Fail(Join(path, i), "a colour channel is 0 .. 255");
         }
     } else {
-        r.Fail(path, "expected a colour \"#RRGGBB\" or [r, g, b], got " + TypeName(j));
+        r.Fail(path, "expected a colour \"#RRGGBB\" or [r, g, b], got " + JsonTypeName(j));
     }
     return static_cast<DWORD>(c[0]) | static_cast<DWORD>(c[1]) << 8 |
            static_cast<DWORD>(c[2]) << 16;

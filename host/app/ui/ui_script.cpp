@@ -7,6 +7,7 @@
 #include <set>
 
 #include "host/app/input_file.h"
+#include "host/app/json_type_name.h"
 
 using nlohmann::json;
 
@@ -39,28 +40,6 @@ const std::vector<ActionForm>& Forms() {
     return forms;
 }
 
-std::string Kind(const json& j) {
-    switch (j.type()) {
-    case json::value_t::null:
-        return "null";
-    case json::value_t::boolean:
-        return "true or false";
-    case json::value_t::string:
-        return "a string";
-    case json::value_t::array:
-        return "a list";
-    case json::value_t::object:
-        return "an object";
-    case json::value_t::number_integer:
-    case json::value_t::number_unsigned:
-        return "an integer";
-    case json::value_t::number_float:
-        return "a number";
-    default:
-        return "something else";
-    }
-}
-
 // Reads one step; every problem is thrown with its place.
 class StepReader {
 public:
@@ -72,10 +51,10 @@ public:
     }
 
     UiStep Read() {
-        if (!j_.is_object()) Fail("expected an object with \"do\", got " + Kind(j_));
+        if (!j_.is_object()) Fail("expected an object with \"do\", got " + JsonTypeName(j_));
         auto d = j_.find("do");
         if (d == j_.end()) Fail("no \"do\": say what the step does (select, click, shot, ...)");
-        if (!d->is_string()) Fail("\"do\" must be a string, got " + Kind(*d));
+        if (!d->is_string()) Fail("\"do\" must be a string, got " + JsonTypeName(*d));
         const ActionForm* form = nullptr;
         std::string known;
         for (const ActionForm& f : Forms()) {
@@ -106,7 +85,7 @@ public:
 private:
     std::string String(const char* key, bool allowEmpty = false) const {
         const json& v = j_.at(key);
-        if (!v.is_string()) Fail(std::string("\"") + key + "\" must be a string, got " + Kind(v));
+        if (!v.is_string()) Fail(std::string("\"") + key + "\" must be a string, got " + JsonTypeName(v));
         std::string s = v.get<std::string>();
         if (s.empty() && !allowEmpty) Fail(std::string("\"") + key + "\" is empty");
         return s;
@@ -115,7 +94,7 @@ private:
     int Int(const char* key, int lo, int hi) const {
         const json& v = j_.at(key);
         if (!v.is_number_integer())
-            Fail(std::string("\"") + key + "\" must be an integer, got " + Kind(v));
+            Fail(std::string("\"") + key + "\" must be an integer, got " + JsonTypeName(v));
         const long long n = v.get<long long>();
         if (n < lo || n > hi)
             Fail(std::string("\"") + key + "\" is " + std::to_string(n) + ", outside " +
@@ -126,7 +105,7 @@ private:
     bool Bool(const char* key) const {
         if (!j_.contains(key)) return false;
         const json& v = j_.at(key);
-        if (!v.is_boolean()) Fail(std::string("\"") + key + "\" must be true or false, got " + Kind(v));
+        if (!v.is_boolean()) Fail(std::string("\"") + key + "\" must be true or false, got " + JsonTypeName(v));
         return v.get<bool>();
     }
 
@@ -158,7 +137,7 @@ private:
             UiControlRef ref;
             if (c.is_number_integer()) ref.id = Int("control", 1, 65535);
             else if (c.is_string() && !c.get<std::string>().empty()) ref.caption = c.get<std::string>();
-            else Fail("\"control\" must be a control id (an integer) or a caption, got " + Kind(c));
+            else Fail("\"control\" must be a control id (an integer) or a caption, got " + JsonTypeName(c));
             if (j_.contains("rollout")) ref.rollout = String("rollout");
             s.control = ref;
         }
