@@ -85,7 +85,7 @@ inline LPCSTR MAKEINTRESOURCEA(std::uintptr_t id) {
     return reinterpret_cast<LPCSTR>(id & 0xffff);
 }
 #define MAKEINTRESOURCE MAKEINTRESOURCEA
-constexpr bool IS_INTRESOURCE(LPCSTR p) {
+inline bool IS_INTRESOURCE(LPCSTR p) {
     return (reinterpret_cast<std::uintptr_t>(p) >> 16) == 0;
 }
 

@@ -11,7 +11,9 @@ std::vector<Logged>& Log() {
 
 std::vector<std::string> Sequence(std::initializer_list<UINT> which) {
     std::vector<std::string> out;
-    for (const Logged& l : Log())
+    // Asking a window for its text sends it a message, which the recorder logs.
+    const std::vector<Logged> log = Log();
+    for (const Logged& l : log)
         for (UINT m : which)
             if (l.msg == m) {
                 char text[64] = {};
