@@ -10,11 +10,10 @@ namespace {
 
 ClassDesc2* (*const kClassDescs[])() = {GetTerravelDesc, GetLandObjectDesc, GetGradientEdgeDesc};
 
-// The list views and the ramp control replace the idle procedure here when
-// they arrive.
+// The ramp control replaces the idle procedure here when it arrives.
 const PluginWindowClass kWindowClasses[] = {
-    {"SplinesListBoxView", IdleWindowProc}, {"PlatformListBoxView", IdleWindowProc},
-    {"InsertListBoxView", IdleWindowProc},  {"UVWMapListBoxView", IdleWindowProc},
+    {"SplinesListBoxView", ListBoxViewProc}, {"PlatformListBoxView", ListBoxViewProc},
+    {"InsertListBoxView", ListBoxViewProc},  {"UVWMapListBoxView", ListBoxViewProc},
     {"CustGradientRamp", IdleWindowProc},
 };
 

@@ -14,6 +14,9 @@ struct PluginWindowClass {
 // class whose control does not exist yet.
 LRESULT CALLBACK IdleWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// The four list views' procedure, defined with the views in rollouts/.
+LRESULT CALLBACK ListBoxViewProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 // Registers each class for hInstance, in order; a name already taken stays as
 // it was. Answers how many were registered.
 int RegisterWindowClasses(std::span<const PluginWindowClass> classes);

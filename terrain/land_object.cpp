@@ -6,6 +6,7 @@
 #include "host/sdk/poly_object.h"
 #include "host/sdk/tri_object.h"
 #include "module/class_descs.h"
+#include "terrain/list_rollouts.h"
 #include "terrain/main_rollout.h"
 
 IObjParam* LandObject::ip = nullptr;
@@ -30,6 +31,11 @@ void LandObject::GetClassName(MSTR& s) {
 
 void LandObject::BeginEditParams(IObjParam* iop, ULONG flags, Animatable* prev) {
     ip = iop;
+    // Every rollout knows what it edits before it opens.
+    theSplineListDlgProc.SetThing(pblock);
+    thePlatformListDlgProc.SetThing(pblock);
+    theInsertListDlgProc.SetThing(pblock);
+    theUVWMapListDlgProc.SetThing(this);
     theSplineObjectDlgProc.SetThing(this);
     GetLandObjectDesc()->BeginEditParams(iop, this, flags, prev);
 }

@@ -3,6 +3,7 @@
 #include "module/module_globals.h"
 #include "module/resource.h"
 #include "terrain/land_object.h"
+#include "terrain/list_rollouts.h"
 #include "terrain/main_rollout.h"
 
 namespace {
@@ -35,14 +36,12 @@ ParamDef FloatTable(ParamID id, const char* name, float def, float lo, float hi)
     return ParamDef(id, name, TYPE_FLOAT_TAB).Table(MAX_LIST_SLOTS).Default(def).Range(lo, hi);
 }
 
-// The list rollouts' procedures arrive with the list views; the maps name
-// none until then.
 ParamBlockDesc2 landObjectBlock(
     BlockLayout(0, "parameters", 0, &landObjectDesc, P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0)
-        .Rollout(map_splines, IDD_SPLINES, IDS_SPLINES, 0, 0, nullptr)
-        .Rollout(map_platforms, IDD_PLATFORMS, IDS_PLATFORMS, 0, 0, nullptr)
-        .Rollout(map_insert, IDD_INSERT, IDS_INSERT, 0, 0, nullptr)
-        .Rollout(map_uvwmap, IDD_UVWMAP, IDS_UVWMAP, 0, 0, nullptr)
+        .Rollout(map_splines, IDD_SPLINES, IDS_SPLINES, 0, 0, &theSplineListDlgProc)
+        .Rollout(map_platforms, IDD_PLATFORMS, IDS_PLATFORMS, 0, 0, &thePlatformListDlgProc)
+        .Rollout(map_insert, IDD_INSERT, IDS_INSERT, 0, 0, &theInsertListDlgProc)
+        .Rollout(map_uvwmap, IDD_UVWMAP, IDS_UVWMAP, 0, 0, &theUVWMapListDlgProc)
         .Rollout(map_main, IDD_LANDOBJECT, IDS_PARAMETERS, 0, 0, &theSplineObjectDlgProc)
         .Param(NodeTable(pb_spline_node, "Spline_Node"))
         .Param(ParamDef(pb_spline_id, "Spline_ID", TYPE_INT)
