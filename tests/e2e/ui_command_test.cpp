@@ -71,6 +71,8 @@ TEST_F(UiCommand, GenerateThroughThePanelMatchesTheCommandLineBuild) {
 
 TEST_F(UiCommand, CancelInTheProgressWindowShortensTheBuildWhichStillEnds) {
     const std::string steps = R"({"do": "select", "node": "Terrain"},
+        {"do": "close", "rollout": "Splines"}, {"do": "close", "rollout": "Platforms"},
+        {"do": "close", "rollout": "Insert"}, {"do": "close", "rollout": "UVWMap"},
         {"do": "type", "control": 1088, "text": "8", "enter": true},)";
     std::ofstream(dir / "plain.json")
         << R"({"steps": [)" << steps << R"({"do": "click", "control": "Generate Surface"}]})";
@@ -148,6 +150,8 @@ TEST_F(UiCommand, KeysAndPointsInsideAControlReachIt) {
     // arrow then steps it to 9 (its centre would step down to 7).
     std::ofstream(dir / "keys.json") << R"({"steps": [
         {"do": "select", "node": "Terrain"},
+        {"do": "close", "rollout": "Splines"}, {"do": "close", "rollout": "Platforms"},
+        {"do": "close", "rollout": "Insert"}, {"do": "close", "rollout": "UVWMap"},
         {"do": "type", "control": 1088, "text": "8"},
         {"do": "key", "key": "Enter"},
         {"do": "click", "control": 1089, "at": [1, 1]}]})";
@@ -161,11 +165,13 @@ TEST_F(UiCommand, KeysAndPointsInsideAControlReachIt) {
 
     std::ofstream(dir / "outside.json") << R"({"steps": [
         {"do": "select", "node": "Terrain"},
+        {"do": "close", "rollout": "Splines"}, {"do": "close", "rollout": "Platforms"},
+        {"do": "close", "rollout": "Insert"}, {"do": "close", "rollout": "UVWMap"},
         {"do": "click", "control": 1089, "at": [0, 400]}]})";
     const RunResult o = RunShell(Contorra("ui " + scene + " " + Quote((dir / "outside.json").string()) +
                                           " --out " + Quote((dir / "shots2").string())));
     EXPECT_EQ(o.code, 2);
-    EXPECT_NE(o.err.find("step 2 (click): \"at\" 0,400 lies outside the control"), std::string::npos)
+    EXPECT_NE(o.err.find("step 6 (click): \"at\" 0,400 lies outside the control"), std::string::npos)
         << o.err;
 }
 
