@@ -29,6 +29,7 @@
 class ListRolloutTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        savedInstance = hInstance;
         if (!hInstance) hInstance = reinterpret_cast<HINSTANCE>(0x1157);
         static const PluginWindowClass kClasses[] = {{"SplinesListBoxView", ListBoxViewProc},
                                                      {"PlatformListBoxView", ListBoxViewProc},
@@ -45,6 +46,7 @@ protected:
     }
     void TearDown() override {
         host.reset();
+        hInstance = savedInstance;
     }
 
     // A closed square spline of side 10 around (x, y) at height z.
@@ -133,6 +135,7 @@ protected:
         return s;
     }
 
+    HINSTANCE savedInstance = nullptr;
     contorra::ui::WindowSystemScope windows;
     Scene scene;
     std::ostringstream progress;
