@@ -10,16 +10,38 @@
 class ListBoxView;
 
 struct EntrySpinner {
-    int edit;
-    int spin;
-    ParamID id;
-    bool isFloat;
-    float lo, hi;
+    int edit = 0;
+    int spin = 0;
+    ParamID id = 0;
+    bool isFloat = false;
+    float lo = 0.0f, hi = 0.0f;
     bool clampCurrent = true;
     bool autoScale = false;
     float resetValue = 0.0f; // none when 0
     ISpinnerControl* control = nullptr;
 };
+
+// A spinner whose current value is clamped, without automatic scale or
+// reset value.
+inline EntrySpinner Spinner(int edit, int spin, ParamID id, bool isFloat, float lo, float hi) {
+    EntrySpinner s;
+    s.edit = edit;
+    s.spin = spin;
+    s.id = id;
+    s.isFloat = isFloat;
+    s.lo = lo;
+    s.hi = hi;
+    return s;
+}
+// A float spinner of a width: limits that leave the current value alone,
+// automatic scale, and 1.0 on a right click.
+inline EntrySpinner WidthSpinner(int edit, int spin, ParamID id, float lo, float hi) {
+    EntrySpinner s = Spinner(edit, spin, id, true, lo, hi);
+    s.clampCurrent = false;
+    s.autoScale = true;
+    s.resetValue = 1.0f;
+    return s;
+}
 
 // Takes each spinner of the dialog, sets its limits, scale and reset value
 // and links it to its edit.

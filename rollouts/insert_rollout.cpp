@@ -33,7 +33,7 @@ InsertListDlgProc::InsertListDlgProc(const InsertParams& ids)
                   ListPickMode::Accepts::Shapes),
       ids_(ids) {
     view_->SetShapesOnly(true);
-    spinners_ = {{IDC_INSERT_ID_EDIT, IDC_INSERT_ID_SPIN, ids.id, false, 2.0f, 256.0f}};
+    spinners_ = {Spinner(IDC_INSERT_ID_EDIT, IDC_INSERT_ID_SPIN, ids.id, false, 2.0f, 256.0f)};
 }
 
 void InsertListDlgProc::SetType(int type) {

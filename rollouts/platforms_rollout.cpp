@@ -30,11 +30,11 @@ PlatformListDlgProc::PlatformListDlgProc(const PlatformParams& ids)
     : ListRollout(std::make_unique<ListBoxView>(kPlatformsList, ids.node, PlatformText(ids)),
                   ListPickMode::Accepts::Meshes) {
     spinners_ = {
-        {IDC_SLOPE_UP_EDIT, IDC_SLOPE_UP_SPIN, ids.slopeUp, true, 5.0f, 85.0f},
-        {IDC_SLOPE_DOWN_EDIT, IDC_SLOPE_DOWN_SPIN, ids.slopeDown, true, 5.0f, 85.0f},
-        {IDC_PLATFORM_ID_EDIT, IDC_PLATFORM_ID_SPIN, ids.platformId, false, 2.0f, 256.0f},
-        {IDC_SLOPEUP_ID_EDIT, IDC_SLOPEUP_ID_SPIN, ids.slopeUpId, false, 2.0f, 256.0f},
-        {IDC_SLOPEDOWN_ID_EDIT, IDC_SLOPEDOWN_ID_SPIN, ids.slopeDownId, false, 2.0f, 256.0f},
+        Spinner(IDC_SLOPE_UP_EDIT, IDC_SLOPE_UP_SPIN, ids.slopeUp, true, 5.0f, 85.0f),
+        Spinner(IDC_SLOPE_DOWN_EDIT, IDC_SLOPE_DOWN_SPIN, ids.slopeDown, true, 5.0f, 85.0f),
+        Spinner(IDC_PLATFORM_ID_EDIT, IDC_PLATFORM_ID_SPIN, ids.platformId, false, 2.0f, 256.0f),
+        Spinner(IDC_SLOPEUP_ID_EDIT, IDC_SLOPEUP_ID_SPIN, ids.slopeUpId, false, 2.0f, 256.0f),
+        Spinner(IDC_SLOPEDOWN_ID_EDIT, IDC_SLOPEDOWN_ID_SPIN, ids.slopeDownId, false, 2.0f, 256.0f),
     };
 }
 

@@ -30,10 +30,10 @@ UVWMapListDlgProc::UVWMapListDlgProc(const UVWMapParams& ids)
                   ListPickMode::Accepts::Shapes),
       ids_(ids) {
     spinners_ = {
-        {IDC_MAP_CH_EDIT, IDC_MAP_CH_SPIN, ids.channel, false, 2.0f, 99.0f},
-        {IDC_UVW_WIDTH_EDIT, IDC_UVW_WIDTH_SPIN, ids.width, true, 0.001f, 1.0e7f, false, true, 1.0f},
-        {IDC_UVW_ZONE_EDIT, IDC_UVW_ZONE_SPIN, ids.zone, true, 0.001f, 1.0e7f, false, true, 1.0f},
-        {IDC_UVW_ANGLE_EDIT, IDC_UVW_ANGLE_SPIN, ids.angle, true, 0.0f, 360.0f},
+        Spinner(IDC_MAP_CH_EDIT, IDC_MAP_CH_SPIN, ids.channel, false, 2.0f, 99.0f),
+        WidthSpinner(IDC_UVW_WIDTH_EDIT, IDC_UVW_WIDTH_SPIN, ids.width, 0.001f, 1.0e7f),
+        WidthSpinner(IDC_UVW_ZONE_EDIT, IDC_UVW_ZONE_SPIN, ids.zone, 0.001f, 1.0e7f),
+        Spinner(IDC_UVW_ANGLE_EDIT, IDC_UVW_ANGLE_SPIN, ids.angle, true, 0.0f, 360.0f),
     };
 }
 
