@@ -172,6 +172,30 @@ TEST_F(ListRolloutTest, InsertTypesSplitsAndOrder) {
     EXPECT_FALSE(theInsertListDlgProc.View().SlotSelected(2));
 }
 
+TEST_F(ListRolloutTest, InsertAndUVWListsScrollTheirOwnWays) {
+    INode* line = Spline("Line", 0, 0);
+    for (int s = 0; s < 12; ++s) {
+        terrain->pblock->SetValue(pb_insert_node, 0, line, s);
+        terrain->pblock->SetValue(pb_uvw_node, 0, line, s);
+    }
+    Run({OnlyOpen("Insert")});
+    HWND insert = theInsertListDlgProc.View().Window();
+    int lo = -1, hi = -1;
+    GetScrollRange(insert, SB_VERT, &lo, &hi);
+    EXPECT_EQ(hi, 7);
+    // One notch of the wheel moves two rows: the tenth row shown is then
+    // the twelfth entry.
+    Run({R"({"do": "wheel", "clicks": -1, "control": 1179, "rollout": "Insert"})"});
+    EXPECT_EQ(GetScrollPos(insert, SB_VERT), 2);
+    Run({Row("Insert", 9)});
+    EXPECT_TRUE(theInsertListDlgProc.View().SlotSelected(11));
+    EXPECT_FALSE(theInsertListDlgProc.View().SlotSelected(9));
+
+    Run({OnlyOpen("UVWMap")});
+    GetScrollRange(theUVWMapListDlgProc.View().Window(), SB_VERT, &lo, &hi);
+    EXPECT_EQ(hi, 12);
+}
+
 // Counts the change messages of what it references.
 class ChangeListener : public ReferenceMaker {
 public:
