@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "tests/e2e/run_command.h"
 
@@ -173,6 +174,40 @@ TEST_F(UiCommand, KeysAndPointsInsideAControlReachIt) {
     EXPECT_EQ(o.code, 2);
     EXPECT_NE(o.err.find("step 6 (click): \"at\" 0,400 lies outside the control"), std::string::npos)
         << o.err;
+}
+
+TEST_F(UiCommand, TheWheelAndTheScrollBarBringTheMainRolloutIntoView) {
+    // In a small window the main rollout lies below the four list rollouts;
+    // its level count can be typed only once the panel has moved down.
+    const std::string scene = Quote((kSource / "examples/contours_only.json").string());
+    const std::string head = R"({"window": {"width": 640, "height": 480}, "steps": [
+        {"do": "select", "node": "Terrain"},)";
+    const std::string type = R"({"do": "type", "control": 1088, "text": "TEXT", "enter": true}]})";
+    auto run = [&](const std::string& name, const std::string& move, const std::string& text) {
+        std::string t = type;
+        t.replace(t.find("TEXT"), 4, text);
+        std::ofstream(dir / (name + ".json")) << head << move << t;
+        return RunShell(Contorra("ui " + scene + " " + Quote((dir / (name + ".json")).string()) + " --out " +
+                                 Quote((dir / name).string()) + " --save " +
+                                 Quote((dir / (name + ".cscene")).string())));
+    };
+    const RunResult still = run("still", "", "7");
+    EXPECT_EQ(still.code, 2);
+    EXPECT_NE(still.err.find("step 2 (type): control 1088 is scrolled out of the panel"), std::string::npos)
+        << still.err;
+
+    for (const auto& [name, move, text] :
+         {std::tuple<std::string, std::string, std::string>{"wheel", R"({"do": "wheel", "clicks": -40},)", "8"},
+          {"bar", R"({"do": "scroll", "to": 100000},)", "9"}}) {
+        const RunResult r = run(name, move, text);
+        ASSERT_EQ(r.code, 0) << name << ": " << r.err;
+        const RunResult info = RunShell(Contorra("info " + Quote((dir / (name + ".cscene")).string())));
+        EXPECT_NE(info.out.find("Interations = " + text), std::string::npos) << name << ": " << info.out;
+    }
+    // A turn back up hides it again.
+    const RunResult back =
+        run("back", R"({"do": "scroll", "to": 100000}, {"do": "wheel", "clicks": 40},)", "6");
+    EXPECT_EQ(back.code, 2) << back.err;
 }
 
 } // namespace
