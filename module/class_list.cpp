@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "host/sdk/win32_gdi.h"
 #include "module/window_classes.h"
 
 namespace {
@@ -15,7 +16,7 @@ ClassDesc2* (*const kClassDescs[])() = {GetTerravelDesc, GetLandObjectDesc, GetG
 const PluginWindowClass kWindowClasses[] = {
     {"SplinesListBoxView", IdleWindowProc}, {"PlatformListBoxView", IdleWindowProc},
     {"InsertListBoxView", IdleWindowProc},  {"UVWMapListBoxView", IdleWindowProc},
-    {"CustGradientRamp", IdleWindowProc},
+    {"CustGradientRamp", GradientRampWndProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, NULL_BRUSH},
 };
 
 } // namespace
