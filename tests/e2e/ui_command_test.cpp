@@ -143,4 +143,30 @@ TEST_F(UiCommand, TheConformRolloutPicksItsTerrainInAViewport) {
     EXPECT_NE(Slurp(dir / "shots/before.png"), Slurp(dir / "shots/after.png"));
 }
 
+TEST_F(UiCommand, KeysAndPointsInsideAControlReachIt) {
+    // Enter hands the typed 8 to the spinner; a click on the spinner's upper
+    // arrow then steps it to 9 (its centre would step down to 7).
+    std::ofstream(dir / "keys.json") << R"({"steps": [
+        {"do": "select", "node": "Terrain"},
+        {"do": "type", "control": 1088, "text": "8"},
+        {"do": "key", "key": "Enter"},
+        {"do": "click", "control": 1089, "at": [1, 1]}]})";
+    const std::string scene = Quote((kSource / "examples/contours_only.json").string());
+    const RunResult r = RunShell(Contorra("ui " + scene + " " + Quote((dir / "keys.json").string()) +
+                                          " --out " + Quote((dir / "shots").string()) + " --save " +
+                                          Quote((dir / "keys.cscene").string())));
+    ASSERT_EQ(r.code, 0) << r.err;
+    const RunResult info = RunShell(Contorra("info " + Quote((dir / "keys.cscene").string())));
+    EXPECT_NE(info.out.find("Interations = 9"), std::string::npos) << info.out;
+
+    std::ofstream(dir / "outside.json") << R"({"steps": [
+        {"do": "select", "node": "Terrain"},
+        {"do": "click", "control": 1089, "at": [0, 400]}]})";
+    const RunResult o = RunShell(Contorra("ui " + scene + " " + Quote((dir / "outside.json").string()) +
+                                          " --out " + Quote((dir / "shots2").string())));
+    EXPECT_EQ(o.code, 2);
+    EXPECT_NE(o.err.find("step 2 (click): \"at\" 0,400 lies outside the control"), std::string::npos)
+        << o.err;
+}
+
 } // namespace

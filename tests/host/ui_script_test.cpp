@@ -35,7 +35,7 @@ TEST(UiScript, ReadsEveryAction) {
         {"do": "open", "rollout": "Parameters"},
         {"do": "click", "control": "Generate Surface", "modifiers": ["shift", "alt"],
          "button": "right", "double": true},
-        {"do": "drag", "control": 1089, "rollout": "Parameters", "by": [0, -30]},
+        {"do": "drag", "control": 1089, "rollout": "Parameters", "by": [0, -30], "at": [3, 4]},
         {"do": "type", "control": 1088, "text": "8", "enter": true},
         {"do": "wheel", "clicks": -2},
         {"do": "scroll", "to": 40},
@@ -63,6 +63,8 @@ TEST(UiScript, ReadsEveryAction) {
     EXPECT_EQ(drag.control->id, 1089);
     EXPECT_EQ(drag.control->rollout, "Parameters");
     EXPECT_EQ(std::make_pair(drag.dx, drag.dy), std::make_pair(0, -30));
+    EXPECT_EQ(drag.at, std::make_pair(3, 4));
+    EXPECT_FALSE(click.at);
     EXPECT_EQ(s.steps[5].text, "8");
     EXPECT_TRUE(s.steps[5].enter);
     EXPECT_EQ(s.steps[6].clicks, -2);
@@ -119,6 +121,8 @@ TEST(UiScript, RefusesMalformedScriptsNamingTheStep) {
         {OneStep(R"({"do": "type", "control": 5, "text": 8})"),
          "step 2 (type): \"text\" must be a string, got an integer"},
         {OneStep(R"({"do": "wheel", "clicks": 0})"), "\"clicks\" is 0"},
+        {OneStep(R"({"do": "wheel", "clicks": 1, "at": [2, 2]})"), "name the \"control\" too"},
+        {OneStep(R"({"do": "click", "control": 5, "at": [-1, 2]})"), "\"at\" holds a value outside 0 .. 16383"},
         {OneStep(R"({"do": "key", "key": "Hyper"})"), "step 2 (key): unknown key \"Hyper\""},
         {OneStep(R"({"do": "colour", "rgb": [1, 2, 300]})"),
          "step 2 (colour): \"rgb\" must be a list of three numbers 0 .. 255"},

@@ -26,10 +26,10 @@ const std::vector<ActionForm>& Forms() {
         {UiAction::Select, "select", {"node"}, {}},
         {UiAction::Open, "open", {"rollout"}, {}},
         {UiAction::Close, "close", {"rollout"}, {}},
-        {UiAction::Click, "click", {"control"}, {"rollout", "modifiers", "button", "double"}},
-        {UiAction::Drag, "drag", {"control", "by"}, {"rollout", "modifiers", "button"}},
+        {UiAction::Click, "click", {"control"}, {"at", "rollout", "modifiers", "button", "double"}},
+        {UiAction::Drag, "drag", {"control", "by"}, {"at", "rollout", "modifiers", "button"}},
         {UiAction::Type, "type", {"control", "text"}, {"rollout", "enter"}},
-        {UiAction::Wheel, "wheel", {"clicks"}, {"control", "rollout", "modifiers"}},
+        {UiAction::Wheel, "wheel", {"clicks"}, {"control", "at", "rollout", "modifiers"}},
         {UiAction::Scroll, "scroll", {"to"}, {"control", "rollout"}},
         {UiAction::Key, "key", {"key"}, {"modifiers"}},
         {UiAction::Colour, "colour", {}, {"rgb", "cancel"}},
@@ -161,6 +161,7 @@ private:
             }
             s.doubleClick = Bool("double");
             if (s.action == UiAction::Drag) std::tie(s.dx, s.dy) = Pair("by", -10000, 10000);
+            if (j_.contains("at")) s.at = Pair("at", 0, 16383);
             break;
         case UiAction::Type:
             s.text = String("text", true);
@@ -169,6 +170,10 @@ private:
         case UiAction::Wheel:
             s.clicks = Int("clicks", -100, 100);
             if (s.clicks == 0) Fail("\"clicks\" is 0: the wheel would not turn");
+            if (j_.contains("at")) {
+                if (!s.control) Fail("\"at\" is a pixel of a control: name the \"control\" too");
+                s.at = Pair("at", 0, 16383);
+            }
             break;
         case UiAction::Scroll:
             s.position = Int("to", 0, 1000000);

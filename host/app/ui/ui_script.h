@@ -61,7 +61,7 @@ struct UiStep {
     bool colourCancelled = false;
     float colour[3] = {0, 0, 0}; // colour: 0 .. 255 each
     UiShotTarget view = UiShotTarget::Top; // pick (never Window or Panel), shot
-    std::optional<std::pair<int, int>> at; // pick, shot-relative pixel
+    std::optional<std::pair<int, int>> at; // pick: a pixel of the view; click, drag, wheel: of the control
     std::string progressTitle; // cancel: "" for any bar
     int percent = 0;           // cancel
     std::string file;          // shot: a file name inside the output folder

@@ -107,6 +107,23 @@ private:
         return wnd;
     }
 
+    // Where in the control the pointer lands: the step's "at", else the centre.
+    POINT PointIn(HWND c, const UiStep& s) const {
+        RECT r{};
+        GetClientRect(c, &r);
+        if (!s.at) return POINT{r.right / 2, r.bottom / 2};
+        const POINT p{s.at->first, s.at->second};
+        if (p.x >= r.right || p.y >= r.bottom)
+            Fail("\"at\" " + std::to_string(p.x) + "," + std::to_string(p.y) + " lies outside the control (" +
+                 std::to_string(r.right) + "x" + std::to_string(r.bottom) + ")");
+        const RECT panel = ScreenRect(host_.Panel().Window());
+        const POINT screen = ui::ScreenPoint(c, p);
+        if (screen.y < panel.top || screen.y >= panel.bottom)
+            Fail("\"at\" " + std::to_string(p.x) + "," + std::to_string(p.y) +
+                 " is scrolled out of the panel: scroll or wheel the panel first");
+        return p;
+    }
+
     INode* Node(const std::string& name) const {
         INode* n = scene_.FindByName(name);
         if (!n) Fail("no node named " + Quoted(name) + " in the scene");
@@ -137,15 +154,16 @@ private:
         }
         case UiAction::Click: {
             HWND c = Control(*s.control);
-            ui::Click(c, button, mods);
-            if (s.doubleClick) ui::Click(c, button, mods);
+            const POINT p = ui::ScreenPoint(c, PointIn(c, s));
+            for (int i = 0; i < (s.doubleClick ? 2 : 1); ++i) {
+                ui::MouseDown(p, button, mods);
+                ui::MouseUp(p, button, mods);
+            }
             break;
         }
         case UiAction::Drag: {
             HWND c = Control(*s.control);
-            RECT r{};
-            GetClientRect(c, &r);
-            const POINT from{(r.right - r.left) / 2, (r.bottom - r.top) / 2};
+            const POINT from = PointIn(c, s);
             const POINT to{from.x + s.dx, from.y + s.dy};
             const int steps = std::max(1, (std::max(std::abs(s.dx), std::abs(s.dy)) + 3) / 4);
             ui::Drag(c, from, to, button, mods, steps);
@@ -164,7 +182,8 @@ private:
         case UiAction::Wheel: {
             const int delta = s.clicks * WHEEL_DELTA;
             if (s.control) {
-                ui::MouseWheel(ui::ScreenPoint(Control(*s.control)), delta, mods);
+                HWND c = Control(*s.control);
+                ui::MouseWheel(ui::ScreenPoint(c, PointIn(c, s)), delta, mods);
             } else {
                 HWND panel = host_.Panel().Window();
                 const POINT at = ui::ScreenPoint(panel);
