@@ -58,7 +58,7 @@ public:
     void DeleteRollupPage(HWND page) override;
 
     static constexpr int kWidth = 356;
-    static constexpr int kHeight = 800;
+    static constexpr int kHeight = 640;
     static constexpr int kSampleSize = 128;
     static constexpr int kParentButton = 1;
 
