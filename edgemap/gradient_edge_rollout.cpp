@@ -291,7 +291,13 @@ INT_PTR GradientEdgeDlgProc::DlgProc(TimeValue, IParamMap2*, HWND hWnd, UINT msg
 void GradientEdgeDlgProc::SetThing(ReferenceTarget* m) {
     auto* next = dynamic_cast<GradientEdge*>(m);
     if (!next || next == map_) return;
-    if (map_->dialog == this) map_->dialog = nullptr;
+    // The output's dialog goes with the rollout, so that the new map's
+    // SetDlgThing knows it.
+    next->outputDialog = map_->outputDialog;
+    if (map_->dialog == this) {
+        map_->dialog = nullptr;
+        map_->outputDialog = nullptr;
+    }
     map_ = next;
     map_->dialog = this;
     map_->editorWindow = hwMtlEdit_;

@@ -205,3 +205,39 @@ TEST_F(RampEditor, MarkerControlsEditTheActiveMarker) {
     EXPECT_EQ(map->ramp.markers[1].transparentColor, AColor(1.0f, 1.0f, 1.0f, 0.0f));
     EXPECT_EQ(map->ramp.markers[0].transparentColor, AColor(0.0f, 0.0f, 0.0f, 0.0f));
 }
+
+TEST_F(RampEditor, MarkerEditsRenderTheSampleAgain) {
+    const contorra::RasterImage before = host->Editor().Sample();
+    const int renders = host->Editor().SampleRenders();
+    Run(R"([{"do": "colour", "rgb": [255, 0, 0]}, {"do": "click", "control": 284}])");
+    const contorra::RasterImage after = host->Editor().Sample();
+    EXPECT_GT(host->Editor().SampleRenders(), renders);
+    bool differs = false;
+    for (int y = 0; y < after.Height() && !differs; ++y)
+        for (int x = 0; x < after.Width() && !differs; ++x) differs = !(after.Pixel(x, y) == before.Pixel(x, y));
+    EXPECT_TRUE(differs);
+}
+
+TEST_F(RampEditor, TheDialogHandedAnotherMapEditsThatMapAndItsOutput) {
+    Run(R"([{"do": "type", "control": 9101, "text": "0.5", "enter": true}])");
+    EXPECT_FLOAT_EQ(map->texout->GetOutputLevel(0), 0.5f);
+
+    GradientEdge* other = NewGradientEdge();
+    other->ramp.markers[1].position = 0.7f;
+    host->Editor().Dialog()->SetThing(other);
+    EXPECT_EQ(map->dialog, nullptr);
+    EXPECT_NE(other->dialog, nullptr);
+
+    // The output rollout now writes the other map's output.
+    Run(R"([{"do": "type", "control": 9101, "text": "0.25", "enter": true}])");
+    EXPECT_FLOAT_EQ(other->texout->GetOutputLevel(0), 0.25f);
+    EXPECT_FLOAT_EQ(map->texout->GetOutputLevel(0), 0.5f);
+    // The ramp control shows the other ramp: 0.7 is a marker there.
+    Run("[" + RampStep("click", 0.7f) + "]");
+    EXPECT_EQ(other->ramp.Count(), 3);
+    EXPECT_EQ(other->ramp.FindByFlag(MARKER_ACTIVE), 1);
+    EXPECT_EQ(map->ramp.Count(), 3);
+    host->Editor().Dialog()->SetThing(map);
+    EXPECT_EQ(other->dialog, nullptr);
+    other->MaybeAutoDelete();
+}

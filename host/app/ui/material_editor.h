@@ -40,6 +40,8 @@ public:
     void GoToParent();
     Mtl* Material() const { return material_; }
     MtlBase* Current() const { return path_.empty() ? nullptr : path_.back(); }
+    // The parameter dialog of what is being edited; null for the map panel.
+    ParamDlg* Dialog() const { return dialog_; }
 
     // What the map browser answers for an empty slot: a new map, or null
     // for none (the slot stays empty).
