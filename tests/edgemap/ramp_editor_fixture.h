@@ -85,7 +85,9 @@ protected:
             EXPECT_EQ(map->GetReference(4 + 2 * k), map->ramp.markers[k].transparentMap) << "marker " << k;
             EXPECT_EQ(map->GetSubTexmap(2 * k), map->ramp.markers[k].baseMap) << "marker " << k;
             for (Texmap* sub : {map->ramp.markers[k].baseMap, map->ramp.markers[k].transparentMap})
-                if (sub) EXPECT_TRUE(DependsOn(sub, map)) << "a map of marker " << k << " is not held";
+                if (sub) {
+                    EXPECT_TRUE(DependsOn(sub, map)) << "a map of marker " << k << " is not held";
+                }
         }
     }
     static bool DependsOn(ReferenceTarget* target, ReferenceMaker* maker) {
