@@ -34,6 +34,7 @@ public:
     int NumMaps() const { return static_cast<int>(maps_.size()); }
     IParamMap2* GetMap(int i = 0) { return i < NumMaps() ? maps_[static_cast<std::size_t>(i)] : nullptr; }
     HWND EditorWindow() const { return hwMtlEdit_; }
+    IMtlParams* Params() const { return imp_; }
 
 private:
     ClassDesc2* cd_;
