@@ -98,6 +98,8 @@ TEST_F(RampEditor, ShiftClickDuplicatesTheActiveMarkerAndTheMapsItCarries) {
              {"do": "click", "control": "Go to Parent"}])");
     Texmap* sub = map->ramp.markers[1].baseMap;
     ASSERT_NE(sub, nullptr);
+    // Kept for the last check: a map nothing holds is deleted.
+    sub->SetAFlag(A_LOCK_TARGET);
     ASSERT_EQ(host->Editor().Current(), map);
     ExpectReferencesInStep();
 
@@ -116,6 +118,8 @@ TEST_F(RampEditor, ShiftClickDuplicatesTheActiveMarkerAndTheMapsItCarries) {
     ASSERT_EQ(Positions(), (std::vector<float>{0.0f, 1.0f}));
     ExpectReferencesInStep();
     EXPECT_FALSE(DependsOn(sub, map));
+    sub->ClearAFlag(A_LOCK_TARGET);
+    sub->MaybeAutoDelete();
 }
 
 TEST_F(RampEditor, MapsDraggedFromOneButtonToAnotherBecomeThatSlotsMap) {
