@@ -326,12 +326,6 @@ int GradientEdgeDlgProc::FindSubTexFromHWND(HWND wnd) {
     return -1;
 }
 
-void GradientEdgeDlgProc::Invalidate() {
-    painted_ = false;
-    if (!hWnd_) return;
-    RECT corner{0, 0, 10, 10};
-    InvalidateRect(hWnd_, &corner, FALSE);
-}
 
 ParamDlg* GradientEdge::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) {
     IAutoMParamDlg* main = CreateAutoMParamDlg(GetGradientEdgeDesc(), hwMtlEdit, imp, this);

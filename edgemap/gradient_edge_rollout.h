@@ -29,9 +29,6 @@ public:
     int FindSubTexFromHWND(HWND wnd) override;
     void DeleteThis() override { delete this; }
 
-    // The dialog's first paint reloads it; invalidating it asks for another.
-    void Invalidate();
-
 private:
     void InitDialog(HWND hWnd);
     void Destroyed();
