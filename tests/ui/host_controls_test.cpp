@@ -214,6 +214,69 @@ TEST_F(HostControls, LeavingAnEditCommitsItWithoutEnter) {
     EXPECT_EQ(spin->GetIVal(), 7);
 }
 
+TEST_F(HostControls, AnEditEditsAtItsCaret) {
+    HWND e = GetDlgItem(dlg, 10);
+    ui::Click(e);
+    ui::TypeText("123");
+    for (int vk : {VK_LEFT, VK_LEFT, VK_BACK}) ui::PressKey(vk);
+    EXPECT_EQ(EditText(), "23");
+    ui::TypeText("9");
+    ui::PressKey(VK_DELETE);
+    EXPECT_EQ(EditText(), "93");
+    ui::PressKey(VK_HOME);
+    ui::TypeText("-");
+    ui::PressKey(VK_END);
+    ui::PressKey(VK_BACK);
+    EXPECT_EQ(EditText(), "-9");
+    // Past either end the caret stays put.
+    for (int i = 0; i < 4; ++i) ui::PressKey(VK_RIGHT);
+    ui::TypeText("5");
+    EXPECT_EQ(EditText(), "-95");
+
+    // The first click selects the whole text, so typing replaces it; a
+    // second click puts the caret in the gap nearest the pointer.
+    ui::Click(GetDlgItem(dlg, 14));
+    ui::Click(e);
+    ui::TypeText("7");
+    EXPECT_EQ(EditText(), "7");
+    edit->SetText("12345");
+    ui::Click(GetDlgItem(dlg, 14));
+    ui::Click(e);
+    SIZE two{};
+    HDC dc = GetDC(e);
+    GetTextExtentPoint32A(dc, "12", 2, &two);
+    ReleaseDC(e, dc);
+    const POINT p = ui::ScreenPoint(e, {3 + two.cx + 1, 4});
+    ui::MouseDown(p, ui::MouseButton::left);
+    ui::MouseUp(p, ui::MouseButton::left);
+    ui::TypeText("x");
+    EXPECT_EQ(EditText(), "12x345");
+    // Escape brings back what the edit held when it got the focus.
+    ui::PressKey(VK_ESCAPE);
+    EXPECT_EQ(EditText(), "12345");
+}
+
+TEST_F(HostControls, TabWalksTheTabStopsAndCommitsTheEdit) {
+    spin->LinkToEdit(GetDlgItem(dlg, 10), EDITTYPE_INT);
+    spin->SetLimits(0, 100);
+    ui::Click(GetDlgItem(dlg, 10));
+    ui::TypeText("42");
+    ui::PressKey(VK_TAB);
+    EXPECT_EQ(spin->GetIVal(), 42);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 12)) << "the spinner and the swatch have no tab stop";
+    ui::PressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 14));
+    ui::PressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 10)) << "round the end";
+    ui::PressKey(VK_TAB, {.shift = true});
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 14));
+    EnableWindow(GetDlgItem(dlg, 12), FALSE);
+    ui::PressKey(VK_TAB, {.shift = true});
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 10)) << "a disabled control is passed over";
+    // Tab never reaches the edit as a character.
+    EXPECT_EQ(EditText(), "42");
+}
+
 TEST_F(HostControls, CustButtonsPushOrCheck) {
     ICustButton* b = GetICustButton(GetDlgItem(dlg, 12));
     ASSERT_TRUE(b);

@@ -39,7 +39,11 @@ public:
 private:
     void Commit(bool enter);
     void Paint(HWND wnd);
+    bool Key(HWND wnd, int vk);
+    void Replace(HWND wnd, std::string text, std::size_t caret);
+    std::size_t CaretAt(HWND wnd, int x) const;
     std::string before_;
+    std::size_t caret_ = 0; // in bytes; the text is one line of single-byte characters
     bool focused_ = false, selectAll_ = false, gotReturn_ = false, wantReturn_ = false;
 };
 

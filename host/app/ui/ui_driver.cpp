@@ -1,5 +1,6 @@
 #include "host/app/ui/ui_driver.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "host/app/atomic_file.h"
@@ -341,12 +342,38 @@ HWND KeyTarget(WindowManager& wm) {
     return wm.TopLevel().empty() ? nullptr : wm.TopLevel().back();
 }
 
+// What the dialog manager does with Tab before the control sees it: the
+// focus moves to the next (with Shift the previous) enabled, visible control
+// with a tab stop in the focused control's dialog, round the end.
+bool TabToNext(WindowManager& wm, bool back) {
+    const Window* focused = wm.Find(wm.GetFocus());
+    const Window* dialog = focused ? wm.Find(focused->parent) : nullptr;
+    if (!dialog) return false;
+    const std::vector<HWND>& order = dialog->children;
+    const auto at = std::find(order.begin(), order.end(), focused->self);
+    if (at == order.end()) return false;
+    const std::size_t n = order.size(), from = static_cast<std::size_t>(at - order.begin());
+    for (std::size_t step = 1; step < n; ++step) {
+        const HWND h = order[(back ? from + n - step : from + step) % n];
+        const Window* w = wm.Find(h);
+        if (w && (w->style & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h)) {
+            wm.SetFocus(h);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void KeyDown(int vk, KeyModifiers mods) {
     WindowManager& wm = Wm();
     SetModifiers(wm, mods);
     wm.SetKey(vk, true);
+    if (vk == VK_TAB && !mods.ctrl && !mods.alt && TabToNext(wm, mods.shift)) {
+        wm.Pump();
+        return;
+    }
     if (HWND t = KeyTarget(wm)) {
         SendMessageA(t, WM_KEYDOWN, static_cast<WPARAM>(vk), 1);
         // The characters the keyboard's translation makes of these keys.
