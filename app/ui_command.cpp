@@ -65,6 +65,15 @@ int RunUi(const UiCommandOptions& o, const GlobalOptions& options) {
     std::vector<contorra::UiShot> shots;
     {
         contorra::HostWindow host(scene, core, script.width, script.height);
+        host.SetMaterialLookup([&materials](const std::string& name) -> Mtl* {
+            return materials ? materials->Find(name) : nullptr;
+        });
+        host.SetMapFactory([&registry](const std::string& name) -> Texmap* {
+            for (ClassDesc* cd : registry.OfSuperClass(TEXMAP_CLASS_ID))
+                if (name == cd->ClassName())
+                    return dynamic_cast<Texmap*>(static_cast<Animatable*>(cd->Create(FALSE)));
+            return nullptr;
+        });
         try {
             shots = contorra::RunUiScript(script, host, scene);
         } catch (const contorra::UiScriptError& e) {

@@ -111,6 +111,8 @@ public:
     void Reset() override;
     Interval Validity(TimeValue t) override;
     BOOL SetDlgThing(ParamDlg* dlg) override;
+    // The rollout and the output's rollout (gradient_edge_rollout.cpp).
+    ParamDlg* CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) override;
 
     // Sub-maps: two per marker, its base map then its transparency map.
     int NumSubTexmaps() override { return 2 * ramp.Count(); }

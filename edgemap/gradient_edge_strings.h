@@ -6,7 +6,6 @@
 constexpr int IDS_GE_CATEGORY = IDS_CATEGORY;
 constexpr int IDS_GE_PARAMETERS = IDS_PARAMETERS;
 constexpr int IDS_GE_CLASS_NAME = IDS_BORDER_CLASS;
-constexpr int IDD_GRADIENT_EDGE = 101;
 
 // The string, or the empty string when the table cannot be read.
 MSTR GradientEdgeString(int id);

@@ -4,17 +4,17 @@
 
 #include <iterator>
 
+#include "host/sdk/win32_gdi.h"
 #include "module/window_classes.h"
 
 namespace {
 
 ClassDesc2* (*const kClassDescs[])() = {GetTerravelDesc, GetLandObjectDesc, GetGradientEdgeDesc};
 
-// The ramp control replaces the idle procedure here when it arrives.
 const PluginWindowClass kWindowClasses[] = {
     {"SplinesListBoxView", ListBoxViewProc}, {"PlatformListBoxView", ListBoxViewProc},
     {"InsertListBoxView", ListBoxViewProc},  {"UVWMapListBoxView", ListBoxViewProc},
-    {"CustGradientRamp", IdleWindowProc},
+    {"CustGradientRamp", GradientRampWndProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, NULL_BRUSH},
 };
 
 } // namespace

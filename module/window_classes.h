@@ -8,7 +8,13 @@
 struct PluginWindowClass {
     const char* name;
     WNDPROC proc;
+    UINT style = 0;
+    // The class brush: a stock object, or none (-1).
+    int stockBrush = -1;
 };
+
+// The ramp control's procedure (edgemap/ramp_control.cpp).
+LRESULT CALLBACK GradientRampWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Answers every message as a window with nothing to show: the procedure of a
 // class whose control does not exist yet.

@@ -29,6 +29,8 @@ constexpr WORD BN_BUTTONDOWN = 0x0A00;
 constexpr WORD BN_BUTTONUP = 0x0A01;
 constexpr WORD BN_RIGHTCLICK = 0x0A02;
 
+class DADMgr;
+
 enum CustButType { CBT_PUSH = 0, CBT_CHECK = 1 };
 
 // The host's highlight of a checked button.
@@ -103,6 +105,9 @@ public:
     // Send BN_BUTTONDOWN / BN_BUTTONUP besides BN_CLICKED.
     virtual void SetButtonDownNotify(BOOL notify) = 0;
     virtual void SetRightClickNotify(BOOL notify) = 0;
+    // Things can be dragged off the button and dropped on it through mgr.
+    virtual void SetDADMgr(DADMgr* /*mgr*/) {}
+    virtual DADMgr* GetDADMgr() { return nullptr; }
 };
 
 class IColorSwatch : public ICustomControl {

@@ -7,6 +7,7 @@
 #include "host/sdk/interface.h"
 #include "host/sdk/param_block.h"
 #include "host/sdk/pick_mode.h"
+#include "host/sdk/texmap.h"
 #include "host/sdk/view_exp.h"
 #include "host/sdk/win32_window.h"
 
@@ -149,7 +150,14 @@ void IParamMap2::Enable(ParamID id, BOOL onOff) {
     for (std::size_t i = 0; i < def->ctrl_IDs.size(); ++i) EnableWindow(Item(hWnd_, *def, i), onOff);
 }
 
+void IParamMap2::SetUserDlgProc(ParamMap2UserDlgProc* proc) {
+    const bool fresh = proc && proc != proc_;
+    proc_ = proc;
+    if (fresh && windowed_ && IsWindow(hWnd_)) Send(Now(), WM_INITDIALOG, 0, 0);
+}
+
 TimeValue IParamMap2::Now() const {
+    if (imp_) return imp_->GetTime();
     Interface* ip = ip_ ? ip_ : GetCOREInterface();
     return ip ? ip->GetTime() : 0;
 }
@@ -397,5 +405,42 @@ void DestroyCPParamMap2(IParamMap2* m) {
         if (IParamBlock2* pb = m->GetParamBlock()) pb->SetMap(nullptr, m->GetMapID());
         DestroyWindow(m->hWnd_);
     }
+    delete m;
+}
+
+IParamMap2* CreateMParamMap2(MapID map_id, IParamBlock2* pb, IMtlParams* imp, HINSTANCE hInst,
+                             int dialogId, const MCHAR* title, DWORD flags,
+                             ParamMap2UserDlgProc* dlgProc) {
+    if (!pb || !imp) return nullptr;
+    ParamBlockDesc2* desc = pb->GetDesc();
+    MapDef def;
+    if (const MapDef* declared = desc->GetMapDef(map_id)) def = *declared;
+    def.id = map_id;
+    def.dialogId = dialogId;
+    def.rollFlags = flags;
+    def.proc = dlgProc;
+    auto* map = new IParamMap2(desc, def, pb, nullptr);
+    map->SetTitle(title ? title : "");
+    map->imp_ = imp;
+    if (imp->AddRollupPage(hInst, dialogId, &IParamMap2::DialogProc, title ? title : "",
+                           reinterpret_cast<LPARAM>(map), flags))
+        return map;
+    map->windowed_ = false;
+    HWND wnd = win32host::CreateHeadlessWindow("#32770", nullptr, dialogId);
+    SetWindowTextA(wnd, title ? title : "");
+    map->hWnd_ = wnd;
+    map->Send(imp->GetTime(), WM_INITDIALOG, 0, 0);
+    return map;
+}
+
+void DestroyMParamMap2(IParamMap2* m) {
+    if (!m) return;
+    if (m->windowed_) {
+        m->imp_->DeleteRollupPage(m->hWnd_);
+    } else {
+        m->Send(m->imp_->GetTime(), WM_DESTROY, 0, 0);
+        DestroyWindow(m->hWnd_);
+    }
+    if (IParamBlock2* pb = m->GetParamBlock()) pb->SetMap(nullptr, m->GetMapID());
     delete m;
 }

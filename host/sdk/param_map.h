@@ -12,6 +12,7 @@ class IParamBlock2;
 class IParamMap2;
 class ReferenceTarget;
 class MapPickMode;
+class IMtlParams;
 
 // The procedure behind a rollout, called with the rollout's messages.
 class ParamMap2UserDlgProc {
@@ -47,7 +48,9 @@ public:
     const std::string& GetTitle() const { return title_; }
     void SetTitle(std::string t) { title_ = std::move(t); }
     ParamMap2UserDlgProc* GetUserDlgProc() { return proc_; }
-    void SetUserDlgProc(ParamMap2UserDlgProc* proc) { proc_ = proc; }
+    // A procedure given to an open dialog gets WM_INITDIALOG at once, as
+    // the one given at creation did.
+    void SetUserDlgProc(ParamMap2UserDlgProc* proc);
     void SetThing(ReferenceTarget* m);
     // Sends a message to the user procedure; FALSE without one.
     INT_PTR Send(TimeValue t, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -74,6 +77,9 @@ private:
     friend IParamMap2* CreateCPParamMap2(MapID, IParamBlock2*, Interface*, HINSTANCE, int,
                                          const MCHAR*, DWORD, ParamMap2UserDlgProc*);
     friend void DestroyCPParamMap2(IParamMap2* m);
+    friend IParamMap2* CreateMParamMap2(MapID, IParamBlock2*, IMtlParams*, HINSTANCE, int,
+                                        const MCHAR*, DWORD, ParamMap2UserDlgProc*);
+    friend void DestroyMParamMap2(IParamMap2* m);
     friend class MapPickMode;
 
     INT_PTR Message(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -94,6 +100,7 @@ private:
     int invalidations_ = 0;
     bool windowed_ = false;
     Interface* ip_ = nullptr;
+    IMtlParams* imp_ = nullptr; // a rollout of the material editor
     std::map<ParamID, int> tableIndex_;
     std::map<ParamID, std::unique_ptr<MapPickMode>> pickModes_;
 };
@@ -107,3 +114,10 @@ IParamMap2* CreateCPParamMap2(MapID map_id, IParamBlock2* pb, Interface* ip, HIN
                               ParamMap2UserDlgProc* dlgProc = nullptr);
 // Sends WM_DESTROY to the procedure and closes the window.
 void DestroyCPParamMap2(IParamMap2* m);
+
+// The same for a rollout of the material editor: the page comes from imp,
+// and the map's time is the editor's.
+IParamMap2* CreateMParamMap2(MapID map_id, IParamBlock2* pb, IMtlParams* imp, HINSTANCE hInst,
+                             int dialogId, const MCHAR* title, DWORD flags,
+                             ParamMap2UserDlgProc* dlgProc = nullptr);
+void DestroyMParamMap2(IParamMap2* m);

@@ -45,6 +45,8 @@ public:
     void SetOutputLevel(TimeValue, float v) override { outputAmount_ = v; }
     float GetRGBLevel(TimeValue) override { return rgbLevel_; }
     void SetRGBLevel(TimeValue, float v) override { rgbLevel_ = v; }
+    // The output rollout (output_rollout.cpp): output amount and RGB level.
+    ParamDlg* CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) override;
 
     void Update(TimeValue, Interval&) override {}
     void Reset() override;

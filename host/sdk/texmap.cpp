@@ -43,6 +43,11 @@ IOResult MtlBase::Load(ILoad* iload) {
     return r == IO_END ? IO_OK : r;
 }
 
+HINSTANCE GetHostInstance() {
+    static char host;
+    return reinterpret_cast<HINSTANCE>(&host);
+}
+
 float Texmap::EvalMono(ShadeContext& sc) {
     AColor c = EvalColor(sc);
     return (c.r + c.g + c.b) / 3.0f;

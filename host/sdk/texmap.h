@@ -23,9 +23,27 @@ class TextureOutput;
 class IMtlParams {
 public:
     virtual ~IMtlParams() = default;
+    // The thing being edited changed: the editor renders its sample again.
     virtual void MtlChanged() = 0;
     virtual TimeValue GetTime() = 0;
+    // A page of the editor's rollouts for a dialog template of module hInst
+    // (GetHostInstance() for the host's own), made with proc and param; null
+    // when the editor has no window.
+    virtual HWND AddRollupPage(HINSTANCE /*hInst*/, int /*dialogId*/, DLGPROC /*proc*/,
+                               const MCHAR* /*title*/, LPARAM /*param*/ = 0, DWORD /*flags*/ = 0) {
+        return nullptr;
+    }
+    virtual void DeleteRollupPage(HWND /*page*/) {}
 };
+
+// Posted to the material editor's window by a map button: wParam the
+// sub-map index of the thing being edited, lParam the thing. The editor
+// goes to that sub-map, or lets the user choose one for an empty slot.
+constexpr UINT WM_TEXMAP_BUTTON = 0x4402;
+
+// The module handle under which the host keeps its own dialog templates
+// (the output rollout's).
+HINSTANCE GetHostInstance();
 
 // The parameter dialog of a material or map while the editor shows it.
 class ParamDlg {
@@ -143,6 +161,13 @@ public:
     virtual float GetRGBLevel(TimeValue t) = 0;
     virtual void SetRGBLevel(TimeValue t, float v) = 0;
 };
+
+// Dialog template and controls of the host's output rollout.
+constexpr int IDD_HOST_OUTPUT = 9100;
+constexpr int IDC_OUTPUT_AMOUNT_EDIT = 9101;
+constexpr int IDC_OUTPUT_AMOUNT_SPIN = 9102;
+constexpr int IDC_RGB_LEVEL_EDIT = 9103;
+constexpr int IDC_RGB_LEVEL_SPIN = 9104;
 
 class Mtl : public MtlBase {
 public:

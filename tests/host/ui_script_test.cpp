@@ -45,11 +45,15 @@ TEST(UiScript, ReadsEveryAction) {
         {"do": "pick", "view": "top", "at": [100, 120]},
         {"do": "pick", "view": "persp", "node": "Hill"},
         {"do": "cancel", "percent": 40, "title": "Mesh Building"},
-        {"do": "shot", "of": "window", "file": "all.PNG"}]})",
+        {"do": "shot", "of": "window", "file": "all.PNG"},
+        {"do": "material", "name": "stone"},
+        {"do": "browse", "map": "ContorraBorder"},
+        {"do": "browse", "map": null},
+        {"do": "shot", "of": "editor", "file": "editor.png"}]})",
                                  "s.json");
     EXPECT_EQ(s.width, 1000);
     EXPECT_EQ(s.height, 700);
-    ASSERT_EQ(s.steps.size(), 15u);
+    ASSERT_EQ(s.steps.size(), 19u);
     EXPECT_EQ(s.steps[0].node, "Terrain");
     EXPECT_EQ(s.steps[1].node, "");
     EXPECT_EQ(s.steps[2].rollout, "Parameters");
@@ -82,6 +86,11 @@ TEST(UiScript, ReadsEveryAction) {
     EXPECT_EQ(s.steps[13].progressTitle, "Mesh Building");
     EXPECT_EQ(s.steps[14].view, UiShotTarget::Window);
     EXPECT_EQ(s.steps[14].number, 15u);
+    EXPECT_EQ(s.steps[15].material, "stone");
+    EXPECT_EQ(s.steps[16].mapClass, "ContorraBorder");
+    EXPECT_EQ(s.steps[17].action, UiAction::Browse);
+    EXPECT_EQ(s.steps[17].mapClass, "");
+    EXPECT_EQ(s.steps[18].view, UiShotTarget::Editor);
 }
 
 TEST(UiScript, KeyNames) {
@@ -131,6 +140,8 @@ TEST(UiScript, RefusesMalformedScriptsNamingTheStep) {
          "step 2 (pick): \"view\" is \"window\"; expected top, front, left or persp"},
         {OneStep(R"({"do": "pick", "view": "top"})"), "give either \"at\""},
         {OneStep(R"({"do": "cancel", "percent": 101})"), "\"percent\" is 101, outside 0 .. 100"},
+        {OneStep(R"({"do": "material"})"), "step 2 (material): missing \"name\""},
+        {OneStep(R"({"do": "browse", "map": 3})"), "step 2 (browse): \"map\" must be a string"},
         {OneStep(R"({"do": "shot", "of": "panel", "file": "../x.png"})"),
          "step 2 (shot): \"file\" must be a plain file name"},
         {OneStep(R"({"do": "shot", "of": "panel", "file": "x.jpg"})"),

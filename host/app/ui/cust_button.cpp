@@ -2,6 +2,8 @@
 // filled with its highlight colour; pick buttons and map buttons are these.
 #include "host/app/ui/control_drawing.h"
 #include "host/app/ui/host_controls.h"
+#include "host/app/ui/ui_driver.h"
+#include "host/sdk/drag_and_drop.h"
 
 namespace contorra::ui {
 
@@ -30,6 +32,7 @@ LRESULT CustButtonControl::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam
         tracking_ = pushed_ = false;
         if (GetCapture() == wnd) ReleaseCapture();
         InvalidateRect(wnd, nullptr, TRUE);
+        if (!clicked && dad_) DropAt(wnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         if (clicked) {
             if (type_ == CBT_CHECK) checked_ = !checked_;
             NotifyParent(wnd, BN_CLICKED);
@@ -68,6 +71,22 @@ void CustButtonControl::Paint(HWND wnd) {
     DrawLabel(dc, label, WindowText(wnd), DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS,
               IsWindowEnabled(wnd));
     EndPaint(wnd, &ps);
+}
+
+void CustButtonControl::DropAt(HWND wnd, POINT client) {
+    const SClass_ID type = dad_->GetDragType(wnd, client);
+    if (!type) return;
+    ReferenceTarget* dragged = dad_->GetInstance(wnd, client, type);
+    POINT screen = client;
+    ClientToScreen(wnd, &screen);
+    HWND target = WindowFromPoint(screen);
+    ICustButton* b = target && target != wnd ? GetICustButton(target) : nullptr;
+    if (!b) return;
+    DADMgr* to = b->GetDADMgr();
+    ReleaseICustButton(b);
+    POINT at = screen;
+    ScreenToClient(target, &at);
+    if (dragged && to && to->OkToDrop(dragged, wnd, target, at, type)) to->Drop(dragged, target, at, type);
 }
 
 void CustButtonControl::GetText(MCHAR* buf, int max) {

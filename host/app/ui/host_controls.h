@@ -110,9 +110,14 @@ public:
     void SetCheckHighlight(BOOL on) override { checkHighlight_ = on; }
     void SetButtonDownNotify(BOOL notify) override { downNotify_ = notify; }
     void SetRightClickNotify(BOOL notify) override { rightNotify_ = notify; }
+    void SetDADMgr(DADMgr* mgr) override { dad_ = mgr; }
+    DADMgr* GetDADMgr() override { return dad_; }
 
 private:
     void Paint(HWND wnd);
+    // A release outside the button drops what it carries on the button there.
+    void DropAt(HWND wnd, POINT client);
+    DADMgr* dad_ = nullptr;
     CustButType type_ = CBT_PUSH;
     bool checked_ = false, pushed_ = false, tracking_ = false;
     bool checkHighlight_ = true, downNotify_ = false, rightNotify_ = false;

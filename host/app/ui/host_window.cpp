@@ -92,10 +92,28 @@ HostWindow::~HostWindow() {
     if (edited_) edited_->EndEditParams(&core_, END_EDIT_REMOVEUI, nullptr);
     core_.SetUserInterface(nullptr);
     if (progress_) DestroyWindow(progress_);
+    editor_.reset();
     panel_.reset();
     for (auto& p : panes_) SetWindowLongPtr(p->wnd, GWLP_USERDATA, 0);
     SetWindowLongPtr(wnd_, GWLP_USERDATA, 0);
     DestroyWindow(wnd_);
+}
+
+MaterialEditor& HostWindow::Editor() {
+    if (!editor_) {
+        RECT r{};
+        GetWindowRect(wnd_, &r);
+        editor_ = std::make_unique<MaterialEditor>(scene_, core_, r.right + 8, r.top);
+    }
+    return *editor_;
+}
+
+Mtl* HostWindow::FindMaterial(const std::string& name) const {
+    if (materialLookup_)
+        if (Mtl* m = materialLookup_(name)) return m;
+    for (INode* n : scene_.Nodes())
+        if (Mtl* m = n->GetMtl(); m && m->GetName() == name) return m;
+    return nullptr;
 }
 
 HWND HostWindow::ViewWindow(ViewKind kind) const {

@@ -4,11 +4,13 @@
 // selecting a node opens the panel of the top of its stack, clicks in a
 // viewport go to the running pick mode or select, and long work shows a
 // progress window with a Cancel button.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "host/app/ui/command_panel.h"
+#include "host/app/ui/material_editor.h"
 #include "host/app/core_interface.h"
 #include "host/app/viewport.h"
 
@@ -39,6 +41,22 @@ public:
     // What the panel edits: the last world-space modifier of the node, else
     // its top own modifier, else its object.
     static Animatable* TopOfStack(INode* node);
+
+    // The material editor, a window of its own to the right of this one,
+    // made on first use.
+    MaterialEditor& Editor();
+    MaterialEditor* OpenEditor() const { return editor_.get(); }
+    // Materials by name: the lookup's answer (a JSON scene's named
+    // materials), else a material of a node whose own name is that.
+    using MaterialLookup = std::function<Mtl*(const std::string&)>;
+    void SetMaterialLookup(MaterialLookup lookup) { materialLookup_ = std::move(lookup); }
+    Mtl* FindMaterial(const std::string& name) const;
+    // New texture maps by class name, for the map browser.
+    using MapFactory = std::function<Texmap*(const std::string&)>;
+    void SetMapFactory(MapFactory factory) { mapFactory_ = std::move(factory); }
+    Texmap* MakeMap(const std::string& className) const {
+        return mapFactory_ ? mapFactory_(className) : nullptr;
+    }
 
     // The progress window while a bar is up, else null.
     HWND ProgressWindow() const { return progress_; }
@@ -74,6 +92,9 @@ private:
     CoreInterface& core_;
     HWND wnd_ = nullptr;
     std::unique_ptr<CommandPanel> panel_;
+    std::unique_ptr<MaterialEditor> editor_;
+    MaterialLookup materialLookup_;
+    MapFactory mapFactory_;
     std::vector<std::unique_ptr<ViewPane>> panes_;
     INode* selected_ = nullptr;
     Animatable* edited_ = nullptr;

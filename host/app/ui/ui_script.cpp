@@ -36,6 +36,8 @@ const std::vector<ActionForm>& Forms() {
         {UiAction::Pick, "pick", {"view"}, {"at", "node", "modifiers"}},
         {UiAction::Cancel, "cancel", {"percent"}, {"title"}},
         {UiAction::Shot, "shot", {"of", "file"}, {}},
+        {UiAction::Material, "material", {"name"}, {}},
+        {UiAction::Browse, "browse", {"map"}, {}},
     };
     return forms;
 }
@@ -225,6 +227,12 @@ private:
             if (ext != ".png") Fail("\"file\" must end in .png, got \"" + s.file + "\"");
             break;
         }
+        case UiAction::Material:
+            s.material = String("name");
+            break;
+        case UiAction::Browse:
+            if (!j_.at("map").is_null()) s.mapClass = String("map");
+            break;
         }
     }
 
@@ -236,8 +244,9 @@ private:
         if (v == "persp") return UiShotTarget::Perspective;
         if (wholeOrPanel && v == "window") return UiShotTarget::Window;
         if (wholeOrPanel && v == "panel") return UiShotTarget::Panel;
+        if (wholeOrPanel && v == "editor") return UiShotTarget::Editor;
         Fail(std::string("\"") + key + "\" is \"" + v + "\"; expected " +
-             (wholeOrPanel ? "window, panel, " : "") + "top, front, left or persp");
+             (wholeOrPanel ? "window, panel, editor, " : "") + "top, front, left or persp");
     }
 
     const std::string& file_;

@@ -24,6 +24,8 @@ enum class UiAction {
     Pick,   // click a viewport pixel (pick modes pick through it)
     Cancel, // press the progress window's Cancel once a bar reaches a percent
     Shot,   // a screenshot
+    Material, // open a material in the material editor
+    Browse,   // the map browser's next answer
 };
 
 const char* UiActionName(UiAction a);
@@ -41,7 +43,7 @@ struct UiModifiers {
 };
 
 // What a screenshot covers.
-enum class UiShotTarget { Window, Panel, Top, Front, Left, Perspective };
+enum class UiShotTarget { Window, Panel, Top, Front, Left, Perspective, Editor };
 
 struct UiStep {
     UiAction action = UiAction::Select;
@@ -65,6 +67,8 @@ struct UiStep {
     std::string progressTitle; // cancel: "" for any bar
     int percent = 0;           // cancel
     std::string file;          // shot: a file name inside the output folder
+    std::string material;      // material: its name
+    std::string mapClass;      // browse: a texture map class ("" for none)
 };
 
 struct UiScript {

@@ -61,50 +61,75 @@ private:
         throw UiScriptError(script_.path, step_->number, UiActionName(step_->action), problem);
     }
 
+    // The host's command panel, then the material editor's while it is open.
+    std::vector<CommandPanel*> Panels() const {
+        std::vector<CommandPanel*> panels{&host_.Panel()};
+        if (MaterialEditor* ed = host_.OpenEditor()) panels.push_back(&ed->Panel());
+        return panels;
+    }
+
     std::string OpenTitles() const {
         std::string titles;
-        for (const auto& r : host_.Panel().Rollouts())
-            titles += (titles.empty() ? "" : ", ") + Quoted(r.title) + (r.open ? "" : " (closed)");
+        for (CommandPanel* p : Panels())
+            for (const auto& r : p->Rollouts())
+                titles += (titles.empty() ? "" : ", ") + Quoted(r.title) + (r.open ? "" : " (closed)");
         return titles.empty() ? "the panel is empty" : "rollouts: " + titles;
     }
 
-    const CommandPanel::Rollout& Rollout(const std::string& title) const {
-        const CommandPanel::Rollout* r = host_.Panel().Find(title);
-        if (!r) Fail("no rollout titled " + Quoted(title) + " in the panel (" + OpenTitles() + ")");
-        return *r;
+    std::pair<const CommandPanel::Rollout*, CommandPanel*> Rollout(const std::string& title) const {
+        for (CommandPanel* p : Panels())
+            if (const CommandPanel::Rollout* r = p->Find(title)) return {r, p};
+        Fail("no rollout titled " + Quoted(title) + " in the panel (" + OpenTitles() + ")");
     }
 
-    // The control the step names, visible and in an open rollout.
-    HWND Control(const UiControlRef& ref) const {
+    // The control the step names, visible and in an open rollout (or, in
+    // the material editor, beside its rollouts).
+    HWND Control(const UiControlRef& ref) {
         const std::string name =
             ref.id ? "control " + std::to_string(ref.id) : "control captioned " + Quoted(ref.caption);
-        std::vector<std::pair<HWND, const CommandPanel::Rollout*>> found;
-        for (const auto& r : host_.Panel().Rollouts()) {
-            if (!ref.rollout.empty() && r.title != ref.rollout) continue;
-            HWND c = ref.id ? GetDlgItem(r.page, ref.id) : ui::FindControlByText(r.page, ref.caption);
-            if (c && c != r.page) found.emplace_back(c, &r);
-        }
+        struct Found {
+            HWND wnd;
+            const CommandPanel::Rollout* rollout;
+            CommandPanel* panel;
+        };
+        std::vector<Found> found;
+        for (CommandPanel* p : Panels())
+            for (const auto& r : p->Rollouts()) {
+                if (!ref.rollout.empty() && r.title != ref.rollout) continue;
+                HWND c = ref.id ? GetDlgItem(r.page, ref.id) : ui::FindControlByText(r.page, ref.caption);
+                if (c && c != r.page) found.push_back({c, &r, p});
+            }
         if (!ref.rollout.empty()) Rollout(ref.rollout);
+        MaterialEditor* ed = host_.OpenEditor();
+        if (found.empty() && ref.rollout.empty() && ed) {
+            HWND c = ref.id ? GetDlgItem(ed->Window(), ref.id) : ui::FindControlByText(ed->Window(), ref.caption);
+            if (c && GetParent(c) == ed->Window()) {
+                if (!IsWindowEnabled(c)) Fail(name + " is disabled");
+                panel_ = nullptr;
+                return c;
+            }
+        }
         if (found.empty())
             Fail("no " + name + " in " +
                  (ref.rollout.empty() ? "the panel" : "the rollout " + Quoted(ref.rollout)) + " (" +
                  OpenTitles() + ")");
         if (found.size() > 1) {
             std::string where;
-            for (const auto& f : found) where += (where.empty() ? "" : ", ") + Quoted(f.second->title);
+            for (const auto& f : found) where += (where.empty() ? "" : ", ") + Quoted(f.rollout->title);
             Fail(name + " is in several rollouts (" + where + "): name one with \"rollout\"");
         }
-        const auto [wnd, rollout] = found.front();
-        if (!rollout->open)
-            Fail(name + " is in the closed rollout " + Quoted(rollout->title) + ": open it first");
-        const RECT panel = ScreenRect(host_.Panel().Window());
-        const RECT c = ScreenRect(wnd);
+        const Found f = found.front();
+        if (!f.rollout->open)
+            Fail(name + " is in the closed rollout " + Quoted(f.rollout->title) + ": open it first");
+        const RECT panel = ScreenRect(f.panel->Window());
+        const RECT c = ScreenRect(f.wnd);
         const int cy = (c.top + c.bottom) / 2;
         if (cy < panel.top || cy >= panel.bottom)
             Fail(name + " is scrolled out of the panel: scroll or wheel the panel first");
-        if (!IsWindowVisible(wnd)) Fail(name + " is hidden");
-        if (!IsWindowEnabled(wnd)) Fail(name + " is disabled");
-        return wnd;
+        if (!IsWindowVisible(f.wnd)) Fail(name + " is hidden");
+        if (!IsWindowEnabled(f.wnd)) Fail(name + " is disabled");
+        panel_ = f.panel;
+        return f.wnd;
     }
 
     // Where in the control the pointer lands: the step's "at", else the centre.
@@ -116,7 +141,7 @@ private:
         if (p.x >= r.right || p.y >= r.bottom)
             Fail("\"at\" " + std::to_string(p.x) + "," + std::to_string(p.y) + " lies outside the control (" +
                  std::to_string(r.right) + "x" + std::to_string(r.bottom) + ")");
-        const RECT panel = ScreenRect(host_.Panel().Window());
+        const RECT panel = panel_ ? ScreenRect(panel_->Window()) : ScreenRect(c);
         const POINT screen = ui::ScreenPoint(c, p);
         if (screen.y < panel.top || screen.y >= panel.bottom)
             Fail("\"at\" " + std::to_string(p.x) + "," + std::to_string(p.y) +
@@ -139,15 +164,16 @@ private:
             break;
         case UiAction::Open:
         case UiAction::Close: {
-            const CommandPanel::Rollout& r = Rollout(s.rollout);
+            const auto [ro, owner] = Rollout(s.rollout);
+            const CommandPanel::Rollout& r = *ro;
             if (r.open == (s.action == UiAction::Open)) break;
             const RECT& t = r.titleBar;
             RECT client{};
-            GetClientRect(host_.Panel().Window(), &client);
+            GetClientRect(owner->Window(), &client);
             const POINT mid{(t.left + t.right) / 2, (t.top + t.bottom) / 2};
             if (mid.y < 0 || mid.y >= client.bottom)
                 Fail("the title bar of " + Quoted(s.rollout) + " is scrolled out of the panel");
-            const POINT at = ui::ScreenPoint(host_.Panel().Window(), mid);
+            const POINT at = ui::ScreenPoint(owner->Window(), mid);
             ui::MouseDown(at, ui::MouseButton::left);
             ui::MouseUp(at, ui::MouseButton::left);
             break;
@@ -247,10 +273,36 @@ private:
         case UiAction::Cancel:
             host_.ArmCancel(s.progressTitle, s.percent);
             break;
+        case UiAction::Material: {
+            Mtl* mtl = host_.FindMaterial(s.material);
+            if (!mtl) Fail("no material named " + Quoted(s.material) + " in the scene");
+            host_.Editor().Open(mtl);
+            break;
+        }
+        case UiAction::Browse: {
+            if (!s.mapClass.empty()) {
+                Texmap* probe = host_.MakeMap(s.mapClass);
+                if (!probe) Fail("no texture map class named " + Quoted(s.mapClass));
+                probe->MaybeAutoDelete();
+            }
+            auto used = std::make_shared<bool>(false);
+            // Answers once; later empty slots stay empty until the next step says otherwise.
+            host_.Editor().SetMapBrowser([this, cls = s.mapClass, used]() -> Texmap* {
+                if (*used || cls.empty()) return nullptr;
+                *used = true;
+                return host_.MakeMap(cls);
+            });
+            break;
+        }
         case UiAction::Shot: {
             HWND target = host_.Window();
+            if (s.view == UiShotTarget::Editor) {
+                if (!host_.OpenEditor()) Fail("the material editor is not open: open a material first");
+                target = host_.OpenEditor()->Window();
+            }
             if (s.view == UiShotTarget::Panel) target = host_.Panel().Window();
-            else if (s.view != UiShotTarget::Window) target = host_.ViewWindow(KindOf(s.view));
+            else if (s.view != UiShotTarget::Window && s.view != UiShotTarget::Editor)
+                target = host_.ViewWindow(KindOf(s.view));
             ui::PumpMessages();
             shots_.push_back({s.file, ui::CaptureWindow(target)});
             break;
@@ -262,6 +314,7 @@ private:
     HostWindow& host_;
     Scene& scene_;
     const UiStep* step_ = nullptr;
+    CommandPanel* panel_ = nullptr; // the panel of the last control found
     std::vector<UiShot> shots_;
 };
 
