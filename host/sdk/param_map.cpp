@@ -366,10 +366,9 @@ INT_PTR CALLBACK IParamMap2::DialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPAR
     return map->Message(msg, wParam, lParam);
 }
 
-IParamMap2* CreateCPParamMap2(MapID map_id, IParamBlock2* pb, Interface* ip, HINSTANCE hInst,
-                              int dialogId, const MCHAR* title, DWORD flags,
-                              ParamMap2UserDlgProc* dlgProc) {
-    if (!pb) return nullptr;
+IParamMap2* IParamMap2::Open(MapID map_id, IParamBlock2* pb, int dialogId, const MCHAR* title,
+                             DWORD flags, ParamMap2UserDlgProc* dlgProc,
+                             const std::function<bool(IParamMap2*, LPARAM)>& addPage, TimeValue now) {
     ParamBlockDesc2* desc = pb->GetDesc();
     MapDef def;
     if (const MapDef* declared = desc->GetMapDef(map_id)) def = *declared;
@@ -379,17 +378,27 @@ IParamMap2* CreateCPParamMap2(MapID map_id, IParamBlock2* pb, Interface* ip, HIN
     def.proc = dlgProc;
     auto* map = new IParamMap2(desc, def, pb, nullptr);
     map->SetTitle(title ? title : "");
-    map->ip_ = ip;
-    // The panel's dialog sends WM_INITDIALOG through DialogProc while it is made.
-    if (ip && ip->AddRollupPage(hInst, dialogId, &IParamMap2::DialogProc, title ? title : "",
-                                reinterpret_cast<LPARAM>(map), flags))
-        return map;
+    if (addPage(map, reinterpret_cast<LPARAM>(map))) return map;
     map->windowed_ = false;
     HWND wnd = win32host::CreateHeadlessWindow("#32770", nullptr, dialogId);
     SetWindowTextA(wnd, title ? title : "");
     map->hWnd_ = wnd;
-    map->Send(ip ? ip->GetTime() : 0, WM_INITDIALOG, 0, 0);
+    map->Send(now, WM_INITDIALOG, 0, 0);
     return map;
+}
+
+IParamMap2* CreateCPParamMap2(MapID map_id, IParamBlock2* pb, Interface* ip, HINSTANCE hInst,
+                              int dialogId, const MCHAR* title, DWORD flags,
+                              ParamMap2UserDlgProc* dlgProc) {
+    if (!pb) return nullptr;
+    return IParamMap2::Open(
+        map_id, pb, dialogId, title, flags, dlgProc,
+        [&](IParamMap2* map, LPARAM param) {
+            map->ip_ = ip;
+            return ip && ip->AddRollupPage(hInst, dialogId, &IParamMap2::DialogProc,
+                                           title ? title : "", param, flags);
+        },
+        ip ? ip->GetTime() : 0);
 }
 
 void DestroyCPParamMap2(IParamMap2* m) {
@@ -412,25 +421,14 @@ IParamMap2* CreateMParamMap2(MapID map_id, IParamBlock2* pb, IMtlParams* imp, HI
                              int dialogId, const MCHAR* title, DWORD flags,
                              ParamMap2UserDlgProc* dlgProc) {
     if (!pb || !imp) return nullptr;
-    ParamBlockDesc2* desc = pb->GetDesc();
-    MapDef def;
-    if (const MapDef* declared = desc->GetMapDef(map_id)) def = *declared;
-    def.id = map_id;
-    def.dialogId = dialogId;
-    def.rollFlags = flags;
-    def.proc = dlgProc;
-    auto* map = new IParamMap2(desc, def, pb, nullptr);
-    map->SetTitle(title ? title : "");
-    map->imp_ = imp;
-    if (imp->AddRollupPage(hInst, dialogId, &IParamMap2::DialogProc, title ? title : "",
-                           reinterpret_cast<LPARAM>(map), flags))
-        return map;
-    map->windowed_ = false;
-    HWND wnd = win32host::CreateHeadlessWindow("#32770", nullptr, dialogId);
-    SetWindowTextA(wnd, title ? title : "");
-    map->hWnd_ = wnd;
-    map->Send(imp->GetTime(), WM_INITDIALOG, 0, 0);
-    return map;
+    return IParamMap2::Open(
+        map_id, pb, dialogId, title, flags, dlgProc,
+        [&](IParamMap2* map, LPARAM param) {
+            map->imp_ = imp;
+            return imp->AddRollupPage(hInst, dialogId, &IParamMap2::DialogProc, title ? title : "",
+                                      param, flags) != nullptr;
+        },
+        imp->GetTime());
 }
 
 void DestroyMParamMap2(IParamMap2* m) {

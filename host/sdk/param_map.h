@@ -1,6 +1,7 @@
 #pragma once
 // Rollouts: the open user interface of one map of a block, and the user
 // procedure that gets its messages.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -82,6 +83,13 @@ private:
     friend void DestroyMParamMap2(IParamMap2* m);
     friend class MapPickMode;
 
+    // A map for the dialog template: addPage asks a panel for its page (the
+    // dialog's WM_INITDIALOG comes through DialogProc while it is made); when
+    // there is none the map is a windowless record that still hears
+    // WM_INITDIALOG, at time now.
+    static IParamMap2* Open(MapID map_id, IParamBlock2* pb, int dialogId, const MCHAR* title,
+                            DWORD flags, ParamMap2UserDlgProc* dlgProc,
+                            const std::function<bool(IParamMap2*, LPARAM)>& addPage, TimeValue now);
     INT_PTR Message(UINT msg, WPARAM wParam, LPARAM lParam);
     // Block to controls.
     void SetUp(const ParamDef& def);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "host/app/text_label.h"
+#include "host/app/ui/owned_window.h"
 #include "host/app/ui/ui_driver.h"
 #include "host/sdk/inode.h"
 #include "host/sdk/modifier.h"
@@ -25,24 +26,6 @@ COLORREF UiColour(int which) {
     return RGB(byte(c.x), byte(c.y), byte(c.z));
 }
 
-void Register(const char* name, WNDPROC proc) {
-    WNDCLASSEXA wc;
-    wc.lpfnWndProc = proc;
-    wc.lpszClassName = name;
-    // A class registered for an earlier window system answers 0 here.
-    RegisterClassExA(&wc);
-}
-
-// The window's own object, kept in its user data from WM_CREATE on.
-template <class T>
-T* Owner(HWND wnd, UINT msg, LPARAM lParam) {
-    if (msg == WM_CREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtr(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    return reinterpret_cast<T*>(GetWindowLongPtr(wnd, GWLP_USERDATA));
-}
-
 } // namespace
 
 struct HostWindow::ViewPane {
@@ -56,9 +39,9 @@ struct HostWindow::ViewPane {
 
 HostWindow::HostWindow(Scene& scene, CoreInterface& core, int width, int height)
     : scene_(scene), core_(core) {
-    Register(kFrameClass, &HostWindow::FrameProc);
-    Register(kViewClass, &HostWindow::ViewProc);
-    Register(kProgressClass, &HostWindow::ProgressProc);
+    ui::RegisterHostClass(kFrameClass, &HostWindow::FrameProc);
+    ui::RegisterHostClass(kViewClass, &HostWindow::ViewProc);
+    ui::RegisterHostClass(kProgressClass, &HostWindow::ProgressProc);
     wnd_ = CreateWindowExA(0, kFrameClass, "Contorra", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
                            nullptr, nullptr, nullptr, this);
     const int viewsW = width - kPanelWidth;
@@ -296,7 +279,7 @@ void HostWindow::ProgressHidden() {
 }
 
 LRESULT CALLBACK HostWindow::FrameProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* host = Owner<HostWindow>(wnd, msg, lParam);
+    auto* host = ui::Owner<HostWindow>(wnd, msg, lParam);
     if (host && msg == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(wnd, &ps);
@@ -313,7 +296,7 @@ LRESULT CALLBACK HostWindow::FrameProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
 }
 
 LRESULT CALLBACK HostWindow::ViewProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* pane = Owner<ViewPane>(wnd, msg, lParam);
+    auto* pane = ui::Owner<ViewPane>(wnd, msg, lParam);
     if (!pane) return DefWindowProcA(wnd, msg, wParam, lParam);
     switch (msg) {
     case WM_PAINT:
@@ -332,7 +315,7 @@ LRESULT CALLBACK HostWindow::ViewProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
 }
 
 LRESULT CALLBACK HostWindow::ProgressProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* host = Owner<HostWindow>(wnd, msg, lParam);
+    auto* host = ui::Owner<HostWindow>(wnd, msg, lParam);
     if (host && msg == WM_COMMAND && LOWORD(wParam) == kCancelId) {
         host->core_.SetCancel(TRUE);
         return 0;

@@ -6,6 +6,7 @@
 #include "host/app/renderer.h"
 #include "host/app/resource_script.h"
 #include "host/app/scene.h"
+#include "host/app/ui/owned_window.h"
 #include "host/app/ui/ui_driver.h"
 #include "host/app/ui/window_manager.h"
 #include "host/sdk/custom_controls.h"
@@ -23,6 +24,8 @@ constexpr int kMapsPanel = 9110;
 constexpr int kMapsSlots = 2;
 constexpr int kSlotLabel0 = 9111; // label and button of slot i: 9111 + 2i, 9112 + 2i
 constexpr int kTop = MaterialEditor::kSampleSize + 16;
+// The editor's windows are cleared to the face colour.
+const HBRUSH kFace = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_BTNFACE + 1));
 
 // The host's dialog templates, in the resource script's own words.
 constexpr const char* kHostDialogs = R"(
@@ -48,23 +51,6 @@ BEGIN
     CONTROL         "None",9114,"CustButton",WS_TABSTOP,58,18,148,12
 END
 )";
-
-void Register(const char* name, WNDPROC proc) {
-    WNDCLASSEXA wc;
-    wc.lpfnWndProc = proc;
-    wc.lpszClassName = name;
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_BTNFACE + 1));
-    RegisterClassExA(&wc);
-}
-
-template <class T>
-T* Owner(HWND wnd, UINT msg, LPARAM lParam) {
-    if (msg == WM_CREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtr(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    return reinterpret_cast<T*>(GetWindowLongPtr(wnd, GWLP_USERDATA));
-}
 
 std::string Describe(MtlBase* m) {
     if (!m) return "";
@@ -105,8 +91,8 @@ void AddHostDialogs() {
 MaterialEditor::MaterialEditor(Scene& scene, CoreInterface& core, int x, int y)
     : scene_(scene), core_(core) {
     AddHostDialogs();
-    Register(kEditorClass, &MaterialEditor::FrameProc);
-    Register(kSampleClass, &MaterialEditor::SampleProc);
+    ui::RegisterHostClass(kEditorClass, &MaterialEditor::FrameProc, kFace);
+    ui::RegisterHostClass(kSampleClass, &MaterialEditor::SampleProc, kFace);
     wnd_ = CreateWindowExA(0, kEditorClass, "Material Editor", WS_POPUP | WS_VISIBLE, x, y, kWidth,
                            kHeight, nullptr, nullptr, nullptr, this);
     sample_ = CreateWindowExA(0, kSampleClass, "Sample", WS_CHILD | WS_VISIBLE | WS_BORDER, 8, 8,
@@ -255,7 +241,7 @@ const RasterImage& MaterialEditor::Sample() {
 }
 
 LRESULT CALLBACK MaterialEditor::SampleProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* ed = Owner<MaterialEditor>(wnd, msg, lParam);
+    auto* ed = ui::Owner<MaterialEditor>(wnd, msg, lParam);
     if (ed && msg == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(wnd, &ps);
@@ -267,7 +253,7 @@ LRESULT CALLBACK MaterialEditor::SampleProc(HWND wnd, UINT msg, WPARAM wParam, L
 }
 
 LRESULT CALLBACK MaterialEditor::FrameProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* ed = Owner<MaterialEditor>(wnd, msg, lParam);
+    auto* ed = ui::Owner<MaterialEditor>(wnd, msg, lParam);
     if (ed && msg == WM_TEXMAP_BUTTON) {
         ed->TexmapButton(static_cast<int>(wParam),
                          dynamic_cast<MtlBase*>(reinterpret_cast<ReferenceTarget*>(lParam)));
