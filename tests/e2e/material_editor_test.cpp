@@ -16,13 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kBuildDir = fs::path(CONTORRA_BINARY).parent_path();
 const fs::path kSource = CONTORRA_SOURCE_DIR;
-
-std::string Contorra(const std::string& args) {
-    return Quote(CONTORRA_BINARY) + " --quiet --plugin " + Quote((kBuildDir / "contorra.dlo").string()) +
-           " " + args;
-}
 
 class MaterialEditorCommand : public ::testing::Test {
 protected:
@@ -32,14 +26,14 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
     RunResult Render(const fs::path& scene, const fs::path& png) {
-        return RunShell(Contorra("render " + Quote(scene.string()) + " -o " + Quote(png.string()) +
-                                 " --size 320x240 --threads 2"));
+        return RunShell(QuietContorra("render " + Quote(scene.string()) + " -o " +
+                                      Quote(png.string()) + " --size 320x240 --threads 2"));
     }
     fs::path dir;
 };
 
 TEST_F(MaterialEditorCommand, TheRampShapedInTheControlRendersAsTheJsonRamp) {
-    const RunResult ui = RunShell(Contorra(
+    const RunResult ui = RunShell(QuietContorra(
         "ui " + Quote((kSource / "examples/edge_gradient_default.json").string()) + " " +
         Quote((kSource / "examples/ui/edge_gradient_ramp.json").string()) + " --out " +
         Quote((dir / "shots").string()) + " --save " + Quote((dir / "ramp.cscene").string())));
@@ -57,19 +51,21 @@ TEST_F(MaterialEditorCommand, TheRampShapedInTheControlRendersAsTheJsonRamp) {
 
 TEST_F(MaterialEditorCommand, AnUnknownMaterialOrMapClassNamesTheStep) {
     std::ofstream(dir / "bad.json") << R"({"steps": [{"do": "material", "name": "stone"}]})";
-    const RunResult r = RunShell(Contorra(
+    const RunResult r = RunShell(QuietContorra(
         "ui " + Quote((kSource / "examples/edge_gradient.json").string()) + " " +
         Quote((dir / "bad.json").string()) + " --out " + Quote((dir / "shots").string())));
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("bad.json: step 1 (material): no material named \"stone\""), std::string::npos)
+    EXPECT_NE(r.err.find("bad.json: step 1 (material): no material named \"stone\""),
+              std::string::npos)
         << r.err;
 
     std::ofstream(dir / "browse.json") << R"({"steps": [{"do": "browse", "map": "Marble"}]})";
-    const RunResult b = RunShell(Contorra(
+    const RunResult b = RunShell(QuietContorra(
         "ui " + Quote((kSource / "examples/edge_gradient.json").string()) + " " +
         Quote((dir / "browse.json").string()) + " --out " + Quote((dir / "shots").string())));
     EXPECT_EQ(b.code, 2);
-    EXPECT_NE(b.err.find("step 1 (browse): no texture map class named \"Marble\""), std::string::npos)
+    EXPECT_NE(b.err.find("step 1 (browse): no texture map class named \"Marble\""),
+              std::string::npos)
         << b.err;
 }
 

@@ -32,8 +32,8 @@ inline std::string Quote(const std::string& s) {
 // Runs cmd through the shell with no input; its standard output and error
 // come back apart unless cmd redirects them itself.
 inline RunResult RunShell(const std::string& cmd) {
-    const std::filesystem::path base = std::filesystem::temp_directory_path() /
-                                       ("contorra_e2e_run_" + std::to_string(getpid()));
+    const std::filesystem::path base =
+        std::filesystem::temp_directory_path() / ("contorra_e2e_run_" + std::to_string(getpid()));
     const std::string out = base.string() + ".out", err = base.string() + ".err";
     const int status =
         std::system((cmd + " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null").c_str());
@@ -45,3 +45,12 @@ inline RunResult RunShell(const std::string& cmd) {
     std::filesystem::remove(err);
     return r;
 }
+
+#ifdef CONTORRA_BINARY
+// A contorra command line, quiet, loading the plug-in built beside it.
+inline std::string QuietContorra(const std::string& args) {
+    const std::filesystem::path dlo =
+        std::filesystem::path(CONTORRA_BINARY).parent_path() / "contorra.dlo";
+    return Quote(CONTORRA_BINARY) + " --quiet --plugin " + Quote(dlo.string()) + " " + args;
+}
+#endif

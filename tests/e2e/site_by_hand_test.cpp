@@ -15,21 +15,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kBuildDir = fs::path(CONTORRA_BINARY).parent_path();
 const fs::path kSource = CONTORRA_SOURCE_DIR;
 
-std::string Contorra(const std::string& args) {
-    return Quote(CONTORRA_BINARY) + " --quiet --plugin " +
-           Quote((kBuildDir / "contorra.dlo").string()) + " " + args;
-}
-
 TEST(SiteByHand, PickingAndTypingTheListsBuildsTheSameSceneAsTheJsonLists) {
-    const fs::path dir = fs::temp_directory_path() / ("contorra_by_hand_" + std::to_string(getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("contorra_by_hand_" + std::to_string(getpid()));
     fs::create_directories(dir);
-    const RunResult built = RunShell(Contorra("build " + Quote((kSource / "examples/full_site.json").string()) +
-                                              " --save " + Quote((dir / "built.cscene").string())));
+    const RunResult built =
+        RunShell(QuietContorra("build " + Quote((kSource / "examples/full_site.json").string()) +
+                               " --save " + Quote((dir / "built.cscene").string())));
     ASSERT_EQ(built.code, 0) << built.err;
-    const RunResult ui = RunShell(Contorra(
+    const RunResult ui = RunShell(QuietContorra(
         "ui " + Quote((kSource / "examples/ui/full_site_empty.json").string()) + " " +
         Quote((kSource / "examples/ui/full_site_by_hand.json").string()) + " --out " +
         Quote((dir / "shots").string()) + " --save " + Quote((dir / "hand.cscene").string())));

@@ -20,16 +20,11 @@ namespace fs = std::filesystem;
 const fs::path kBuildDir = fs::path(CONTORRA_BINARY).parent_path();
 const fs::path kSource = CONTORRA_SOURCE_DIR;
 
-std::string Contorra(const std::string& args) {
-    return Quote(CONTORRA_BINARY) + " --quiet --plugin " + Quote((kBuildDir / "contorra.dlo").string()) +
-           " " + args;
-}
-
 // The terrain line of e2e_mesh_digest: name, counts and digest.
 std::string TerrainDigest(const fs::path& scene) {
-    const RunResult r = RunShell(Quote((kBuildDir / "e2e_mesh_digest").string()) + " " +
-                                 Quote((kBuildDir / "contorra.dlo").string()) + " " +
-                                 Quote(scene.string()));
+    const RunResult r =
+        RunShell(Quote((kBuildDir / "e2e_mesh_digest").string()) + " " +
+                 Quote((kBuildDir / "contorra.dlo").string()) + " " + Quote(scene.string()));
     EXPECT_EQ(r.code, 0) << r.err;
     std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);)
@@ -40,7 +35,8 @@ std::string TerrainDigest(const fs::path& scene) {
 class UiCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::exists(kBuildDir / "e2e_mesh_digest")) GTEST_SKIP() << "the digest helper is not built";
+        if (!fs::exists(kBuildDir / "e2e_mesh_digest"))
+            GTEST_SKIP() << "the digest helper is not built";
         dir = fs::temp_directory_path() / ("contorra_ui_" + std::to_string(getpid()));
         fs::create_directories(dir);
     }
@@ -56,11 +52,12 @@ TEST_F(UiCommand, GenerateThroughThePanelMatchesTheCommandLineBuild) {
     ASSERT_NE(at, std::string::npos);
     scene.replace(at, from.size(), "\"Interations\": 8");
     std::ofstream(dir / "site8.json") << scene;
-    const RunResult built = RunShell(Contorra("build " + Quote((dir / "site8.json").string()) +
-                                              " --save " + Quote((dir / "built.cscene").string())));
+    const RunResult built =
+        RunShell(QuietContorra("build " + Quote((dir / "site8.json").string()) + " --save " +
+                               Quote((dir / "built.cscene").string())));
     ASSERT_EQ(built.code, 0) << built.err;
 
-    const RunResult ui = RunShell(Contorra(
+    const RunResult ui = RunShell(QuietContorra(
         "ui " + Quote((kSource / "examples/full_site.json").string()) + " " +
         Quote((kSource / "examples/ui/generate.json").string()) + " --out " +
         Quote((dir / "shots").string()) + " --save " + Quote((dir / "ui.cscene").string())));
@@ -82,11 +79,11 @@ TEST_F(UiCommand, CancelInTheProgressWindowShortensTheBuildWhichStillEnds) {
         << R"({"do": "cancel", "title": "Surface Building", "percent": 30},
               {"do": "click", "control": "Generate Surface"}]})";
     for (const char* name : {"plain", "cancel"}) {
-        const RunResult r = RunShell(Contorra(
-            "ui " + Quote((kSource / "examples/full_site.json").string()) + " " +
-            Quote((dir / (std::string(name) + ".json")).string()) + " --out " +
-            Quote((dir / "shots").string()) + " --save " +
-            Quote((dir / (std::string(name) + ".cscene")).string())));
+        const RunResult r =
+            RunShell(QuietContorra("ui " + Quote((kSource / "examples/full_site.json").string()) +
+                                   " " + Quote((dir / (std::string(name) + ".json")).string()) +
+                                   " --out " + Quote((dir / "shots").string()) + " --save " +
+                                   Quote((dir / (std::string(name) + ".cscene")).string())));
         ASSERT_EQ(r.code, 0) << r.err;
     }
     const std::string plain = TerrainDigest(dir / "plain.cscene");
@@ -105,7 +102,7 @@ TEST_F(UiCommand, AFailingStepWritesNothingAndNamesTheStep) {
         {"do": "select", "node": "Terrain"},
         {"do": "shot", "of": "panel", "file": "first.png"},
         {"do": "click", "control": "Generate"}]})";
-    const RunResult r = RunShell(Contorra(
+    const RunResult r = RunShell(QuietContorra(
         "ui " + Quote((kSource / "examples/contours_only.json").string()) + " " +
         Quote((dir / "bad.json").string()) + " --out " + Quote((dir / "shots").string()) +
         " --save " + Quote((dir / "out.cscene").string())));
@@ -117,11 +114,12 @@ TEST_F(UiCommand, AFailingStepWritesNothingAndNamesTheStep) {
     EXPECT_FALSE(fs::exists(dir / "out.cscene"));
 
     std::ofstream(dir / "typo.json") << R"({"steps": [{"do": "select", "nod": "Terrain"}]})";
-    const RunResult t = RunShell(Contorra("ui " + Quote((kSource / "examples/contours_only.json").string()) +
-                                          " " + Quote((dir / "typo.json").string()) + " --out " +
-                                          Quote((dir / "shots").string())));
+    const RunResult t = RunShell(QuietContorra(
+        "ui " + Quote((kSource / "examples/contours_only.json").string()) + " " +
+        Quote((dir / "typo.json").string()) + " --out " + Quote((dir / "shots").string())));
     EXPECT_EQ(t.code, 2);
-    EXPECT_NE(t.err.find("typo.json: step 1 (select): unknown key \"nod\""), std::string::npos) << t.err;
+    EXPECT_NE(t.err.find("typo.json: step 1 (select): unknown key \"nod\""), std::string::npos)
+        << t.err;
 }
 
 TEST_F(UiCommand, TheConformRolloutPicksItsTerrainInAViewport) {
@@ -133,12 +131,13 @@ TEST_F(UiCommand, TheConformRolloutPicksItsTerrainInAViewport) {
         {"do": "click", "control": 1016},
         {"do": "pick", "view": "top", "node": "Contour 108"},
         {"do": "shot", "of": "panel", "file": "after.png"}]})";
-    const RunResult r = RunShell(Contorra(
+    const RunResult r = RunShell(QuietContorra(
         "ui " + Quote((kSource / "examples/draped_road.json").string()) + " " +
         Quote((dir / "pick.json").string()) + " --out " + Quote((dir / "shots").string()) +
         " --save " + Quote((dir / "picked.cscene").string())));
     ASSERT_EQ(r.code, 0) << r.err;
-    const RunResult info = RunShell(Contorra("info " + Quote((dir / "picked.cscene").string())));
+    const RunResult info =
+        RunShell(QuietContorra("info " + Quote((dir / "picked.cscene").string())));
     ASSERT_EQ(info.code, 0) << info.err;
     EXPECT_NE(info.out.find("Land_Object = node \"Contour 108\""), std::string::npos) << info.out;
     EXPECT_EQ(info.out.find("Land_Object = node \"Terrain\""), std::string::npos) << info.out;
@@ -157,11 +156,11 @@ TEST_F(UiCommand, KeysAndPointsInsideAControlReachIt) {
         {"do": "key", "key": "Enter"},
         {"do": "click", "control": 1089, "at": [1, 1]}]})";
     const std::string scene = Quote((kSource / "examples/contours_only.json").string());
-    const RunResult r = RunShell(Contorra("ui " + scene + " " + Quote((dir / "keys.json").string()) +
-                                          " --out " + Quote((dir / "shots").string()) + " --save " +
-                                          Quote((dir / "keys.cscene").string())));
+    const RunResult r = RunShell(QuietContorra(
+        "ui " + scene + " " + Quote((dir / "keys.json").string()) + " --out " +
+        Quote((dir / "shots").string()) + " --save " + Quote((dir / "keys.cscene").string())));
     ASSERT_EQ(r.code, 0) << r.err;
-    const RunResult info = RunShell(Contorra("info " + Quote((dir / "keys.cscene").string())));
+    const RunResult info = RunShell(QuietContorra("info " + Quote((dir / "keys.cscene").string())));
     EXPECT_NE(info.out.find("Interations = 9"), std::string::npos) << info.out;
 
     std::ofstream(dir / "outside.json") << R"({"steps": [
@@ -169,10 +168,12 @@ TEST_F(UiCommand, KeysAndPointsInsideAControlReachIt) {
         {"do": "close", "rollout": "Splines"}, {"do": "close", "rollout": "Platforms"},
         {"do": "close", "rollout": "Insert"}, {"do": "close", "rollout": "UVWMap"},
         {"do": "click", "control": 1089, "at": [0, 400]}]})";
-    const RunResult o = RunShell(Contorra("ui " + scene + " " + Quote((dir / "outside.json").string()) +
-                                          " --out " + Quote((dir / "shots2").string())));
+    const RunResult o =
+        RunShell(QuietContorra("ui " + scene + " " + Quote((dir / "outside.json").string()) +
+                               " --out " + Quote((dir / "shots2").string())));
     EXPECT_EQ(o.code, 2);
-    EXPECT_NE(o.err.find("step 6 (click): \"at\" 0,400 lies outside the control"), std::string::npos)
+    EXPECT_NE(o.err.find("step 6 (click): \"at\" 0,400 lies outside the control"),
+              std::string::npos)
         << o.err;
 }
 
@@ -187,22 +188,26 @@ TEST_F(UiCommand, TheWheelAndTheScrollBarBringTheMainRolloutIntoView) {
         std::string t = type;
         t.replace(t.find("TEXT"), 4, text);
         std::ofstream(dir / (name + ".json")) << head << move << t;
-        return RunShell(Contorra("ui " + scene + " " + Quote((dir / (name + ".json")).string()) + " --out " +
-                                 Quote((dir / name).string()) + " --save " +
-                                 Quote((dir / (name + ".cscene")).string())));
+        return RunShell(QuietContorra("ui " + scene + " " +
+                                      Quote((dir / (name + ".json")).string()) + " --out " +
+                                      Quote((dir / name).string()) + " --save " +
+                                      Quote((dir / (name + ".cscene")).string())));
     };
     const RunResult still = run("still", "", "7");
     EXPECT_EQ(still.code, 2);
-    EXPECT_NE(still.err.find("step 2 (type): control 1088 is scrolled out of the panel"), std::string::npos)
+    EXPECT_NE(still.err.find("step 2 (type): control 1088 is scrolled out of the panel"),
+              std::string::npos)
         << still.err;
 
-    for (const auto& [name, move, text] :
-         {std::tuple<std::string, std::string, std::string>{"wheel", R"({"do": "wheel", "clicks": -40},)", "8"},
-          {"bar", R"({"do": "scroll", "to": 100000},)", "9"}}) {
+    for (const auto& [name, move, text] : {std::tuple<std::string, std::string, std::string>{
+                                               "wheel", R"({"do": "wheel", "clicks": -40},)", "8"},
+                                           {"bar", R"({"do": "scroll", "to": 100000},)", "9"}}) {
         const RunResult r = run(name, move, text);
         ASSERT_EQ(r.code, 0) << name << ": " << r.err;
-        const RunResult info = RunShell(Contorra("info " + Quote((dir / (name + ".cscene")).string())));
-        EXPECT_NE(info.out.find("Interations = " + text), std::string::npos) << name << ": " << info.out;
+        const RunResult info =
+            RunShell(QuietContorra("info " + Quote((dir / (name + ".cscene")).string())));
+        EXPECT_NE(info.out.find("Interations = " + text), std::string::npos)
+            << name << ": " << info.out;
     }
     // A turn back up hides it again.
     const RunResult back =
