@@ -6,12 +6,11 @@
 
 #include "geometry/size_field.h"
 
+#include "geometry/size_kernels.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#if defined(__SSE2__)
-#include <xmmintrin.h>
-#endif
 #include <vector>
 
 namespace {
@@ -21,10 +20,12 @@ constexpr double Pi = 3.14159265358979323846;
 // The fan of directions k / kDirectionSteps of pi, worked out once.
 struct Fan {
     Point2 d[kDirectionSteps];
+    float y[kDirectionSteps];
     Fan() {
         for (int k = 0; k < kDirectionSteps; ++k) {
             const double a = static_cast<double>(k) / kDirectionSteps * Pi;
             d[k] = Point2(std::cos(a), std::sin(a));
+            y[k] = d[k].y;
         }
     }
 };
@@ -50,30 +51,22 @@ struct Sweeps {
     float* Row(int r) const { return l + static_cast<std::size_t>(r) * n; }
 };
 
-// Lanes of the horizontal sweeps: that many rows advance together, one column
-// at a time, through a column-major copy of the rows.
-constexpr int Lanes = 8;
-
-// Both horizontal sweeps on rows r0 .. r1-1; fill(r, row) writes a row's
-// starting lengths first when given.
+// Both horizontal sweeps on rows r0 .. r1-1, kTileLanes rows at a time
+// advancing together one column at a time; fill(b, rows, count, tile) puts
+// the starting lengths of rows b .. b+count-1 into the tile.
 template <class Fill>
 void HorizontalRows(const Sweeps& s, int r0, int r1, std::vector<float>& tile, const Fill& fill) {
     const int n = s.n;
-    tile.assign(static_cast<std::size_t>(n) * Lanes, 0.0f);
-    for (int b = r0; b < r1; b += Lanes) {
-        const int rows = std::min(Lanes, r1 - b);
-        for (int j = 0; j < rows; ++j) {
-            float* row = s.Row(b + j);
-            fill(b + j, row);
-            for (int c = 0; c < n; ++c) tile[static_cast<std::size_t>(c) * Lanes + j] = row[c];
-        }
+    tile.assign(static_cast<std::size_t>(n) * kTileLanes, 0.0f);
+    for (int b = r0; b < r1; b += kTileLanes) {
+        const int rows = std::min(kTileLanes, r1 - b);
+        float* out[kTileLanes];
+        for (int j = 0; j < rows; ++j) out[j] = s.Row(b + j);
+        fill(b, out, rows, tile.data());
         float* t = tile.data();
-        for (int c = 0; c + 1 < n; ++c) RelaxRow(t + (c + 1) * Lanes, t + c * Lanes, Lanes, s.g);
-        for (int c = n - 1; c >= 1; --c) RelaxRow(t + (c - 1) * Lanes, t + c * Lanes, Lanes, s.g);
-        for (int j = 0; j < rows; ++j) {
-            float* row = s.Row(b + j);
-            for (int c = 0; c < n; ++c) row[c] = tile[static_cast<std::size_t>(c) * Lanes + j];
-        }
+        for (int c = 0; c + 1 < n; ++c) RelaxRow(t + (c + 1) * kTileLanes, t + c * kTileLanes, kTileLanes, s.g);
+        for (int c = n - 1; c >= 1; --c) RelaxRow(t + (c - 1) * kTileLanes, t + c * kTileLanes, kTileLanes, s.g);
+        TileIntoRows(t, rows, n, out);
     }
 }
 
@@ -122,10 +115,16 @@ void LimitGrowthOn(WorkerPool* pool, int n, float g, float* l, const Fill& fill,
     const Sweeps s{n, g, static_cast<float>(g * std::sqrt(2.0)), l};
     const std::size_t un = static_cast<std::size_t>(n);
     if (n < 2) { // nothing to sweep
-        for (int r = 0; r < n; ++r) fill(r, s.Row(r)), done(r, 0, n);
+        std::vector<float> tile(kTileLanes);
+        for (int r = 0; r < n; ++r) {
+            float* row = s.Row(r);
+            fill(r, &row, 1, tile.data());
+            TileIntoRows(tile.data(), 1, n, &row);
+            done(r, 0, n);
+        }
         return;
     }
-    RunRanges(pool, un, Lanes, [&](std::size_t r0, std::size_t r1) {
+    RunRanges(pool, un, kTileLanes, [&](std::size_t r0, std::size_t r1) {
         std::vector<float> tile;
         HorizontalRows(s, static_cast<int>(r0), static_cast<int>(r1), tile, fill);
     });
@@ -140,28 +139,6 @@ void LimitGrowthOn(WorkerPool* pool, int n, float g, float* l, const Fill& fill,
     RunRanges(pool, 2 * un - 1, 16, [&](std::size_t a0, std::size_t a1) {
         AntiDiagonalBand(s, static_cast<int>(a0), static_cast<int>(a1), done);
     });
-}
-
-// 1 / |m applied to d| for every node of a row; a zero image gives an
-// infinite length, which the growth limit then bounds from the border.
-void LengthsAlong(const SizeMatrix* m, const Point2& d, float* out, int count) {
-    int i = 0;
-#if defined(__SSE2__)
-    // Four nodes at a time: the same products, sums, root and quotient per
-    // lane as the plain loop below, so the same bits.
-    static_assert(sizeof(SizeMatrix) == 4 * sizeof(float));
-    const __m128 dx = _mm_set1_ps(d.x), dy = _mm_set1_ps(d.y), one = _mm_set1_ps(1.0f);
-    for (; i + 4 <= count; i += 4) {
-        __m128 a = _mm_loadu_ps(&m[i].r0.x), b = _mm_loadu_ps(&m[i + 1].r0.x);
-        __m128 c = _mm_loadu_ps(&m[i + 2].r0.x), e = _mm_loadu_ps(&m[i + 3].r0.x);
-        _MM_TRANSPOSE4_PS(a, b, c, e); // a: r0.x, b: r0.y, c: r1.x, e: r1.y
-        const __m128 ux = _mm_add_ps(_mm_mul_ps(a, dx), _mm_mul_ps(c, dy));
-        const __m128 uy = _mm_add_ps(_mm_mul_ps(b, dx), _mm_mul_ps(e, dy));
-        const __m128 len = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(ux, ux), _mm_mul_ps(uy, uy)));
-        _mm_storeu_ps(out + i, _mm_div_ps(one, len));
-    }
-#endif
-    for (; i < count; ++i) out[i] = 1.0f / Apply(m[i], d).Length();
 }
 
 // trunc(g) limited to 0 .. n - 1; compared in float first so that a far-off
@@ -212,7 +189,10 @@ SizeMatrix PrincipalScale(const SizeMatrix& t, float limit) {
 }
 
 void LimitGrowth(int n, float g, float* l, WorkerPool* pool) {
-    LimitGrowthOn(pool, n, g, l, [](int, float*) {}, [](int, int, int) {});
+    LimitGrowthOn(
+        pool, n, g, l,
+        [n](int, float* const* rows, int count, float* tile) { RowsIntoTile(rows, count, n, tile); },
+        [](int, int, int) {});
 }
 
 SizeMatrix CurvatureAt(const HeightGrid& grid, int column, int row, const TuningConstants& tuning) {
@@ -272,15 +252,16 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
     curvature.assign(count, SizeMatrix{{inv, 0.0f}, {0.0f, inv}});
     RunRanges(pool, un, 4, [&](std::size_t r0, std::size_t r1) {
         for (std::size_t r = std::max<std::size_t>(r0, 1); r < std::min(r1, un - 1); ++r)
-            for (int c = 1; c <= n - 2; ++c)
-                curvature[r * un + c] = CurvatureAt(grid, c, static_cast<int>(r), tuning);
+            CurvatureRow(grid, static_cast<int>(r), tuning, curvature.data() + r * un);
     });
 
     std::vector<float> lengths(count), best(count);
     std::vector<std::uint8_t> bestK(count, 0);
     auto along = [&](const Point2& d) {
-        return [&curvature, &d, n](int r, float* row) {
-            LengthsAlong(curvature.data() + static_cast<std::size_t>(r) * n, d, row, n);
+        return [&curvature, &d, n](int b, float* const*, int rows, float* tile) {
+            const SizeMatrix* m[kTileLanes];
+            for (int j = 0; j < rows; ++j) m[j] = curvature.data() + static_cast<std::size_t>(b + j) * n;
+            LengthsIntoTile(m, rows, n, d, tile);
         };
     };
     auto keepAll = [&](int r, int c0, int c1) {
@@ -294,12 +275,8 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
         const Point2 d = kFan.d[k];
         const auto kk = static_cast<std::uint8_t>(k);
         auto keepFarthest = [&](int r, int c0, int c1) {
-            const std::size_t row = static_cast<std::size_t>(r) * un;
-            for (std::size_t i = row + c0; i < row + c1; ++i)
-                if (kFan.d[bestK[i]].y * best[i] < lengths[i] * d.y) {
-                    best[i] = lengths[i];
-                    bestK[i] = kk;
-                }
+            const std::size_t i = static_cast<std::size_t>(r) * un + c0;
+            KeepFarthest(lengths.data() + i, best.data() + i, bestK.data() + i, c1 - c0, kFan.y, kk, d.y);
         };
         LimitGrowthOn(pool, n, g, lengths.data(), along(d), keepFarthest);
     }

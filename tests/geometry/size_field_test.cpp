@@ -54,12 +54,13 @@ TEST(BuildSizeField, GivesTheLiteralFieldOnOneThreadAndOnMany) {
     std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
     WorkerPool two(2), five(5);
     // Rolling ground with noise (bends of every size and turn); at 41 rough
-    // ground, where most nodes keep their own length through the growth limit.
-    for (int n : {2, 3, 9, 33, 66, 41}) {
+    // ground, where most nodes keep their own length through the growth limit;
+    // at 47 terraces, flat treads with no bend at all between sharp risers.
+    for (int n : {2, 3, 9, 33, 66, 41, 47}) {
         StageParts b;
-        const bool rough = n == 41;
         FillGrid(b, n, 1.5f, [&](double x, double y) {
-            if (rough) return 60.0 * noise(rng);
+            if (n == 41) return 60.0 * noise(rng);
+            if (n == 47) return 3.0 * std::floor((x + 0.5 * y) / 10);
             return 20 * std::sin(x / 9) * std::cos(y / 13) + 0.02 * x * y + noise(rng);
         });
         const SizeField reference = literal::BuildSizeField(b.grid, b.tuning);
