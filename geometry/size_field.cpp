@@ -63,10 +63,8 @@ void HorizontalRows(const Sweeps& s, int r0, int r1, std::vector<float>& tile, c
         float* out[kTileLanes];
         for (int j = 0; j < rows; ++j) out[j] = s.Row(b + j);
         fill(b, out, rows, tile.data());
-        float* t = tile.data();
-        for (int c = 0; c + 1 < n; ++c) RelaxRow(t + (c + 1) * kTileLanes, t + c * kTileLanes, kTileLanes, s.g);
-        for (int c = n - 1; c >= 1; --c) RelaxRow(t + (c - 1) * kTileLanes, t + c * kTileLanes, kTileLanes, s.g);
-        TileIntoRows(t, rows, n, out);
+        SweepTile(tile.data(), n, s.g);
+        TileIntoRows(tile.data(), rows, n, out);
     }
 }
 

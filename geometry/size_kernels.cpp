@@ -229,3 +229,42 @@ void KeepFarthest(const float* lengths, float* best, std::uint8_t* bestK, int co
             bestK[i] = k;
         }
 }
+
+void SweepTile(float* tile, int n, float g) {
+    if (n < 2) return;
+#if defined(__SSE2__)
+    static_assert(kTileLanes % 4 == 0);
+    constexpr int Vs = kTileLanes / 4;
+    const V vg = Set(g);
+    V carry[Vs];
+    // min(x, q) is x < q ? x : q, as the one-node relax writes it.
+    for (int v = 0; v < Vs; ++v) carry[v] = _mm_loadu_ps(tile + 4 * v);
+    for (int c = 1; c < n; ++c) {
+        float* t = tile + static_cast<std::size_t>(c) * kTileLanes;
+        for (int v = 0; v < Vs; ++v) {
+            carry[v] = _mm_min_ps(_mm_add_ps(carry[v], vg), _mm_loadu_ps(t + 4 * v));
+            _mm_storeu_ps(t + 4 * v, carry[v]);
+        }
+    }
+    for (int c = n - 2; c >= 0; --c) {
+        float* t = tile + static_cast<std::size_t>(c) * kTileLanes;
+        for (int v = 0; v < Vs; ++v) {
+            carry[v] = _mm_min_ps(_mm_add_ps(carry[v], vg), _mm_loadu_ps(t + 4 * v));
+            _mm_storeu_ps(t + 4 * v, carry[v]);
+        }
+    }
+#else
+    for (int c = 1; c < n; ++c)
+        for (int j = 0; j < kTileLanes; ++j) {
+            float& q = tile[static_cast<std::size_t>(c) * kTileLanes + j];
+            const float v = tile[static_cast<std::size_t>(c - 1) * kTileLanes + j] + g;
+            q = v < q ? v : q;
+        }
+    for (int c = n - 2; c >= 0; --c)
+        for (int j = 0; j < kTileLanes; ++j) {
+            float& q = tile[static_cast<std::size_t>(c) * kTileLanes + j];
+            const float v = tile[static_cast<std::size_t>(c + 1) * kTileLanes + j] + g;
+            q = v < q ? v : q;
+        }
+#endif
+}

@@ -18,6 +18,9 @@ constexpr int kTileLanes = 8;
 // rowCount are left as they are.
 void LengthsIntoTile(const SizeMatrix* const* rows, int rowCount, int n, const Point2& d,
                      float* tile);
+// Both horizontal sweeps over a tile of n columns: each lane is relaxed
+// forward then backward with growth g, carried from column to column.
+void SweepTile(float* tile, int n, float g);
 // Rows into the tile and back out of it.
 void RowsIntoTile(float* const* rows, int rowCount, int n, float* tile);
 void TileIntoRows(const float* tile, int rowCount, int n, float* const* rows);
