@@ -1,6 +1,6 @@
 // BuildSizeField on generated terrains at the default grid of ten refinement
-// levels (N = 1025) on one and two threads, plus its growth-limiting sweeps
-// alone.
+// levels (N = 1025) on one and two threads (two directions at a time, or each
+// direction split over both), plus its growth-limiting sweeps alone.
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -16,18 +16,20 @@ void BM_BuildSizeField(benchmark::State& state) {
     terrain::FillGrid(b, kind, static_cast<int>(state.range(0)));
     WorkerPool pool(static_cast<int>(state.range(2)));
     for (auto _ : state) {
-        BuildSizeField(b.sizeField, b.grid, b.tuning, nullptr, &pool);
+        BuildSizeField(b.sizeField, b.grid, b.tuning, nullptr, &pool,
+                       state.range(3) ? kPairedSide : 0);
         benchmark::DoNotOptimize(b.sizeField.data());
     }
-    state.SetLabel(terrain::Name(kind));
+    state.SetLabel(terrain::Name(kind) + (state.range(2) > 1 && !state.range(3) ? ", directions split" : ""));
     state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(b.grid.gridSize) * b.grid.gridSize,
                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_BuildSizeField)
-    ->Args({1025, static_cast<int>(terrain::Kind::Contours), 1})
-    ->Args({1025, static_cast<int>(terrain::Kind::Contours), 2})
-    ->Args({1025, static_cast<int>(terrain::Kind::Flat), 1})
-    ->Args({513, static_cast<int>(terrain::Kind::Contours), 1})
+    ->Args({1025, static_cast<int>(terrain::Kind::Contours), 1, 1})
+    ->Args({1025, static_cast<int>(terrain::Kind::Contours), 2, 1})
+    ->Args({1025, static_cast<int>(terrain::Kind::Contours), 2, 0})
+    ->Args({1025, static_cast<int>(terrain::Kind::Flat), 1, 1})
+    ->Args({513, static_cast<int>(terrain::Kind::Contours), 1, 1})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

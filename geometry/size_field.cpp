@@ -31,6 +31,7 @@ struct Fan {
 };
 const Fan kFan;
 
+
 // Relaxes q from p over one row pair: rows are independent of each other in
 // the vertical and diagonal sweeps, so the column order inside them is free.
 inline void RelaxRow(float* __restrict q, const float* __restrict p, int count, float cost) {
@@ -234,7 +235,7 @@ SizeMatrix CurvatureAt(const HeightGrid& grid, int column, int row, const Tuning
 // result. Direction 0 gives both rows their start and, run once more at the
 // end, the x row.
 void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningConstants& tuning,
-                    BuildProgress* progress, WorkerPool* pool) {
+                    BuildProgress* progress, WorkerPool* pool, int pairedSide) {
     const int n = grid.gridSize;
     const float cellSize = grid.cellSize;
     const std::size_t un = static_cast<std::size_t>(n);
@@ -253,7 +254,12 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
             CurvatureRow(grid, static_cast<int>(r), tuning, curvature.data() + r * un);
     });
 
-    std::vector<float> lengths(count), best(count);
+    // With a second thread and room for a second length grid, two directions
+    // are limited at once, each whole on one thread: no thread waits on the
+    // other between the eight sweeps. The kept lengths are taken in
+    // direction order either way, so the field is the same.
+    const bool paired = pool && pool->Size() >= 2 && n <= pairedSide;
+    std::vector<float> lengths(count), second(paired ? count : 0), best(count);
     std::vector<std::uint8_t> bestK(count, 0);
     auto along = [&](const Point2& d) {
         return [&curvature, &d, n](int b, float* const*, int rows, float* tile) {
@@ -262,21 +268,29 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
             LengthsIntoTile(m, rows, n, d, tile);
         };
     };
-    auto keepAll = [&](int r, int c0, int c1) {
-        const std::size_t i = static_cast<std::size_t>(r) * un;
-        std::copy(lengths.begin() + i + c0, lengths.begin() + i + c1, best.begin() + i + c0);
+    auto keep = [&](int k, const float* l, std::size_t i0, std::size_t i1) {
+        if (k == 0)
+            std::copy(l + i0, l + i1, best.begin() + i0);
+        else
+            KeepFarthest(l + i0, best.data() + i0, bestK.data() + i0, static_cast<int>(i1 - i0), kFan.y,
+                         static_cast<std::uint8_t>(k), kFan.d[k].y);
     };
-    LimitGrowthOn(pool, n, g, lengths.data(), along(kFan.d[0]), keepAll);
-
-    for (int k = 1; k <= kDirectionSteps - 1; ++k) {
-        bar.Update((k * 100) / kDirectionSteps);
-        const Point2 d = kFan.d[k];
-        const auto kk = static_cast<std::uint8_t>(k);
-        auto keepFarthest = [&](int r, int c0, int c1) {
-            const std::size_t i = static_cast<std::size_t>(r) * un + c0;
-            KeepFarthest(lengths.data() + i, best.data() + i, bestK.data() + i, c1 - c0, kFan.y, kk, d.y);
-        };
-        LimitGrowthOn(pool, n, g, lengths.data(), along(d), keepFarthest);
+    const auto none = [](int, int, int) {};
+    for (int k = 0; k < kDirectionSteps; k += paired ? 2 : 1) {
+        for (int j = std::max(k, 1); j < k + (paired ? 2 : 1); ++j) bar.Update((j * 100) / kDirectionSteps);
+        if (!paired) {
+            LimitGrowthOn(pool, n, g, lengths.data(), along(kFan.d[k]), [&](int r, int c0, int c1) {
+                const std::size_t i = static_cast<std::size_t>(r) * un;
+                keep(k, lengths.data(), i + c0, i + c1);
+            });
+            continue;
+        }
+        float* grids[2] = {lengths.data(), second.data()};
+        const int m = std::min(2, kDirectionSteps - k);
+        pool->Run(m, [&](int j) { LimitGrowthOn(nullptr, n, g, grids[j], along(kFan.d[k + j]), none); });
+        RunRanges(pool, count, 4096, [&](std::size_t i0, std::size_t i1) {
+            for (int j = 0; j < m; ++j) keep(k + j, grids[j], i0, i1);
+        });
     }
 
     LimitGrowthOn(pool, n, g, lengths.data(), along(kFan.d[0]), [](int, int, int) {});

@@ -16,10 +16,17 @@ struct SizeMatrix {
 };
 using SizeField = std::vector<SizeMatrix>; // one per grid node, row by row
 
+// Up to this grid side a pool limits two directions at a time, one per
+// thread, in a second length grid; larger grids split each direction's
+// sweeps over the threads instead and need no more memory than one thread.
+constexpr int kPairedSide = 2049;
+
 // The whole stage under its "Mesh Distortion Building" progress bar, on the
-// pool's threads when given one; the field is the same for any count.
+// pool's threads when given one; the field is the same for any count and
+// either way of sharing the work.
 void BuildSizeField(SizeField& field, const HeightGrid& grid, const TuningConstants& tuning,
-                    BuildProgress* progress, WorkerPool* pool = nullptr);
+                    BuildProgress* progress, WorkerPool* pool = nullptr,
+                    int pairedSide = kPairedSide);
 // The size matrix of an inner node from its 3 x 3 neighbourhood.
 SizeMatrix CurvatureAt(const HeightGrid& grid, int column, int row, const TuningConstants& tuning);
 // The size matrix and material ID of the grid node whose cell holds p.

@@ -66,11 +66,14 @@ TEST(BuildSizeField, GivesTheLiteralFieldOnOneThreadAndOnMany) {
         const SizeField reference = literal::BuildSizeField(b.grid, b.tuning);
         b.BuildSizeField();
         EXPECT_TRUE(SameBits(b.sizeField, reference)) << "n = " << n << ", 1 thread";
-        for (WorkerPool* pool : {&two, &five}) {
-            SizeField threaded;
-            ::BuildSizeField(threaded, b.grid, b.tuning, nullptr, pool);
-            EXPECT_TRUE(SameBits(threaded, reference)) << "n = " << n << ", " << pool->Size();
-        }
+        // Two directions at a time, and each direction split over the pool.
+        for (WorkerPool* pool : {&two, &five})
+            for (int pairedSide : {kPairedSide, 0}) {
+                SizeField threaded;
+                ::BuildSizeField(threaded, b.grid, b.tuning, nullptr, pool, pairedSide);
+                EXPECT_TRUE(SameBits(threaded, reference))
+                    << "n = " << n << ", " << pool->Size() << " threads, paired up to " << pairedSide;
+            }
     }
 }
 
