@@ -44,7 +44,7 @@ void BM_LimitGrowth(benchmark::State& state) {
         benchmark::DoNotOptimize(l.data());
     }
 }
-BENCHMARK(BM_LimitGrowth)->Arg(1025)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LimitGrowth)->Arg(1025)->Arg(4097)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
