@@ -254,12 +254,14 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
             CurvatureRow(grid, static_cast<int>(r), tuning, curvature.data() + r * un);
     });
 
-    // With a second thread and room for a second length grid, two directions
+    // With a second thread and room for more length grids, two directions
     // are limited at once, each whole on one thread: no thread waits on the
-    // other between the eight sweeps. The kept lengths are taken in
-    // direction order either way, so the field is the same.
+    // other between the eight sweeps. Direction 0 then keeps its grid for the
+    // x row instead of being limited again at the end. The kept lengths are
+    // taken in direction order either way, so the field is the same.
     const bool paired = pool && pool->Size() >= 2 && n <= pairedSide;
-    std::vector<float> lengths(count), second(paired ? count : 0), best(count);
+    std::vector<float> lengths(count), second(paired ? count : 0), third(paired ? count : 0),
+        best(count);
     std::vector<std::uint8_t> bestK(count, 0);
     auto along = [&](const Point2& d) {
         return [&curvature, &d, n](int b, float* const*, int rows, float* tile) {
@@ -285,7 +287,7 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
             });
             continue;
         }
-        float* grids[2] = {lengths.data(), second.data()};
+        float* grids[2] = {k == 0 ? lengths.data() : third.data(), second.data()};
         const int m = std::min(2, kDirectionSteps - k);
         pool->Run(m, [&](int j) { LimitGrowthOn(nullptr, n, g, grids[j], along(kFan.d[k + j]), none); });
         RunRanges(pool, count, 4096, [&](std::size_t i0, std::size_t i1) {
@@ -293,7 +295,7 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
         });
     }
 
-    LimitGrowthOn(pool, n, g, lengths.data(), along(kFan.d[0]), [](int, int, int) {});
+    if (!paired) LimitGrowthOn(pool, n, g, lengths.data(), along(kFan.d[0]), none);
     RunRanges(pool, count, 1024, [&](std::size_t i0, std::size_t i1) {
         for (std::size_t i = i0; i < i1; ++i)
             sizeField[i] = {kFan.d[0] * lengths[i], kFan.d[bestK[i]] * best[i]};

@@ -17,8 +17,9 @@ struct SizeMatrix {
 using SizeField = std::vector<SizeMatrix>; // one per grid node, row by row
 
 // Up to this grid side a pool limits two directions at a time, one per
-// thread, in a second length grid; larger grids split each direction's
-// sweeps over the threads instead and need no more memory than one thread.
+// thread, in two more length grids (the second keeps direction 0's lengths
+// to the end); larger grids split each direction's sweeps over the threads
+// instead and need no more memory than one thread.
 constexpr int kPairedSide = 2049;
 
 // The whole stage under its "Mesh Distortion Building" progress bar, on the
