@@ -48,7 +48,15 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? kExitOk : kExitBadInput;
     }
     CoreInterface::InstallInterruptHandler();
-    for (auto& [sub, run] : commands)
-        if (sub->parsed()) return run();
+    try {
+        for (auto& [sub, run] : commands)
+            if (sub->parsed()) return run();
+    } catch (const std::exception& e) {
+        // What the commands do not explain themselves (a module that cannot
+        // be opened, say) still ends with a message; outputs are written
+        // whole or not at all, so nothing is left half made.
+        std::cerr << "contorra: " << e.what() << "\n";
+        return kExitFailure;
+    }
     return kExitBadInput;
 }

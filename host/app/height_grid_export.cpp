@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <stdexcept>
 
-#include <gdal_priv.h>
-#include <ogr_spatialref.h>
-
 #include "host/app/atomic_file.h"
+#include "host/app/gdal_module.h"
 #include "host/sdk/modifier.h"
 #include "host/sdk/tri_object.h"
 
@@ -21,14 +18,6 @@ namespace {
 // The plug-in's conform modifier and its terrain parameter, known by number.
 const Class_ID kConformClassID(0x14292e5e, 0x16395a25);
 constexpr ParamID kConformLandObject = 0;
-
-void RegisterDrivers() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        GDALAllRegister();
-        CPLSetErrorHandler(CPLQuietErrorHandler); // our errors name the file
-    });
-}
 
 std::string Lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -108,19 +97,7 @@ std::string RasterDriverFor(const fs::path& path) {
     if (ext == ".tif" || ext == ".tiff") return "GTiff";
     if (ext == ".asc") return "AAIGrid";
     if (ext == ".xyz") return "XYZ";
-    RegisterDrivers();
-    GDALDriverManager* dm = GetGDALDriverManager();
-    for (int i = 0; i < dm->GetDriverCount(); ++i) {
-        GDALDriver* d = dm->GetDriver(i);
-        if (!d->GetMetadataItem(GDAL_DCAP_RASTER)) continue;
-        if (!d->GetMetadataItem(GDAL_DCAP_CREATE) && !d->GetMetadataItem(GDAL_DCAP_CREATECOPY))
-            continue;
-        const char* exts = d->GetMetadataItem(GDAL_DMD_EXTENSIONS);
-        if (!exts) continue;
-        const std::string list = " " + Lower(exts) + " ";
-        if (list.find(" " + ext.substr(1) + " ") != std::string::npos) return d->GetDescription();
-    }
-    return {};
+    return Gdal().rasterDriverFor(ext.substr(1));
 }
 
 HeightSampler ConformSampler(Scene& scene, const ClassRegistry& registry, INode* terrain) {
@@ -191,31 +168,9 @@ void WriteHeightGrid(const HeightRaster& r, const std::string& crsWkt, const fs:
     const std::string driverName = RasterDriverFor(path);
     if (driverName.empty())
         throw std::runtime_error(path.string() + ": no raster format writes this extension");
-    RegisterDrivers();
-    GDALDriver* mem = GetGDALDriverManager()->GetDriverByName("MEM");
-    GDALDriver* out = GetGDALDriverManager()->GetDriverByName(driverName.c_str());
-    if (!mem || !out) throw std::runtime_error(path.string() + ": GDAL has no " + driverName);
-    GDALDatasetUniquePtr ds(mem->Create("", r.columns, r.rows, 1, GDT_Float64, nullptr));
-    if (!ds) throw std::runtime_error(path.string() + ": cannot make the height grid in memory");
-    double gt[6] = {r.left, r.cell, 0.0, r.top, 0.0, -r.cell};
-    ds->SetGeoTransform(gt);
-    if (!crsWkt.empty()) {
-        OGRSpatialReference srs;
-        if (srs.importFromWkt(crsWkt.c_str()) == OGRERR_NONE) ds->SetSpatialRef(&srs);
-    }
-    GDALRasterBand* band = ds->GetRasterBand(1);
-    band->SetNoDataValue(kNoData);
-    if (band->RasterIO(GF_Write, 0, 0, r.columns, r.rows, const_cast<double*>(r.heights.data()),
-                       r.columns, r.rows, GDT_Float64, 0, 0) != CE_None)
-        throw std::runtime_error(path.string() + ": cannot fill the height grid");
     WriteAtomically(path, [&](const fs::path& staged) {
-        CPLErrorReset();
-        GDALDataset* copy =
-            out->CreateCopy(staged.string().c_str(), ds.get(), FALSE, nullptr, nullptr, nullptr);
-        if (copy) GDALClose(copy);
-        if (!copy || CPLGetLastErrorType() >= CE_Failure)
-            throw std::runtime_error(path.string() + ": cannot write the height grid (" +
-                                     CPLGetLastErrorMsg() + ")");
+        const std::string error = Gdal().writeRaster(r, crsWkt, driverName, staged.string());
+        if (!error.empty()) throw std::runtime_error(path.string() + ": " + error);
     });
 }
 

@@ -156,6 +156,30 @@ TEST_F(GisBuild, BadRequestsAreRefusedBeforeAnyOutput) {
     EXPECT_FALSE(fs::exists(dir_ / "x.nothing"));
 }
 
+// GDAL is opened only for GIS work: a copy of the program without its GIS
+// module beside it still builds a JSON scene, and refuses a GIS input with a
+// message naming the missing module, leaving no output.
+TEST_F(GisBuild, OnlyGisWorkNeedsTheGisModule) {
+    const fs::path bin = dir_ / "bin";
+    fs::create_directories(bin);
+    fs::copy_file(CONTORRA_BINARY, bin / "contorra");
+    const std::string program = Quote((bin / "contorra").string()) + " --plugin " +
+                                Quote((fs::path(CONTORRA_BINARY).parent_path() / "contorra.dlo").string());
+    const fs::path scene = WriteScene(dir_, "hill.json", 0, 0, 4);
+    RunResult r = RunShell(program + " -q build " + Quote(scene.string()) + " -o " +
+                           Quote((dir_ / "plain.obj").string()));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(fs::exists(dir_ / "plain.obj"));
+    const fs::path out = dir_ / "gis.obj";
+    r = RunShell(program + " -q build --contours " + Quote(WriteGeoJson(dir_, 0, 0).string()) +
+                 " -o " + Quote(out.string()));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("cannot open the GIS module " + (bin / "contorra_gdal.so").string()),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(out));
+}
+
 TEST_F(GisBuild, FarScenesEndAndWarnWithoutAnOriginAndInfoShowsOne) {
     // A 5 m square at (5e6, 5e6): in float the mesher's steps stop moving.
     const std::string square = R"({"name": "Sq", "object": {"type": "spline", "lines": [{"points":
