@@ -103,7 +103,7 @@ void CurvatureQuad(const float* top, const float* mid, const float* bottom, floa
     _mm_storeu_ps(&out[3].r0.x, r1y);
 }
 
-// One group of four tile lanes: lane i takes its nodes from src[i].
+// Transposes the 4 x 4 block whose rows are a, b, c, e and stores its rows at p0 .. p3.
 inline void TransposeStore(V a, V b, V c, V e, float* p0, float* p1, float* p2, float* p3) {
     _MM_TRANSPOSE4_PS(a, b, c, e);
     _mm_storeu_ps(p0, a);
@@ -118,6 +118,7 @@ template <class T> inline T RowOr(T const* rows, int j, int rowCount) {
     return rows[std::min(j, rowCount - 1)];
 }
 
+// Byte j of entry m is all ones where bit j of the four-lane mask m is set.
 const std::uint32_t kByteMask[16] = {
     0x00000000u, 0x000000ffu, 0x0000ff00u, 0x0000ffffu, 0x00ff0000u, 0x00ff00ffu,
     0x00ffff00u, 0x00ffffffu, 0xff000000u, 0xff0000ffu, 0xff00ff00u, 0xff00ffffu,

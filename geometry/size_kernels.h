@@ -15,7 +15,7 @@ void CurvatureRow(const HeightGrid& grid, int r, const TuningConstants& tuning, 
 constexpr int kTileLanes = 8;
 
 // 1 / |m applied to d| for rows[j][c], j < rowCount, into the tile; lanes past
-// rowCount are left as they are.
+// rowCount are left as they were or hold copies of the last row's lengths.
 void LengthsIntoTile(const SizeMatrix* const* rows, int rowCount, int n, const Point2& d,
                      float* tile);
 // Both horizontal sweeps over a tile of n columns: each lane is relaxed
