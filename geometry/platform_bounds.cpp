@@ -6,6 +6,7 @@
 #endif
 
 #include "geometry/platform_bounds.h"
+#include "geometry/wide_vectors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -301,15 +302,8 @@ template <bool Lower> void Spread(float* grid, int n, int dx, int dy, float s) {
 
 // One row step of a sweep with dy != 0: row r + dy from row r. The two rows
 // differ, so the columns are independent and vectorise.
-// Wider vectors where the processor has them: a maximum or minimum is exact
-// at any width, so every clone gives the same bounds.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-#define CONTORRA_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define CONTORRA_WIDE_CLONES
-#endif
 template <bool Lower>
-CONTORRA_WIDE_CLONES void SpreadRow(float* grid, int n, int dx, int dy, float s, int r) {
+CONTORRA_WIDE_VECTORS void SpreadRow(float* grid, int n, int dx, int dy, float s, int r) {
     const int cFirst = std::max(0, -dx);
     const int cEnd = std::min(n, n - dx);
     const float* __restrict src = grid + static_cast<std::size_t>(r) * n;
