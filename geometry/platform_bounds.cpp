@@ -300,15 +300,15 @@ template <bool Lower> void Spread(float* grid, int n, int dx, int dy, float s) {
     }
 }
 
-// One row step of a sweep with dy != 0: row r + dy from row r. The two rows
-// differ, so the columns are independent and vectorise.
+// One row step of a sweep with dy != 0: row r + dy from row r, source
+// columns c0 .. c1-1. The two rows differ, so the columns are independent and
+// vectorise.
 template <bool Lower>
-CONTORRA_WIDE_VECTORS void SpreadRow(float* grid, int n, int dx, int dy, float s, int r) {
-    const int cFirst = std::max(0, -dx);
-    const int cEnd = std::min(n, n - dx);
+CONTORRA_WIDE_VECTORS void SpreadRow(float* grid, int n, int dx, int dy, float s, int r, int c0,
+                                     int c1) {
     const float* __restrict src = grid + static_cast<std::size_t>(r) * n;
     float* __restrict dst = grid + static_cast<std::size_t>(r + dy) * n + dx;
-    for (int c = cFirst; c < cEnd; ++c) {
+    for (int c = c0; c < c1; ++c) {
         if constexpr (Lower) {
             const float v = src[c] - s;
             dst[c] = dst[c] < v ? v : dst[c];
@@ -316,6 +316,125 @@ CONTORRA_WIDE_VECTORS void SpreadRow(float* grid, int n, int dx, int dy, float s
             const float v = src[c] + s;
             dst[c] = v < dst[c] ? v : dst[c];
         }
+    }
+}
+
+// Columns lo .. hi-1 of a row hold every node that differs from the starting
+// value; outside them the row is untouched. A node still at its start moved
+// by a step stays at the start or beyond it, which improves no node of a
+// grid that holds nothing past its start: such row steps are left out and
+// the rows' spans grow only as far as values travel.
+struct RowSpan {
+    int lo = 0, hi = 0;
+    void Add(int a, int b) {
+        if (a >= b) return;
+        if (lo >= hi) {
+            lo = a;
+            hi = b;
+        } else {
+            lo = std::min(lo, a);
+            hi = std::max(hi, b);
+        }
+    }
+};
+
+template <bool Lower> constexpr float StartValue() {
+    return Lower ? -1.0e30f : 1.0e30f;
+}
+
+// The rows' spans, or every row whole when a node lies past the start (its
+// step would then change it).
+template <bool Lower> std::vector<RowSpan> RowSpans(const float* grid, int n) {
+    std::vector<RowSpan> spans(static_cast<std::size_t>(n));
+    const float start = StartValue<Lower>();
+    for (int r = 0; r < n; ++r) {
+        const float* row = grid + static_cast<std::size_t>(r) * n;
+        int lo = n, hi = 0;
+        for (int c = 0; c < n; ++c) {
+            const float v = row[c];
+            if (Lower ? v < start : v > start) {
+                for (RowSpan& whole : spans) whole = {0, n};
+                return spans;
+            }
+            if (v != start) {
+                lo = std::min(lo, c);
+                hi = c + 1;
+            }
+        }
+        spans[static_cast<std::size_t>(r)].Add(lo, hi);
+    }
+    return spans;
+}
+
+// True when the start moved by s stays at or beyond the start.
+template <bool Lower> bool StartStays(float s) {
+    const float start = StartValue<Lower>();
+    return Lower ? !(start - s > start) : !(start + s < start);
+}
+
+// Row step r -> r + dy over the source row's span, the target's span grown.
+template <bool Lower>
+void SpreadSpanRow(float* grid, int n, int dx, int dy, float s, int r, RowSpan* spans) {
+    int c0 = std::max(0, -dx), c1 = std::min(n, n - dx);
+    if (StartStays<Lower>(s)) {
+        c0 = std::max(c0, spans[r].lo);
+        c1 = std::min(c1, spans[r].hi);
+        if (c0 >= c1) return;
+    }
+    SpreadRow<Lower>(grid, n, dx, dy, s, r, c0, c1);
+    spans[r + dy].Add(c0 + dx, c1 + dx);
+}
+
+// A sweep along the rows (dy = 0) over the rows' spans: a row's values run
+// from its span's first node to its end (dx > 0) or from its last node back
+// to its start, and nothing before that first node changes.
+template <bool Lower> void SpreadAlongRows(float* grid, int n, int dx, float s, RowSpan* spans) {
+    const bool stays = StartStays<Lower>(s);
+    const int cFirst = std::max(0, -dx), cEnd = std::min(n, n - dx);
+    auto better = [](float target, float source, float step) {
+        if constexpr (Lower) {
+            const float v = source - step;
+            return target < v ? v : target;
+        } else {
+            const float v = source + step;
+            return v < target ? v : target;
+        }
+    };
+    // Eight rows side by side, as in Spread, over the union of their spans.
+    constexpr int kBlock = 8;
+    for (int r = 0; r < n; r += kBlock) {
+        const int rows = std::min(kBlock, n - r);
+        RowSpan block;
+        for (int k = 0; k < rows; ++k) block.Add(spans[r + k].lo, spans[r + k].hi);
+        int c0 = cFirst, c1 = cEnd;
+        if (stays) {
+            if (block.lo >= block.hi) continue;
+            if (dx > 0)
+                c0 = std::max(c0, block.lo);
+            else
+                c1 = std::min(c1, block.hi);
+        }
+        if (c0 >= c1) continue;
+        if (rows == kBlock) {
+            float* g[kBlock];
+            for (int k = 0; k < kBlock; ++k) g[k] = grid + static_cast<std::size_t>(r + k) * n;
+            if (dx > 0) {
+                for (int c = c0; c < c1; ++c)
+                    for (int k = 0; k < kBlock; ++k) g[k][c + dx] = better(g[k][c + dx], g[k][c], s);
+            } else {
+                for (int c = c1 - 1; c >= c0; --c)
+                    for (int k = 0; k < kBlock; ++k) g[k][c + dx] = better(g[k][c + dx], g[k][c], s);
+            }
+        } else {
+            for (int k = 0; k < rows; ++k) {
+                float* g = grid + static_cast<std::size_t>(r + k) * n;
+                if (dx > 0)
+                    for (int c = c0; c < c1; ++c) g[c + dx] = better(g[c + dx], g[c], s);
+                else
+                    for (int c = c1 - 1; c >= c0; --c) g[c + dx] = better(g[c + dx], g[c], s);
+            }
+        }
+        for (int k = 0; k < rows; ++k) spans[r + k].Add(c0 + dx, c1 + dx);
     }
 }
 
@@ -331,9 +450,10 @@ struct SweepStep {
 // touches it, and sweep i never comes back to a row sweep i + 1 has
 // touched: each node sees the same operations in the same order as sweep
 // after sweep over the whole grid, while the rows in play stay in cache.
-template <bool Lower> void SpreadRun(float* grid, int n, const SweepStep* steps, int count) {
+template <bool Lower>
+void SpreadRun(float* grid, int n, const SweepStep* steps, int count, RowSpan* spans) {
     if (steps[0].dy == 0) { // along the rows: one sweep at a time
-        for (int i = 0; i < count; ++i) Spread<Lower>(grid, n, steps[i].dx, 0, steps[i].s);
+        for (int i = 0; i < count; ++i) SpreadAlongRows<Lower>(grid, n, steps[i].dx, steps[i].s, spans);
         return;
     }
     int lag = 1;
@@ -346,7 +466,7 @@ template <bool Lower> void SpreadRun(float* grid, int n, const SweepStep* steps,
             if (v < 0) break;
             const SweepStep& st = steps[i];
             if (v >= n - std::abs(st.dy)) continue;
-            SpreadRow<Lower>(grid, n, st.dx, st.dy, st.s, upwards ? v : n - 1 - v);
+            SpreadSpanRow<Lower>(grid, n, st.dx, st.dy, st.s, upwards ? v : n - 1 - v, spans);
         }
     }
 }
@@ -380,6 +500,17 @@ void PlatformBounds::SpreadSlopes(ProgressScope& bar, WorkerPool* pool, std::siz
     const std::size_t rowsBytes = 8 * static_cast<std::size_t>(std::max(n, 1)) * sizeof(float);
     const int most = static_cast<int>(std::max<std::size_t>(1, windowBytes / rowsBytes));
     std::vector<SweepStep> down, up;
+    std::vector<RowSpan> lowerSpans, upperSpans;
+    auto spans = [&](int which) {
+        if (which == 0)
+            lowerSpans = RowSpans<true>(platLower.data(), n);
+        else
+            upperSpans = RowSpans<false>(platUpper.data(), n);
+    };
+    if (pool)
+        pool->Run(2, spans);
+    else
+        spans(0), spans(1);
     for (int i = 0; i < count;) {
         int end = i + 1;
         if (RowOrder(dirs[i]) != 0)
@@ -393,9 +524,9 @@ void PlatformBounds::SpreadSlopes(ProgressScope& bar, WorkerPool* pool, std::siz
         }
         auto spread = [&](int which) {
             if (which == 0)
-                SpreadRun<true>(platLower.data(), n, down.data(), end - i);
+                SpreadRun<true>(platLower.data(), n, down.data(), end - i, lowerSpans.data());
             else
-                SpreadRun<false>(platUpper.data(), n, up.data(), end - i);
+                SpreadRun<false>(platUpper.data(), n, up.data(), end - i, upperSpans.data());
         };
         if (pool)
             pool->Run(2, spread);
