@@ -1,5 +1,6 @@
 // Cost of one platform's bounds on a 1025 x 1025 grid: face rasterisation with
-// the edge bands, the spreading along 136 directions and the merge.
+// the edge bands, the spreading along 136 directions and the merge; the
+// spreading alone also on the 4097 x 4097 grid of Interations 12.
 //   ./build/release/bench_platform
 #include <benchmark/benchmark.h>
 
@@ -70,11 +71,13 @@ void BM_Rasterize(benchmark::State& state) {
 BENCHMARK(BM_Rasterize)->Unit(benchmark::kMillisecond);
 
 // Spreading alone, against the plain node-by-node sweeps it replaces.
-void SeedBounds(PlatformBounds& pb) {
-    pb.InitBounds(Point2(0.0f, 0.0f), 1.0f, kN, 1);
+void SeedBounds(PlatformBounds& pb, int n = kN) {
+    pb.InitBounds(Point2(0.0f, 0.0f), 1.0f, n, 1);
     pb.StartPlatform(PlatformSettings{35.0f, 40.0f, 2, 3, 4});
-    for (int r = 500; r < 520; ++r)
-        for (int c = 500; c < 520; ++c) pb.platUpper[r * kN + c] = pb.platLower[r * kN + c] = 10.0f;
+    const std::size_t un = static_cast<std::size_t>(n);
+    for (std::size_t r = un / 2 - 10; r < un / 2 + 10; ++r)
+        for (std::size_t c = un / 2 - 10; c < un / 2 + 10; ++c)
+            pb.platUpper[r * un + c] = pb.platLower[r * un + c] = 10.0f;
 }
 
 void BM_SpreadSlopes(benchmark::State& state) {
@@ -89,6 +92,26 @@ void BM_SpreadSlopes(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SpreadSlopes)->Unit(benchmark::kMillisecond);
+
+// The finest grid of Interations 12, by the rows' window, on one thread and
+// with the two bounds side by side on two.
+void BM_SpreadSlopes4097(benchmark::State& state) {
+    const std::size_t window = static_cast<std::size_t>(state.range(0)) << 10;
+    WorkerPool pool(static_cast<int>(state.range(1)));
+    PlatformBounds pb;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SeedBounds(pb, 4097);
+        state.ResumeTiming();
+        ProgressScope silent(nullptr, "");
+        pb.SpreadSlopes(silent, state.range(1) > 1 ? &pool : nullptr, window);
+        benchmark::DoNotOptimize(pb.platUpper.data());
+    }
+}
+BENCHMARK(BM_SpreadSlopes4097)
+    ->ArgsProduct({{1024, 2048, 4096}, {1, 2}})
+    ->ArgNames({"windowKiB", "threads"})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_LiteralSpreadSlopes(benchmark::State& state) {
     PlatformBounds pb;

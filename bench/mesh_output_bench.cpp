@@ -1,19 +1,24 @@
 // Mesh output on a meshed landscape grid of 1025 x 1025 nodes (ten fitting
 // levels): the whole stage with and without inserts, the triangulation alone,
-// and the two face look-ups, indexed against the literal walks. Before timing,
+// the two face look-ups, indexed against the literal walks, and the height
+// lookup built over the mesh. Before timing,
 // the indexed look-ups are checked against the walks on the same queries.
 //   mesh_output_bench [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <vector>
 
+#include "tests/reference/literal_lookup_tree.h"
 #include "tests/reference/literal_lookups.h"
 #include "tests/support/terrain_generators.h"
 #include "geometry/face_index.h"
+#include "geometry/surface_lookup.h"
+#include "geometry/worker_pool.h"
 #include "tests/support/stage_parts.h"
 #include "geometry/triangulate.h"
 #include "host/sdk/mesh.h"
@@ -163,6 +168,28 @@ void BM_FindMeshEdge(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kQueries);
 }
 BENCHMARK(BM_FindMeshEdge)->Arg(0)->Arg(1)->ArgName("indexed")->Unit(benchmark::kMicrosecond);
+
+// The height lookup over the front mesh: patches and tree on one and two
+// threads; threads:0 is the literal depth-first tree alone, on patches built
+// once.
+void BM_SurfaceLookup(benchmark::State& state) {
+    static const Mesh mesh = FrontMesh();
+    const int threads = static_cast<int>(state.range(0));
+    WorkerPool pool(std::max(threads, 1));
+    SurfaceLookup lookup;
+    lookup.BuildSurfaceLookup(mesh);
+    for (auto _ : state) {
+        if (threads == 0) {
+            auto tree = literal::BuildLookupTree(lookup, mesh.verts.data(), mesh.numVerts);
+            benchmark::DoNotOptimize(tree.get());
+        } else {
+            lookup.BuildSurfaceLookup(mesh, &pool);
+            benchmark::DoNotOptimize(lookup.root.get());
+        }
+    }
+    state.counters["faces"] = mesh.numFaces;
+}
+BENCHMARK(BM_SurfaceLookup)->Arg(0)->Arg(1)->Arg(2)->ArgName("threads")->Unit(benchmark::kMillisecond);
 
 // The answers at scale, before any timing.
 bool SameAnswers() {

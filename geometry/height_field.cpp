@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "geometry/tuning_constants.h"
+#include "geometry/wide_vectors.h"
 
 namespace {
 
@@ -287,7 +288,7 @@ namespace {
 // Relaxes rows r0 .. r1-1. source(r) is row r as it was before this
 // relaxation: the grid's own row inside the band, a copy outside it.
 template <class Source>
-void SmoothBand(float* heights, int n, int r0, int r1, const Source& source) {
+CONTORRA_WIDE_VECTORS void SmoothBand(float* heights, int n, int r0, int r1, const Source& source) {
     const std::size_t w = static_cast<std::size_t>(n) + 2; // one zero pad on each side
     // Row buffers: horizontal terms of the current row, and three rows (previous,
     // current, next) of the vertical and both diagonal terms. Nodes that no sweep

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "geometry/worker_pool.h"
 #include "host/sdk/matrix.h"
 #include "host/sdk/point.h"
 
@@ -45,11 +46,12 @@ public:
     SurfaceLookup(const SurfaceLookup&) = delete;
     SurfaceLookup& operator=(const SurfaceLookup&) = delete;
 
-    // Rebuilds the patches and the tree from a mesh; what was there is freed first.
-    void BuildSurfaceLookup(const Mesh& mesh);
+    // Rebuilds the patches and the tree from a mesh; what was there is freed
+    // first. A pool splits the tree's building; the tree is the same.
+    void BuildSurfaceLookup(const Mesh& mesh, WorkerPool* pool = nullptr);
     // The same from plain arrays: corners holds three vertex indices per face.
     void BuildFromTriangles(const Point3* verts, int numVerts, const std::int32_t* corners,
-                            int numFaces);
+                            int numFaces, WorkerPool* pool = nullptr);
     void FreeSurfaceLookup();
 
     // Overwrites h with the height of the patch under p; leaves it alone when no

@@ -52,7 +52,7 @@ void BuildTerrain(LandObject* obj) {
     ApplyUVWZones(obj->mesh, inputs.uvw, transform, obj->zoneShape);
     obj->mesh.buildNormals();
     builder.ReleaseWorkData();
-    obj->heightLookup.BuildSurfaceLookup(obj->mesh);
+    obj->heightLookup.BuildSurfaceLookup(obj->mesh, &pool);
 }
 
 void ReapplyUVWZones(LandObject* obj, Interface* ip, TimeValue t) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -64,6 +65,64 @@ TEST(SpreadSlopes, SameGridsAsTheLiteralSweeps) {
         ExpectSpreadAsLiteral(53, 8, &two, window);
     }
     ExpectSpreadAsLiteral(12, 9, &two, kSpreadWindowBytes); // fewer rows than the runs' lag
+}
+
+// Seeds placed by seed(lower, upper, n) spread with the given steps; the
+// grids compared bit for bit with the literal sweeps (NaN included).
+template <class Seed>
+void ExpectSeedsSpreadAsLiteral(const char* what, int n, float upStep, float downStep,
+                                const Seed& seed, WorkerPool* pool) {
+    PlatformBounds pb;
+    pb.InitBounds(Point2(0.0f, 0.0f), 1.0f, n, 1);
+    pb.StartPlatform(PlatformSettings{});
+    pb.upStep = upStep;
+    pb.downStep = downStep;
+    seed(pb.platLower, pb.platUpper, n);
+    std::vector<float> lower = pb.platLower, upper = pb.platUpper;
+    {
+        ProgressScope bar(nullptr, "spread");
+        pb.SpreadSlopes(bar, pool);
+    }
+    for (const auto& d : SpreadDirections()) {
+        LiteralSpread(lower.data(), n, d.dx, d.dy, downStep, true);
+        LiteralSpread(upper.data(), n, d.dx, d.dy, upStep, false);
+    }
+    const std::size_t bytes = lower.size() * sizeof(float);
+    EXPECT_EQ(std::memcmp(pb.platLower.data(), lower.data(), bytes), 0) << what << ", lower";
+    EXPECT_EQ(std::memcmp(pb.platUpper.data(), upper.data(), bytes), 0) << what << ", upper";
+}
+
+// Rows and columns still at their start are left out of the sweeps: seeds
+// crowded into an edge, values past the start, steps that move the start
+// and undefined seeds must all spread as the plain sweeps do.
+TEST(SpreadSlopes, RowsLeftOutAreThoseNoSweepCanChange) {
+    WorkerPool two(2);
+    const int n = 61;
+    auto at = [n](std::vector<float>& g, int c, int r, float v) {
+        g[static_cast<std::size_t>(r) * n + c] = v;
+    };
+    for (WorkerPool* pool : {static_cast<WorkerPool*>(nullptr), &two}) {
+        ExpectSeedsSpreadAsLiteral("top rows", n, 0.7f, 1.3f, [&](auto& lo, auto& up, int) {
+            at(lo, 30, n - 1, 5.0f), at(up, 3, n - 2, -4.0f), at(lo, n - 1, n - 3, 9.0f);
+        }, pool);
+        ExpectSeedsSpreadAsLiteral("bottom row, left column", n, 0.7f, 1.3f, [&](auto& lo, auto& up, int) {
+            at(lo, 0, 0, 5.0f), at(up, 0, 40, -4.0f), at(up, 20, 0, 2.0f);
+        }, pool);
+        ExpectSeedsSpreadAsLiteral("past the start", n, 0.7f, 1.3f, [&](auto& lo, auto& up, int) {
+            at(lo, 10, 50, 1.0f), at(up, 10, 50, 2.0f), at(lo, 40, 5, -3.0e38f),
+                at(up, 45, 7, 3.0e38f);
+        }, pool);
+        ExpectSeedsSpreadAsLiteral("steps moving the start", n, -1.0e26f, -1.0e26f,
+                                   [&](auto& lo, auto& up, int) {
+                                       at(lo, 30, 40, 1.0f), at(up, 30, 40, 2.0f);
+                                   }, pool);
+        // Nothing seeded: only the moved start itself spreads.
+        ExpectSeedsSpreadAsLiteral("start moved, no seed", n, -1.0e26f, -1.0e26f,
+                                   [](auto&, auto&, int) {}, pool);
+        ExpectSeedsSpreadAsLiteral("undefined seeds", n, 0.7f, 1.3f, [&](auto& lo, auto& up, int) {
+            at(lo, 20, 45, NAN), at(up, 50, 12, NAN), at(lo, 5, 5, 3.0f), at(up, 6, 58, 1.0f);
+        }, pool);
+    }
 }
 
 TEST(AddPlatform, APlatformOffTheGridLeavesTheGroundAndItsIds) {
