@@ -33,6 +33,46 @@ const std::vector<SpreadDirection>& SpreadDirections() {
 
 namespace {
 
+// The better of target and source moved by step: lower bounds drop by the
+// step and keep the maximum, upper bounds rise by it and keep the minimum.
+template <bool Lower> inline float Better(float target, float source, float step) {
+    if constexpr (Lower) {
+        const float v = source - step;
+        return target < v ? v : target;
+    } else {
+        const float v = source + step;
+        return v < target ? v : target;
+    }
+}
+
+// A sweep along rows r .. r+rows-1 (dy = 0) over source columns c0 .. c1-1.
+// Along a row each value feeds the next one: a running recurrence whose
+// latency would dominate. A full block of eight rows is carried side by side
+// instead; rows do not interact, so the order within a row is all that matters.
+constexpr int kRowBlock = 8;
+template <bool Lower>
+void AlongRowBlock(float* grid, int n, int r, int rows, int c0, int c1, int dx, float s) {
+    if (rows == kRowBlock) {
+        float* g[kRowBlock];
+        for (int k = 0; k < kRowBlock; ++k) g[k] = grid + static_cast<std::size_t>(r + k) * n;
+        if (dx > 0) {
+            for (int c = c0; c < c1; ++c)
+                for (int k = 0; k < kRowBlock; ++k) g[k][c + dx] = Better<Lower>(g[k][c + dx], g[k][c], s);
+        } else {
+            for (int c = c1 - 1; c >= c0; --c)
+                for (int k = 0; k < kRowBlock; ++k) g[k][c + dx] = Better<Lower>(g[k][c + dx], g[k][c], s);
+        }
+        return;
+    }
+    for (int k = 0; k < rows; ++k) {
+        float* g = grid + static_cast<std::size_t>(r + k) * n;
+        if (dx > 0)
+            for (int c = c0; c < c1; ++c) g[c + dx] = Better<Lower>(g[c + dx], g[c], s);
+        else
+            for (int c = c1 - 1; c >= c0; --c) g[c + dx] = Better<Lower>(g[c + dx], g[c], s);
+    }
+}
+
 // One sweep of the bound propagation along (dx, dy): target = better of itself and
 // source moved by s (lower bounds drop by s and keep the maximum, upper bounds
 // rise by s and keep the minimum). For dy != 0 a sweep reads one row and writes
@@ -41,20 +81,11 @@ namespace {
 template <bool Lower> void Spread(float* grid, int n, int dx, int dy, float s) {
     const int cFirst = std::max(0, -dx);
     const int cEnd = std::min(n, n - dx);
-    auto better = [](float target, float source, float step) {
-        if constexpr (Lower) {
-            const float v = source - step;
-            return target < v ? v : target;
-        } else {
-            const float v = source + step;
-            return v < target ? v : target;
-        }
-    };
     if (dy != 0) {
         auto row = [&](int r) {
             const float* __restrict src = grid + static_cast<std::size_t>(r) * n;
             float* __restrict dst = grid + static_cast<std::size_t>(r + dy) * n + dx;
-            for (int c = cFirst; c < cEnd; ++c) dst[c] = better(dst[c], src[c], s);
+            for (int c = cFirst; c < cEnd; ++c) dst[c] = Better<Lower>(dst[c], src[c], s);
         };
         if (dy > 0)
             for (int r = 0; r + dy < n; ++r) row(r);
@@ -62,29 +93,8 @@ template <bool Lower> void Spread(float* grid, int n, int dx, int dy, float s) {
             for (int r = n - 1; r + dy >= 0; --r) row(r);
         return;
     }
-    // Along a row each value feeds the next one: a running recurrence whose
-    // latency would dominate. Eight rows are carried side by side instead; rows
-    // do not interact, so the order within a row is all that matters.
-    constexpr int kBlock = 8;
-    int r = 0;
-    for (; r + kBlock <= n; r += kBlock) {
-        float* g[kBlock];
-        for (int k = 0; k < kBlock; ++k) g[k] = grid + static_cast<std::size_t>(r + k) * n;
-        if (dx > 0) {
-            for (int c = cFirst; c < cEnd; ++c)
-                for (int k = 0; k < kBlock; ++k) g[k][c + dx] = better(g[k][c + dx], g[k][c], s);
-        } else {
-            for (int c = cEnd - 1; c >= cFirst; --c)
-                for (int k = 0; k < kBlock; ++k) g[k][c + dx] = better(g[k][c + dx], g[k][c], s);
-        }
-    }
-    for (; r < n; ++r) {
-        float* g = grid + static_cast<std::size_t>(r) * n;
-        if (dx > 0)
-            for (int c = cFirst; c < cEnd; ++c) g[c + dx] = better(g[c + dx], g[c], s);
-        else
-            for (int c = cEnd - 1; c >= cFirst; --c) g[c + dx] = better(g[c + dx], g[c], s);
-    }
+    for (int r = 0; r < n; r += kRowBlock)
+        AlongRowBlock<Lower>(grid, n, r, std::min(kRowBlock, n - r), cFirst, cEnd, dx, s);
 }
 
 // One row step of a sweep with dy != 0: row r + dy from row r, source
@@ -178,19 +188,9 @@ void SpreadSpanRow(float* grid, int n, int dx, int dy, float s, int r, RowSpan* 
 template <bool Lower> void SpreadAlongRows(float* grid, int n, int dx, float s, RowSpan* spans) {
     const bool stays = StartStays<Lower>(s);
     const int cFirst = std::max(0, -dx), cEnd = std::min(n, n - dx);
-    auto better = [](float target, float source, float step) {
-        if constexpr (Lower) {
-            const float v = source - step;
-            return target < v ? v : target;
-        } else {
-            const float v = source + step;
-            return v < target ? v : target;
-        }
-    };
-    // Eight rows side by side, as in Spread, over the union of their spans.
-    constexpr int kBlock = 8;
-    for (int r = 0; r < n; r += kBlock) {
-        const int rows = std::min(kBlock, n - r);
+    // Blocks of rows as in Spread, over the union of their spans.
+    for (int r = 0; r < n; r += kRowBlock) {
+        const int rows = std::min(kRowBlock, n - r);
         RowSpan block;
         for (int k = 0; k < rows; ++k) block.Add(spans[r + k].lo, spans[r + k].hi);
         int c0 = cFirst, c1 = cEnd;
@@ -202,25 +202,7 @@ template <bool Lower> void SpreadAlongRows(float* grid, int n, int dx, float s, 
                 c1 = std::min(c1, block.hi);
         }
         if (c0 >= c1) continue;
-        if (rows == kBlock) {
-            float* g[kBlock];
-            for (int k = 0; k < kBlock; ++k) g[k] = grid + static_cast<std::size_t>(r + k) * n;
-            if (dx > 0) {
-                for (int c = c0; c < c1; ++c)
-                    for (int k = 0; k < kBlock; ++k) g[k][c + dx] = better(g[k][c + dx], g[k][c], s);
-            } else {
-                for (int c = c1 - 1; c >= c0; --c)
-                    for (int k = 0; k < kBlock; ++k) g[k][c + dx] = better(g[k][c + dx], g[k][c], s);
-            }
-        } else {
-            for (int k = 0; k < rows; ++k) {
-                float* g = grid + static_cast<std::size_t>(r + k) * n;
-                if (dx > 0)
-                    for (int c = c0; c < c1; ++c) g[c + dx] = better(g[c + dx], g[c], s);
-                else
-                    for (int c = c1 - 1; c >= c0; --c) g[c + dx] = better(g[c + dx], g[c], s);
-            }
-        }
+        AlongRowBlock<Lower>(grid, n, r, rows, c0, c1, dx, s);
         for (int k = 0; k < rows; ++k) spans[r + k].Add(c0 + dx, c1 + dx);
     }
 }
