@@ -97,8 +97,8 @@ void ExpectSeedsSpreadAsLiteral(const char* what, int n, float upStep, float dow
 // and undefined seeds must all spread as the plain sweeps do.
 TEST(SpreadSlopes, RowsLeftOutAreThoseNoSweepCanChange) {
     WorkerPool two(2);
-    const int n = 61;
-    auto at = [n](std::vector<float>& g, int c, int r, float v) {
+    constexpr int n = 61;
+    auto at = [](std::vector<float>& g, int c, int r, float v) {
         g[static_cast<std::size_t>(r) * n + c] = v;
     };
     for (WorkerPool* pool : {static_cast<WorkerPool*>(nullptr), &two}) {
