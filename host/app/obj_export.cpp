@@ -11,6 +11,8 @@
 #include <set>
 #include <stdexcept>
 #include <tuple>
+#include <unordered_map>
+#include <utility>
 
 #include "host/app/atomic_file.h"
 #include "host/app/material_colours.h"
@@ -42,7 +44,21 @@ std::uint32_t Bits(float f) {
     return u;
 }
 
+// A hash of a tuple-like key of integers, element by element.
+struct KeyHash {
+    template <class Key> std::size_t operator()(const Key& k) const {
+        std::size_t h = 0;
+        std::apply(
+            [&h](const auto&... e) {
+                ((h = h * 0x9e3779b97f4a7c15ull + std::hash<std::uint64_t>{}(e)), ...);
+            },
+            k);
+        return h;
+    }
+};
+
 // Index of a value among those seen so far, adding it when new (OBJ counts from 1).
+// Indices follow first sight, so the file does not depend on the table's order.
 template <class Key> class Numbering {
 public:
     // Answers the index and whether it is new.
@@ -53,7 +69,7 @@ public:
     }
 
 private:
-    std::map<Key, int> index_;
+    std::unordered_map<Key, int, KeyHash> index_;
     int next_ = 1;
 };
 
