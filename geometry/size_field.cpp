@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -260,9 +261,16 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
     // x row instead of being limited again at the end. The kept lengths are
     // taken in direction order either way, so the field is the same.
     const bool paired = pool && pool->Size() >= 2 && n <= pairedSide;
-    std::vector<float> lengths(count), second(paired ? count : 0), third(paired ? count : 0),
-        best(count);
-    std::vector<std::uint8_t> bestK(count, 0);
+    // Left uninitialised: every grid is written whole before it is read (the
+    // kept ones by direction 0), so the pages are first touched by the
+    // threads that work on them instead of being zeroed on one.
+    const auto lengthGrid = [count](bool wanted) {
+        return std::make_unique_for_overwrite<float[]>(wanted ? count : 0);
+    };
+    const std::unique_ptr<float[]> lengthsGrid = lengthGrid(true), second = lengthGrid(paired),
+                                   third = lengthGrid(paired), best = lengthGrid(true);
+    const auto bestK = std::make_unique_for_overwrite<std::uint8_t[]>(count);
+    float* const lengths = lengthsGrid.get();
     auto along = [&](const Point2& d) {
         return [&curvature, &d, n](int b, float* const*, int rows, float* tile) {
             const SizeMatrix* m[kTileLanes];
@@ -271,23 +279,25 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
         };
     };
     auto keep = [&](int k, const float* l, std::size_t i0, std::size_t i1) {
-        if (k == 0)
-            std::copy(l + i0, l + i1, best.begin() + i0);
-        else
-            KeepFarthest(l + i0, best.data() + i0, bestK.data() + i0, static_cast<int>(i1 - i0), kFan.y,
+        if (k == 0) {
+            std::copy(l + i0, l + i1, best.get() + i0);
+            std::fill(bestK.get() + i0, bestK.get() + i1, std::uint8_t{0});
+        } else {
+            KeepFarthest(l + i0, best.get() + i0, bestK.get() + i0, static_cast<int>(i1 - i0), kFan.y,
                          static_cast<std::uint8_t>(k), kFan.d[k].y);
+        }
     };
     const auto none = [](int, int, int) {};
     for (int k = 0; k < kDirectionSteps; k += paired ? 2 : 1) {
         for (int j = std::max(k, 1); j < k + (paired ? 2 : 1); ++j) bar.Update((j * 100) / kDirectionSteps);
         if (!paired) {
-            LimitGrowthOn(pool, n, g, lengths.data(), along(kFan.d[k]), [&](int r, int c0, int c1) {
+            LimitGrowthOn(pool, n, g, lengths, along(kFan.d[k]), [&](int r, int c0, int c1) {
                 const std::size_t i = static_cast<std::size_t>(r) * un;
-                keep(k, lengths.data(), i + c0, i + c1);
+                keep(k, lengths, i + c0, i + c1);
             });
             continue;
         }
-        float* grids[2] = {k == 0 ? lengths.data() : third.data(), second.data()};
+        float* grids[2] = {k == 0 ? lengths : third.get(), second.get()};
         const int m = std::min(2, kDirectionSteps - k);
         pool->Run(m, [&](int j) { LimitGrowthOn(nullptr, n, g, grids[j], along(kFan.d[k + j]), none); });
         RunRanges(pool, count, 4096, [&](std::size_t i0, std::size_t i1) {
@@ -295,7 +305,7 @@ void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningCo
         });
     }
 
-    if (!paired) LimitGrowthOn(pool, n, g, lengths.data(), along(kFan.d[0]), none);
+    if (!paired) LimitGrowthOn(pool, n, g, lengths, along(kFan.d[0]), none);
     RunRanges(pool, count, 1024, [&](std::size_t i0, std::size_t i1) {
         for (std::size_t i = i0; i < i1; ++i)
             sizeField[i] = {kFan.d[0] * lengths[i], kFan.d[bestK[i]] * best[i]};
