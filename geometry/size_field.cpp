@@ -232,9 +232,10 @@ SizeMatrix CurvatureAt(const HeightGrid& grid, int column, int row, const Tuning
 
 // The curvature is kept in the field's own storage until the last direction
 // has read it; per node only the winning direction and its length are kept
-// beside it, so the stage needs one float grid and a byte grid on top of its
-// result. Direction 0 gives both rows their start and, run once more at the
-// end, the x row.
+// beside it, so on one thread (or a grid too large to pair) the stage needs
+// two float grids and a byte grid on top of its result. Direction 0 gives
+// both rows their start and, run once more at the end (or kept, when
+// paired), the x row.
 void BuildSizeField(SizeField& sizeField, const HeightGrid& grid, const TuningConstants& tuning,
                     BuildProgress* progress, WorkerPool* pool, int pairedSide) {
     const int n = grid.gridSize;
