@@ -6,6 +6,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "host/app/ascii_lower.h"
 #include "host/app/mesh_export.h"
 
 namespace fs = std::filesystem;
@@ -13,10 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string LowerExtension(const std::string& path) {
-    std::string ext = fs::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
+    return contorra::AsciiLower(fs::path(path).extension().string());
 }
 
 std::string Choices(const std::vector<std::string>& extensions) {

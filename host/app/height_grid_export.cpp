@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "host/app/ascii_lower.h"
 #include "host/app/atomic_file.h"
 #include "host/app/gdal_module.h"
 #include "host/sdk/modifier.h"
@@ -18,11 +19,6 @@ namespace {
 // The plug-in's conform modifier and its terrain parameter, known by number.
 const Class_ID kConformClassID(0x14292e5e, 0x16395a25);
 constexpr ParamID kConformLandObject = 0;
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // Which faces cover which bucket of a square grid over the mesh, for the
 // point-in-triangle test that decides NoData.
@@ -92,7 +88,7 @@ private:
 } // namespace
 
 std::string RasterDriverFor(const fs::path& path) {
-    const std::string ext = Lower(path.extension().string());
+    const std::string ext = AsciiLower(path.extension().string());
     if (ext.size() < 2) return {};
     if (ext == ".tif" || ext == ".tiff") return "GTiff";
     if (ext == ".asc") return "AAIGrid";

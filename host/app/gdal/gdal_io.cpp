@@ -9,6 +9,7 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include "host/app/ascii_lower.h"
 #include "host/app/gdal_module.h"
 #include "host/app/gis_input.h"
 #include "host/app/height_grid_export.h"
@@ -208,11 +209,6 @@ bool Extent(const GisSource& source, double box[4]) {
     return true;
 }
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 std::string RasterDriverFor(const std::string& extension) {
     RegisterDrivers();
     GDALDriverManager* dm = GetGDALDriverManager();
@@ -223,7 +219,7 @@ std::string RasterDriverFor(const std::string& extension) {
             continue;
         const char* exts = d->GetMetadataItem(GDAL_DMD_EXTENSIONS);
         if (!exts) continue;
-        const std::string list = " " + Lower(exts) + " ";
+        const std::string list = " " + AsciiLower(exts) + " ";
         if (list.find(" " + extension + " ") != std::string::npos) return d->GetDescription();
     }
     return {};

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "host/app/ascii_lower.h"
 #include "host/app/font_face.h"
 #include "host/app/plugin_loader.h"
 #include "host/app/ui/window_tree.h"
@@ -12,11 +13,6 @@ namespace contorra::ui {
 namespace {
 
 WindowManager* active = nullptr;
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 int CopyOut(const std::string& text, LPSTR buf, int max) {
     if (!buf || max <= 0) return 0;
@@ -87,7 +83,7 @@ WindowManager::~WindowManager() {
 }
 
 void WindowManager::AddControlClass(const std::string& name, ControlFactory make) {
-    controlClasses_[Lower(name)] = make;
+    controlClasses_[AsciiLower(name)] = make;
 }
 
 Window* WindowManager::Find(HWND wnd) const {
@@ -139,7 +135,7 @@ HWND WindowManager::CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR wind
     cs.lpszClass = className;
     cs.dwExStyle = exStyle;
 
-    const std::string lower = Lower(className);
+    const std::string lower = AsciiLower(className);
     if (auto it = controlClasses_.find(lower); it != controlClasses_.end()) {
         w->proc = ControlWindowProc;
         w->control = it->second(cs);
@@ -151,7 +147,7 @@ HWND WindowManager::CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR wind
     } else {
         const win32host::WindowClassRecord* found = nullptr;
         for (const auto& c : win32host::RegisteredClasses())
-            if (Lower(c.name) == lower) found = &c;
+            if (AsciiLower(c.name) == lower) found = &c;
         if (!found) return nullptr;
         w->proc = found->record.lpfnWndProc ? found->record.lpfnWndProc : PlainWindowProc;
         w->background = found->record.hbrBackground;
