@@ -11,33 +11,15 @@
 #include "geometry/surface_lookup.h"
 #include "geometry/worker_pool.h"
 #include "tests/reference/literal_lookup_tree.h"
+#include "tests/support/grid_mesh.h"
 
 namespace {
 
-struct Triangles {
-    std::vector<Point3> verts;
-    std::vector<std::int32_t> corners;
-    int Faces() const { return static_cast<int>(corners.size() / 3); }
-};
+using Triangles = GridMesh;
 
-// An n x n grid of unit cells, inner vertices jittered, two triangles a cell.
 Triangles Grid(int n, float jitter, unsigned seed) {
-    Triangles t;
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> d(-jitter, jitter);
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i) {
-            const bool inner = i > 0 && j > 0 && i < n && j < n;
-            const float x = static_cast<float>(i) + (inner ? d(rng) : 0.0f);
-            const float y = static_cast<float>(j) + (inner ? d(rng) : 0.0f);
-            t.verts.emplace_back(x, y, std::sin(0.3f * x) * std::cos(0.2f * y));
-        }
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const int a = j * (n + 1) + i, b = a + n + 1;
-            t.corners.insert(t.corners.end(), {a, a + 1, b + 1, a, b + 1, b});
-        }
-    return t;
+    return GridMesh(n, [](float x, float y) { return std::sin(0.3f * x) * std::cos(0.2f * y); }, jitter,
+                    seed);
 }
 
 // Triangles of every size thrown over a square, overlapping each other.

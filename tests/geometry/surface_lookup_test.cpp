@@ -8,38 +8,9 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/grid_mesh.h"
+
 namespace {
-
-// An n x n grid of unit cells with jittered inner vertices, two counter-clockwise
-// triangles per cell, heights from f.
-struct GridMesh {
-    std::vector<Point3> verts;
-    std::vector<std::int32_t> corners;
-
-    GridMesh(int n, const std::function<float(float, float)>& f, float jitter = 0.25f) {
-        std::mt19937 rng(7);
-        std::uniform_real_distribution<float> d(-jitter, jitter);
-        for (int j = 0; j <= n; ++j)
-            for (int i = 0; i <= n; ++i) {
-                const bool inner = i > 0 && j > 0 && i < n && j < n;
-                const float x = static_cast<float>(i) + (inner ? d(rng) : 0.0f);
-                const float y = static_cast<float>(j) + (inner ? d(rng) : 0.0f);
-                verts.emplace_back(x, y, f(x, y));
-            }
-        for (int j = 0; j < n; ++j)
-            for (int i = 0; i < n; ++i) {
-                const int a = j * (n + 1) + i, d = a + n + 1;
-                corners.insert(corners.end(), {a, a + 1, d + 1, a, d + 1, d});
-            }
-    }
-    int Faces() const { return static_cast<int>(corners.size() / 3); }
-    void Build(SurfaceLookup& s) const {
-        s.BuildFromTriangles(verts.data(), static_cast<int>(verts.size()), corners.data(), Faces());
-    }
-    Point3 V(int face, int k) const {
-        return verts[static_cast<std::size_t>(corners[3 * face + k])];
-    }
-};
 
 float Hill(float x, float y) {
     return 2.0f * std::sin(0.7f * x) * std::cos(0.5f * y) + 0.1f * x;
