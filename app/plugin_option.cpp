@@ -3,12 +3,10 @@
 #include <iostream>
 
 #include "app/commands.h"
+#include "host/app/program_folder.h"
 
 std::string DefaultPluginPath() {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    auto dir = ec ? std::filesystem::current_path() : exe.parent_path();
-    return (dir / "contorra.dlo").string();
+    return (contorra::ProgramFolder() / "contorra.dlo").string();
 }
 
 bool LoadPlugin(const GlobalOptions& options, ClassRegistry& registry) {

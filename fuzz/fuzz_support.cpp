@@ -2,9 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <streambuf>
 #include <string>
+
+#include "host/app/program_folder.h"
 
 namespace fuzzing {
 
@@ -12,9 +13,7 @@ namespace {
 
 std::string PluginPath() {
     if (const char* env = std::getenv("CONTORRA_PLUGIN"); env && *env) return env;
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ((ec ? std::filesystem::current_path() : exe.parent_path()) / "contorra.dlo").string();
+    return (contorra::ProgramFolder() / "contorra.dlo").string();
 }
 
 class NullBuffer : public std::streambuf {

@@ -2,9 +2,10 @@
 
 #include <dlfcn.h>
 
-#include <filesystem>
 #include <mutex>
 #include <stdexcept>
+
+#include "host/app/program_folder.h"
 
 namespace contorra {
 
@@ -13,10 +14,7 @@ const GdalModule& Gdal() {
     static const GdalModule* module = nullptr;
     static std::string error;
     std::call_once(once, [] {
-        std::error_code ec;
-        const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-        const std::string path =
-            ((ec ? std::filesystem::current_path() : exe.parent_path()) / kGdalModuleFile).string();
+        const std::string path = (ProgramFolder() / kGdalModuleFile).string();
         void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             const char* why = dlerror();
