@@ -13,34 +13,6 @@
 #include <utility>
 
 
-std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float step) {
-    std::vector<LineSample> out;
-    for (std::size_t li = 0; li < lines.size(); ++li) {
-        const std::vector<Point3>& p = lines[li].points;
-        const int id = static_cast<int>(li);
-        auto add = [&](const Point3& q) {
-            if (std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z))
-                out.push_back({q.x, q.y, q.z, id});
-        };
-        const std::size_t count = p.size();
-        const std::size_t segments = count < 2 ? 0 : (lines[li].closed ? count : count - 1);
-        for (std::size_t k = 0; k < segments; ++k) {
-            const Point3& a = p[k];
-            const Point3& b = p[(k + 1) % count];
-            const float length = std::hypot(b.x - a.x, b.y - a.y);
-            // Whole steps only: a far-flung or undefined point adds its vertex alone.
-            const float parts = std::ceil(length / step);
-            const int n = parts >= 1.0f && parts < 1.0e6f ? static_cast<int>(parts) : 1;
-            for (int s = 0; s < n; ++s) {
-                const float f = static_cast<float>(s) / static_cast<float>(n);
-                add(Point3(a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f));
-            }
-        }
-        if (count > 0 && (count == 1 || !lines[li].closed)) add(p[count - 1]);
-    }
-    return out;
-}
-
 namespace {
 
 using Real = double; // the solve's arithmetic: the free border's rows are ill-conditioned for float
@@ -49,6 +21,7 @@ enum : std::uint8_t {
     kFree = 0,   // minimises bending and slope
     kHeld = 1,   // tied to its nearest sample by the Taylor condition
     kPinned = 2, // fixed at its value: a flat area, or no correction near the samples
+    kPressed = 3, // free, but held at its band's edge: relaxed, not corrected from below
 };
 
 // One grid of the hierarchy. On the level being solved z is the height; below
@@ -58,8 +31,11 @@ struct Level {
     Real w = 0.0; // bending weight (1 - tension) / h^2, h in finest cells
     Real t = 0.0; // slope weight: the tension
     bool rhs = false;
+    bool banded = false; // free nodes kept within [cdx, cdy]
     std::vector<Real> z, f, r;
     std::vector<std::uint8_t> kind;
+    // Held nodes: the sample's offset and height; pinned: the height in cval;
+    // free nodes of a banded level: the band in cdx .. cdy.
     std::vector<float> cdx, cdy, cval;
 
     std::size_t At(int i, int j) const {
@@ -193,6 +169,7 @@ inline void UpdateNode(Level& L, int i, int j) {
     Row(L, i, j, off, diag);
     if (!(diag > 0.0)) return;
     L.z[o] += kOverRelax * (((L.rhs ? L.f[o] : 0.0) - off) / diag - L.z[o]);
+    if (L.banded) L.z[o] = std::clamp<Real>(L.z[o], L.cdx[o], L.cdy[o]);
 }
 
 // One colour of row j. Free interior nodes, most of the work, take the
@@ -222,6 +199,7 @@ void RelaxRow(Level& L, int colour, int j) {
         const Real far = p[-2] + p[2] + p[-2 * un] + p[2 * un];
         const Real off = w * (-8.0 * edge + 2.0 * corner + far) - t * edge;
         z[o] += kOverRelax * (((f ? f[o] : 0.0) - off) / diag - z[o]);
+        if (L.banded) z[o] = std::clamp<Real>(z[o], L.cdx[o], L.cdy[o]);
     }
 }
 
@@ -263,13 +241,21 @@ void Residual(Level& L, WorkerPool* pool) {
         for (int j = j0; j < j1; ++j) {
             for (int i = 0; i < n; ++i) {
                 const std::size_t o = L.At(i, j);
-                if (L.kind[o] != kFree) {
+                if (L.kind[o] != kFree && L.kind[o] != kPressed) {
                     L.r[o] = 0.0;
                     continue;
                 }
                 Real off = 0.0, diag = 0.0;
                 Row(L, i, j, off, diag);
-                L.r[o] = (L.rhs ? L.f[o] : 0.0) - off - diag * L.z[o];
+                Real r = (L.rhs ? L.f[o] : 0.0) - off - diag * L.z[o];
+                // A node pressed against its band takes no correction: the
+                // coarse grids would push it on, and its neighbours with it.
+                if (L.banded) {
+                    const bool pressed = (r < 0.0 && L.z[o] <= L.cdx[o]) || (r > 0.0 && L.z[o] >= L.cdy[o]);
+                    L.kind[o] = pressed ? kPressed : kFree;
+                    if (pressed) r = 0.0;
+                }
+                L.r[o] = r;
             }
         }
     });
@@ -324,6 +310,7 @@ void ProlongAdd(const Level& coarse, Level& fine, WorkerPool* pool) {
                 else if (oddI) e = 0.5 * (e + coarse.z[coarse.At(I + 1, J)]);
                 else if (oddJ) e = 0.5 * (e + coarse.z[coarse.At(I, J + 1)]);
                 fine.z[o] += e;
+                if (fine.banded) fine.z[o] = std::clamp<Real>(fine.z[o], fine.cdx[o], fine.cdy[o]);
             }
         }
     });
@@ -359,6 +346,9 @@ void VCycle(std::vector<Level>& levels, int k, WorkerPool* pool) {
     Sweep(L, pool);
     SweepBorder(L, kBorderStrip, kBorderSweeps);
     Residual(L, pool);
+    if (L.banded)
+        for (int m = k - 1; m >= 1; --m)
+            CoarsenKinds(levels[static_cast<std::size_t>(m + 1)], levels[static_cast<std::size_t>(m)]);
     Level& C = levels[static_cast<std::size_t>(k - 1)];
     Restrict(L, C, pool);
     VCycle(levels, k - 1, pool);
@@ -389,16 +379,12 @@ void HoldSamples(Level& L, const std::vector<LineSample>& samples, const Point2&
     L.cval.assign(nodes, 0.0f);
     std::vector<Real>& best = L.r; // free until the solve starts
     best.assign(nodes, std::numeric_limits<float>::infinity());
+    const GridPlace place{origin.x, origin.y, cellSize, n};
     for (std::size_t s = 0; s < samples.size(); ++s) {
         const LineSample& p = samples[s];
-        const float gx = (p.x - origin.x) / cellSize;
-        const float gy = (p.y - origin.y) / cellSize;
-        if (!(gx > -0.5f && gy > -0.5f && gx < static_cast<float>(n) - 0.5f &&
-              gy < static_cast<float>(n) - 0.5f))
-            continue;
-        const int i = std::min(n - 1, static_cast<int>(gx + 0.5f));
-        const int j = std::min(n - 1, static_cast<int>(gy + 0.5f));
-        const float dx = gx - static_cast<float>(i), dy = gy - static_cast<float>(j);
+        int i = 0, j = 0;
+        float dx = 0.0f, dy = 0.0f;
+        if (!NodeOfSample(p, place, i, j, dx, dy)) continue;
         const float d2 = dx * dx + dy * dy;
         const std::size_t o = L.At(i, j);
         if (!(d2 < best[o])) continue;
@@ -411,53 +397,23 @@ void HoldSamples(Level& L, const std::vector<LineSample>& samples, const Point2&
     }
 }
 
-// Free regions that no border reaches and that only contours of one height,
-// from two lines or more, enclose are held flat at that height.
-void HoldFlatAreas(Level& L, const std::vector<LineSample>& samples, float base,
-                   const std::vector<std::int32_t>& owner) {
-    const int n = L.n;
-    std::vector<std::int32_t> queue;
-    std::vector<std::uint8_t> seen(L.kind.size(), 0);
-    for (std::size_t start = 0; start < L.kind.size(); ++start) {
-        if (L.kind[start] != kFree || seen[start]) continue;
-        queue.clear();
-        queue.push_back(static_cast<std::int32_t>(start));
-        seen[start] = 1;
-        bool border = false, oneHeight = true, twoLines = false, any = false;
-        float height = 0.0f;
-        int line = -1;
-        for (std::size_t q = 0; q < queue.size(); ++q) {
-            const int o = queue[q];
-            const int i = o % n, j = o / n;
-            if (i == 0 || j == 0 || i == n - 1 || j == n - 1) border = true;
-            const int nx[4] = {i - 1, i + 1, i, i};
-            const int ny[4] = {j, j, j - 1, j + 1};
-            for (int k = 0; k < 4; ++k) {
-                if (nx[k] < 0 || ny[k] < 0 || nx[k] >= n || ny[k] >= n) continue;
-                const std::size_t m = L.At(nx[k], ny[k]);
-                if (L.kind[m] == kFree) {
-                    if (!seen[m]) {
-                        seen[m] = 1;
-                        queue.push_back(static_cast<std::int32_t>(m));
-                    }
-                    continue;
-                }
-                const LineSample& s = samples[static_cast<std::size_t>(owner[m])];
-                if (!any) {
-                    any = true;
-                    height = s.z;
-                    line = s.line;
-                } else {
-                    oneHeight = oneHeight && s.z == height;
-                    twoLines = twoLines || s.line != line;
-                }
-            }
+// Free nodes keep to the band of the region they lie in; a band of one
+// height pins them flat.
+void BandFreeRegions(Level& L, const std::vector<LineSample>& samples, const Point2& origin,
+                     float cellSize, float base, const std::vector<std::int32_t>& owner) {
+    BandFreeNodes({origin.x, origin.y, cellSize, L.n}, owner, samples, L.cdx, L.cdy);
+    L.banded = false;
+    for (std::size_t o = 0; o < L.kind.size(); ++o) {
+        if (L.kind[o] != kFree) continue;
+        const float lo = L.cdx[o], hi = L.cdy[o];
+        if (lo == hi) {
+            L.kind[o] = kPinned;
+            L.cval[o] = lo - base;
+            continue;
         }
-        if (border || !any || !oneHeight || !twoLines) continue;
-        for (const std::int32_t o : queue) {
-            L.kind[static_cast<std::size_t>(o)] = kPinned;
-            L.cval[static_cast<std::size_t>(o)] = height - base;
-        }
+        L.cdx[o] = lo - base;
+        L.cdy[o] = hi - base;
+        L.banded = L.banded || std::isfinite(lo) || std::isfinite(hi);
     }
 }
 
@@ -506,7 +462,7 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         Level& L = hierarchy[static_cast<std::size_t>(top)];
         SizeLevel(L, top, levels, tension);
         HoldSamples(L, samples, grid.origin, grid.extent / static_cast<float>(L.n - 1), start, owner);
-        HoldFlatAreas(L, samples, start, owner);
+        BandFreeRegions(L, samples, grid.origin, grid.extent / static_cast<float>(L.n - 1), start, owner);
         Free(owner);
         L.rhs = false;
         Free(L.f);
@@ -535,6 +491,7 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
                 Level& C = hierarchy[static_cast<std::size_t>(k)];
                 CoarsenKinds(hierarchy[static_cast<std::size_t>(k + 1)], C);
                 C.rhs = true;
+                C.banded = false;
                 C.f.assign(C.z.size(), 0.0f);
                 C.cval.assign(C.z.size(), 0.0f);
                 Free(C.cdx);

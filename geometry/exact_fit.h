@@ -10,9 +10,11 @@
 // node minimises
 //   (1 - tension) * bending + tension * slope
 // in grid units: tension 0 is a thin plate, 1 a membrane that never
-// overshoots its contours. Free regions enclosed only by contours of one
-// height from two or more lines are held flat at that height; a summit or
-// pit inside a single closed contour rises or falls as the tension lets it.
+// overshoots its contours. Whatever the tension, every free node keeps to the
+// height band its region between the contours allows (contour_regions.h):
+// between two levels, or within an interval above a summit's ring or below a
+// pit's; a terrace between contours of one height stays flat. Within those
+// bands a summit or pit rises or falls as the tension lets it.
 //
 // The grid of the chosen level count is solved coarse to fine: each level
 // starts from the one below, interpolated, after a V-cycle or two there; the
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "geometry/build_progress.h"
+#include "geometry/contour_regions.h"
 #include "geometry/height_field.h"
 #include "geometry/surface_inputs.h"
 #include "geometry/worker_pool.h"
@@ -37,14 +40,6 @@ struct ExactFitReport {
     float limit = 0.0f;      // the move under which it stops: tolerance x range
     bool converged = false;
 };
-
-// The contour lines as samples: every vertex, and points between them no
-// more than step apart; a line of one point is one sample.
-struct LineSample {
-    float x, y, z;
-    int line; // index into the lines
-};
-std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float step);
 
 // Fills grid (origin and extent already placed) with the exact fit on the
 // grid of the given level count. The pool, when given, takes the sweeps; the

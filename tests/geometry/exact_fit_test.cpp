@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "geometry/contour_sampling.h"
@@ -202,6 +203,79 @@ TEST(ExactFit, StopsOnceACycleMovesNoNodeBeyondTheTolerance) {
         worst = std::max(worst, std::fabs(gc.heights[k] - ga.heights[k]));
     EXPECT_GT(worst, 0.0f);
     EXPECT_LT(worst, 20.0f * a.limit);
+}
+
+// Heights of the nodes whose distance from the centre lies in (r0, r1), the
+// lowest and the highest.
+std::pair<float, float> RangeBetween(const HeightGrid& g, float r0, float r1) {
+    float lo = 1e30f, hi = -1e30f;
+    for (int j = 0; j < g.gridSize; ++j)
+        for (int i = 0; i < g.gridSize; ++i) {
+            const Point2 p = NodeAt(g, i, j);
+            const float r = std::sqrt(p.x * p.x + p.y * p.y);
+            if (r <= r0 || r >= r1) continue;
+            lo = std::min(lo, HeightAtNode(g, i, j));
+            hi = std::max(hi, HeightAtNode(g, i, j));
+        }
+    return {lo, hi};
+}
+
+// A thin plate carries a steep slope on past the next contour; the regions
+// between the lines keep it within their heights.
+TEST(ExactFitBands, AThinPlateStaysBetweenItsContours) {
+    ExactFitSettings plate;
+    plate.tension = 0.0f;
+    // Closed rings, steep between 45 and 43, then a wide ring up to a summit.
+    const HeightGrid g = Fit({Ring(60, 0), Ring(45, 10), Ring(43, 20), Ring(15, 30)}, 7, plate);
+    const float c = g.cellSize;
+    const auto wide = RangeBetween(g, 15.0f + c, 43.0f - c);
+    EXPECT_GE(wide.first, 20.0f);
+    EXPECT_LE(wide.second, 30.0f);
+    const auto summit = RangeBetween(g, 0.0f, 15.0f - c);
+    EXPECT_GE(summit.first, 30.0f);
+    EXPECT_LE(summit.second, 40.0f); // within an interval of its ring
+
+    // Open lines that end where the samples end, as a cut-out of a larger
+    // map: the edge of the samples closes their regions.
+    std::vector<ContourLine> open;
+    for (const auto& [x, z] : {std::pair{-50.0f, 0.0f}, {-48.0f, 10.0f}, {50.0f, 20.0f}}) {
+        ContourLine line;
+        line.points = {Point3(x, -50.0f, z), Point3(x, 50.0f, z)};
+        open.push_back(line);
+    }
+    const HeightGrid h = Fit(open, 7, plate);
+    float top = -1e30f, bottom = 1e30f;
+    for (int j = 0; j < h.gridSize; ++j)
+        for (int i = 0; i < h.gridSize; ++i) {
+            const Point2 p = NodeAt(h, i, j);
+            if (p.x < -47.0f || p.x > 49.0f || std::fabs(p.y) > 50.0f) continue;
+            top = std::max(top, HeightAtNode(h, i, j));
+            bottom = std::min(bottom, HeightAtNode(h, i, j));
+        }
+    EXPECT_LE(top, 20.0f);
+    EXPECT_GE(bottom, 10.0f);
+}
+
+// Which side of its contour a region of one level lies on comes from the
+// region across it, even when a second contour runs closer than a cell.
+TEST(ExactFitBands, SummitsRiseAndPitsFallWithinAnInterval) {
+    ExactFitSettings plate;
+    plate.tension = 0.0f;
+    // A pit: the ring inside falls from 20 to 10, so the inside lies below 10.
+    const HeightGrid pit = Fit({Ring(70, 20), Ring(45, 10)}, 7, plate);
+    const auto inside = RangeBetween(pit, 0.0f, 45.0f - pit.cellSize);
+    EXPECT_GE(inside.first, 0.0f);
+    EXPECT_LE(inside.second, 10.0f);
+    EXPECT_LT(HeightAtNode(pit, pit.gridSize / 2, pit.gridSize / 2), 9.0f);
+
+    // A summit ring 0.4 inside the one below it: the nodes between them hold
+    // samples of both, and say nothing of which side the summit is on.
+    const HeightGrid hill = Fit({Ring(60, 0), Ring(40, 10), Ring(39.6f, 20)}, 7, plate);
+    ASSERT_GT(hill.cellSize, 0.4f);
+    const auto top = RangeBetween(hill, 0.0f, 39.6f - hill.cellSize);
+    EXPECT_GE(top.first, 20.0f);
+    EXPECT_LE(top.second, 30.0f);
+    EXPECT_GT(HeightAtNode(hill, hill.gridSize / 2, hill.gridSize / 2), 21.0f);
 }
 
 } // namespace

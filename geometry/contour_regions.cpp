@@ -1,0 +1,340 @@
+#include "geometry/contour_regions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <tuple>
+
+std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float step) {
+    std::vector<LineSample> out;
+    for (std::size_t li = 0; li < lines.size(); ++li) {
+        const std::vector<Point3>& p = lines[li].points;
+        const int id = static_cast<int>(li);
+        auto add = [&](const Point3& q) {
+            if (std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z))
+                out.push_back({q.x, q.y, q.z, id});
+        };
+        const std::size_t count = p.size();
+        const std::size_t segments = count < 2 ? 0 : (lines[li].closed ? count : count - 1);
+        for (std::size_t k = 0; k < segments; ++k) {
+            const Point3& a = p[k];
+            const Point3& b = p[(k + 1) % count];
+            const float length = std::hypot(b.x - a.x, b.y - a.y);
+            // Whole steps only: a far-flung or undefined point adds its vertex alone.
+            const float parts = std::ceil(length / step);
+            const int n = parts >= 1.0f && parts < 1.0e6f ? static_cast<int>(parts) : 1;
+            for (int s = 0; s < n; ++s) {
+                const float f = static_cast<float>(s) / static_cast<float>(n);
+                add(Point3(a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f));
+            }
+        }
+        if (count > 0 && (count == 1 || !lines[li].closed)) add(p[count - 1]);
+    }
+    return out;
+}
+
+bool NodeOfSample(const LineSample& s, const GridPlace& grid, int& i, int& j, float& dx, float& dy) {
+    const float gx = (s.x - grid.originX) / grid.cellSize;
+    const float gy = (s.y - grid.originY) / grid.cellSize;
+    const float end = static_cast<float>(grid.n) - 0.5f;
+    if (!(gx > -0.5f && gy > -0.5f && gx < end && gy < end)) return false;
+    i = std::min(grid.n - 1, static_cast<int>(gx + 0.5f));
+    j = std::min(grid.n - 1, static_cast<int>(gy + 0.5f));
+    dx = gx - static_cast<float>(i);
+    dy = gy - static_cast<float>(j);
+    return true;
+}
+
+namespace {
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+enum class Side : std::uint8_t { kUnknown, kAbove, kBelow, kFlat, kBetween, kUnbounded };
+
+// What a region's rim says about it.
+// The nodes a region may occupy (inclusive).
+struct NodeBox {
+    int i0, j0, i1, j1;
+};
+
+NodeBox SampledNodes(const std::vector<LineSample>& samples, const GridPlace& grid) {
+    const int n = grid.n;
+    if (samples.empty()) return {0, 0, n - 1, n - 1};
+    float x0 = std::numeric_limits<float>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
+    for (const LineSample& s : samples) {
+        x0 = std::min(x0, s.x);
+        y0 = std::min(y0, s.y);
+        x1 = std::max(x1, s.x);
+        y1 = std::max(y1, s.y);
+    }
+    auto node = [&](float v, float origin, bool up) {
+        const float g = (v - origin) / grid.cellSize;
+        const float r = up ? std::floor(g) : std::ceil(g);
+        return static_cast<int>(std::clamp(r, 0.0f, static_cast<float>(n - 1)));
+    };
+    return {node(x0, grid.originX, false), node(y0, grid.originY, false), node(x1, grid.originX, true),
+            node(y1, grid.originY, true)};
+}
+
+struct Region {
+    float a = 0.0f, b = 0.0f; // the first two contour levels met on the rim
+    int levels = 0;           // distinct contour levels on the rim, counted to three
+    bool edge = false;        // reaches the grid's border or the sampled box's
+    int line = -1;
+    bool twoLines = false;
+    float spotLo = kInf, spotHi = -kInf; // lines of one sample on the rim
+    bool votedAbove = false, votedBelow = false;
+    bool farAbove = false, farBelow = false; // from beyond packed contours
+    Side side = Side::kUnknown;
+
+    void AddLevel(float z) {
+        if (levels == 0) a = z, levels = 1;
+        else if (levels == 1 && z != a) b = z, levels = 2;
+        else if (levels == 2 && z != a && z != b) levels = 3;
+    }
+    bool Has(float z) const { return (levels >= 1 && z == a) || (levels >= 2 && z == b); }
+};
+
+enum class LineKind : std::uint8_t { kContour, kSpot, kOther };
+
+} // namespace
+
+void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner,
+                   const std::vector<LineSample>& samples, std::vector<float>& lo,
+                   std::vector<float>& hi) {
+    const int n = grid.n;
+    const std::size_t nodes = owner.size();
+    const NodeBox box = SampledNodes(samples, grid);
+
+    // A contour is a line of two samples or more, all at one height.
+    int lineCount = 0;
+    for (const LineSample& s : samples) lineCount = std::max(lineCount, s.line + 1);
+    std::vector<LineKind> kind(static_cast<std::size_t>(lineCount), LineKind::kSpot);
+    std::vector<float> first(static_cast<std::size_t>(lineCount), kInf);
+    std::vector<int> count(static_cast<std::size_t>(lineCount), 0);
+    for (const LineSample& s : samples) {
+        const std::size_t l = static_cast<std::size_t>(s.line);
+        if (count[l]++ == 0) first[l] = s.z;
+        else kind[l] = s.z == first[l] && kind[l] != LineKind::kOther ? LineKind::kContour
+                                                                      : LineKind::kOther;
+    }
+    std::vector<float> levels;
+    for (int l = 0; l < lineCount; ++l)
+        if (kind[static_cast<std::size_t>(l)] == LineKind::kContour)
+            levels.push_back(first[static_cast<std::size_t>(l)]);
+    std::sort(levels.begin(), levels.end());
+    levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
+    float gap = kInf; // the contour interval, for the regions beyond the last level
+    for (std::size_t k = 1; k < levels.size(); ++k) gap = std::min(gap, levels[k] - levels[k - 1]);
+    auto indexOf = [&](float z) {
+        return std::lower_bound(levels.begin(), levels.end(), z) - levels.begin();
+    };
+
+    // A node whose square holds samples of two heights says nothing of the
+    // region beside it: its nearest sample may be of the contour behind.
+    std::vector<std::uint8_t> shared(nodes, 0);
+    for (const LineSample& s : samples) {
+        int i = 0, j = 0;
+        float dx = 0.0f, dy = 0.0f;
+        if (!NodeOfSample(s, grid, i, j, dx, dy)) continue;
+        const std::size_t o = static_cast<std::size_t>(j) * static_cast<std::size_t>(n) +
+                              static_cast<std::size_t>(i);
+        if (samples[static_cast<std::size_t>(owner[o])].z != s.z) shared[o] = 1;
+    }
+
+    auto inBox = [&](int i, int j) { return i >= box.i0 && i <= box.i1 && j >= box.j0 && j <= box.j1; };
+    auto at = [&](int i, int j) { return static_cast<std::size_t>(j) * static_cast<std::size_t>(n) +
+                                         static_cast<std::size_t>(i); };
+
+    // The regions: free nodes joined through their four neighbours.
+    std::vector<std::int32_t> region(nodes, -1);
+    std::vector<Region> regions;
+    std::vector<std::int32_t> queue;
+    for (int j0 = box.j0; j0 <= box.j1; ++j0) {
+        for (int i0 = box.i0; i0 <= box.i1; ++i0) {
+            const std::size_t start = at(i0, j0);
+            if (owner[start] >= 0 || region[start] >= 0) continue;
+            const std::int32_t id = static_cast<std::int32_t>(regions.size());
+            regions.emplace_back();
+            Region& R = regions.back();
+            queue.assign(1, static_cast<std::int32_t>(start));
+            region[start] = id;
+            for (std::size_t q = 0; q < queue.size(); ++q) {
+                const int o = queue[q];
+                const int i = o % n, j = o / n;
+                const int nx[4] = {i - 1, i + 1, i, i};
+                const int ny[4] = {j, j, j - 1, j + 1};
+                for (int k = 0; k < 4; ++k) {
+                    if (!inBox(nx[k], ny[k])) {
+                        R.edge = true;
+                        continue;
+                    }
+                    const std::size_t m = at(nx[k], ny[k]);
+                    if (owner[m] < 0) {
+                        if (region[m] < 0) {
+                            region[m] = id;
+                            queue.push_back(static_cast<std::int32_t>(m));
+                        }
+                        continue;
+                    }
+                    if (shared[m]) continue;
+                    const LineSample& s = samples[static_cast<std::size_t>(owner[m])];
+                    if (R.line < 0) R.line = s.line;
+                    R.twoLines = R.twoLines || s.line != R.line;
+                    switch (kind[static_cast<std::size_t>(s.line)]) {
+                    case LineKind::kContour: R.AddLevel(s.z); break;
+                    case LineKind::kSpot:
+                        R.spotLo = std::min(R.spotLo, s.z);
+                        R.spotHi = std::max(R.spotHi, s.z);
+                        break;
+                    case LineKind::kOther: R.levels = 3; break;
+                    }
+                }
+            }
+        }
+    }
+
+    // Which regions face each other across a contour node, and at what level:
+    // those on its two sides (near), and, for contours packed closer than a
+    // cell, those two nodes away (far).
+    std::vector<std::tuple<std::int32_t, std::int32_t, float>> across, far;
+    for (int j = box.j0; j <= box.j1; ++j) {
+        for (int i = box.i0; i <= box.i1; ++i) {
+            const std::int32_t s = owner[at(i, j)];
+            if (s < 0 || shared[at(i, j)]) continue;
+            const LineSample& p = samples[static_cast<std::size_t>(s)];
+            if (kind[static_cast<std::size_t>(p.line)] != LineKind::kContour) continue;
+            std::int32_t seen[25];
+            bool near[25];
+            int found = 0;
+            for (int b = -2; b <= 2; ++b)
+                for (int a = -2; a <= 2; ++a) {
+                    if (!inBox(i + a, j + b)) continue;
+                    const std::int32_t r = region[at(i + a, j + b)];
+                    if (r < 0) continue;
+                    const bool close = std::abs(a) <= 1 && std::abs(b) <= 1 &&
+                                       regions[static_cast<std::size_t>(r)].Has(p.z);
+                    int k = static_cast<int>(std::find(seen, seen + found, r) - seen);
+                    if (k == found) seen[found] = r, near[found++] = close;
+                    else near[k] = near[k] || close;
+                }
+            for (int x = 0; x < found; ++x)
+                for (int y = x + 1; y < found; ++y)
+                    (near[x] && near[y] ? across : far)
+                        .emplace_back(std::min(seen[x], seen[y]), std::max(seen[x], seen[y]), p.z);
+        }
+    }
+    for (auto* list : {&across, &far}) {
+        std::sort(list->begin(), list->end());
+        list->erase(std::unique(list->begin(), list->end()), list->end());
+    }
+
+    for (Region& R : regions) {
+        if (R.levels == 1) continue;
+        const bool adjacent = R.levels == 2 && std::abs(indexOf(R.a) - indexOf(R.b)) == 1;
+        R.side = adjacent ? Side::kBetween : Side::kUnbounded;
+        if (adjacent && R.a > R.b) std::swap(R.a, R.b);
+    }
+    // A region between two levels tells the one across either level its side.
+    for (const auto& [x, y, z] : across) {
+        Region& A = regions[static_cast<std::size_t>(x)];
+        Region& B = regions[static_cast<std::size_t>(y)];
+        for (int turn = 0; turn < 2; ++turn) {
+            const Region& from = turn ? B : A;
+            Region& to = turn ? A : B;
+            if (from.side != Side::kBetween || to.levels != 1) continue;
+            (z == from.a ? to.votedBelow : to.votedAbove) = true;
+        }
+    }
+    // With no region beside it, the nearest one beyond the packed contours
+    // tells by lying wholly above or below the level; unless they disagree.
+    for (const auto& [x, y, z] : far) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const Region& from = regions[static_cast<std::size_t>(turn ? y : x)];
+            Region& to = regions[static_cast<std::size_t>(turn ? x : y)];
+            if (from.side != Side::kBetween || to.levels != 1 || to.a != z || to.votedAbove ||
+                to.votedBelow)
+                continue;
+            if (from.b <= z) to.farAbove = true;
+            if (from.a >= z) to.farBelow = true;
+        }
+    }
+    std::vector<std::int32_t> known;
+    for (std::size_t r = 0; r < regions.size(); ++r) {
+        Region& R = regions[r];
+        if (R.levels == 1 && !R.votedAbove && !R.votedBelow && R.farAbove != R.farBelow) {
+            R.votedAbove = R.farAbove;
+            R.votedBelow = R.farBelow;
+        }
+        if (R.levels != 1 || !(R.votedAbove || R.votedBelow)) continue;
+        R.side = R.votedAbove && R.votedBelow ? Side::kFlat
+                 : R.votedAbove              ? Side::kAbove
+                                             : Side::kBelow;
+        if (R.side != Side::kFlat) known.push_back(static_cast<std::int32_t>(r));
+    }
+    // Chains of one-level regions: across a contour the side turns over.
+    if (!known.empty()) {
+        std::vector<std::size_t> startOf(regions.size() + 1, 0);
+        for (const auto& e : across) ++startOf[static_cast<std::size_t>(std::get<0>(e)) + 1],
+                                     ++startOf[static_cast<std::size_t>(std::get<1>(e)) + 1];
+        for (std::size_t r = 0; r < regions.size(); ++r) startOf[r + 1] += startOf[r];
+        std::vector<std::int32_t> next(startOf.back());
+        std::vector<std::size_t> fill(startOf.begin(), startOf.end() - 1);
+        for (const auto& e : across) {
+            next[fill[static_cast<std::size_t>(std::get<0>(e))]++] = std::get<1>(e);
+            next[fill[static_cast<std::size_t>(std::get<1>(e))]++] = std::get<0>(e);
+        }
+        for (std::size_t q = 0; q < known.size(); ++q) {
+            const Region& R = regions[static_cast<std::size_t>(known[q])];
+            for (std::size_t k = startOf[static_cast<std::size_t>(known[q])];
+                 k < startOf[static_cast<std::size_t>(known[q]) + 1]; ++k) {
+                Region& T = regions[static_cast<std::size_t>(next[k])];
+                if (T.levels != 1 || T.side != Side::kUnknown || T.a != R.a) continue;
+                T.side = R.side == Side::kAbove ? Side::kBelow : Side::kAbove;
+                known.push_back(next[k]);
+            }
+        }
+    }
+
+    for (std::size_t o = 0; o < nodes; ++o) {
+        if (owner[o] >= 0) continue;
+        const std::int32_t r = region[o];
+        if (r < 0) {
+            lo[o] = -kInf;
+            hi[o] = kInf;
+            continue;
+        }
+        const Region& R = regions[static_cast<std::size_t>(r)];
+        float l = -kInf, h = kInf;
+        const std::ptrdiff_t k = R.levels >= 1 ? indexOf(R.a) : 0;
+        switch (R.side) {
+        case Side::kBetween: l = R.a, h = R.b; break;
+        case Side::kFlat: l = h = R.a; break;
+        // A summit or pit stays within an interval of its contour; a region
+        // beyond the highest or lowest level that reaches the edge of the
+        // samples may run on past where the contours were drawn.
+        case Side::kAbove:
+            l = R.a;
+            if (static_cast<std::size_t>(k + 1) < levels.size()) h = levels[static_cast<std::size_t>(k + 1)];
+            else if (!R.edge) h = R.a + gap;
+            break;
+        case Side::kBelow:
+            h = R.a;
+            if (k > 0) l = levels[static_cast<std::size_t>(k - 1)];
+            else if (!R.edge) l = R.a - gap;
+            break;
+        case Side::kUnknown:
+            if (!R.edge && R.twoLines && R.levels == 1) l = h = R.a;
+            break;
+        case Side::kUnbounded: break;
+        }
+        // A spot height on the rim widens the band to take it in.
+        if (R.spotLo <= R.spotHi) {
+            l = std::min(l, R.spotLo);
+            h = std::max(h, R.spotHi);
+        }
+        lo[o] = l;
+        hi[o] = h;
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The contour lines as samples, and the height band each region between them
+// must stay in.
+//
+// A complete set of contours splits the plane into regions, and no region
+// crosses a level: one bounded by contours of two adjacent levels lies
+// between them; one bounded by a single level lies above it or below it, by
+// less than the next level, as its neighbours across that contour say (a
+// region whose neighbours say both is a terrace, flat at its level). Fitted
+// heights kept inside these bands never contradict the contours, which is what
+// stops a smooth surface from overshooting past them.
+#include <cstdint>
+#include <vector>
+
+#include "geometry/surface_inputs.h"
+
+// The contour lines as samples: every vertex, and points between them no
+// more than step apart; a line of one point is one sample.
+struct LineSample {
+    float x, y, z;
+    int line; // index into the lines
+};
+std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float step);
+
+// An n x n grid of nodes, cellSize apart from origin.
+struct GridPlace {
+    float originX, originY, cellSize;
+    int n;
+};
+// The node whose half-cell square holds the sample, and the sample's offset
+// from it in cells; false when it lies off the grid.
+bool NodeOfSample(const LineSample& s, const GridPlace& grid, int& i, int& j, float& dx, float& dy);
+
+// For every node that owner leaves free (-1), sets the band [lo[o], hi[o]]
+// its height must stay in (the other nodes' entries are left as they are);
+// lo == hi holds it flat at that height, and an unbounded side is -inf or
+// +inf. owner gives, for the other nodes, the sample each is tied to: the
+// nodes of one line form an 8-connected chain, which is what walls the
+// regions. Only nodes inside the box of the samples belong to a region, so
+// lines that end at the edge of the surveyed area close their regions there;
+// only a region beyond the highest or lowest level that reaches that edge is
+// bounded on its contour's side alone. Regions no band can be read for (lines ending inside the area,
+// crossing lines, contours skipping a level) are left unbounded, but for an
+// area no edge reaches that only contours of one height, from two lines or
+// more, enclose: it is held flat.
+void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner,
+                   const std::vector<LineSample>& samples, std::vector<float>& lo,
+                   std::vector<float>& hi);
