@@ -3,8 +3,9 @@
 // measures it beside the built terrain, so that the fit's own error and the
 // mesher's are told apart.
 //
-//   study_fit_grid LINES LEVELS smooth|exact [TENSION] ULX ULY CELL COLS ROWS OUT.asc
+//   study_fit_grid LINES LEVELS smooth|exact [TENSION] ULX ULY CELL COLS ROWS OUT.asc [THREADS]
 //
+// THREADS (default 1) is the worker pool a build would give the fit.
 // LINES holds one "x y z" vertex a line, a blank line between contours (a
 // contour whose last vertex repeats its first is closed). OUT.asc is an
 // ESRI ASCII grid of COLS x ROWS cells of side CELL below and right of
@@ -23,6 +24,7 @@
 #include "geometry/contour_sampling.h"
 #include "geometry/exact_fit.h"
 #include "geometry/height_field.h"
+#include "geometry/worker_pool.h"
 
 namespace {
 
@@ -78,11 +80,17 @@ bool Read(const char* path, Lines& out) {
 int main(int argc, char** argv) {
     const bool exact = argc > 3 && std::string(argv[3]) == "exact";
     const int at = exact ? 5 : 4; // the output grid's arguments
-    if (argc != at + 6) {
+    if (argc != at + 6 && argc != at + 7) {
         std::cerr << "usage: study_fit_grid LINES LEVELS smooth|exact [TENSION] ULX ULY CELL COLS "
-                     "ROWS OUT.asc\n";
+                     "ROWS OUT.asc [THREADS]\n";
         return 2;
     }
+    const int threads = argc == at + 7 ? std::atoi(argv[at + 6]) : 1;
+    if (threads < 1 || threads > 256) {
+        std::cerr << "study_fit_grid: THREADS must be 1 .. 256\n";
+        return 2;
+    }
+    WorkerPool pool(threads);
     const int levels = std::atoi(argv[2]);
     const double ulx = std::atof(argv[at]), uly = std::atof(argv[at + 1]), cell = std::atof(argv[at + 2]);
     const int cols = std::atoi(argv[at + 3]), rows = std::atoi(argv[at + 4]);
@@ -103,12 +111,12 @@ int main(int argc, char** argv) {
     if (exact) {
         ExactFitSettings settings;
         settings.tension = static_cast<float>(std::atof(argv[4]));
-        const ExactFitReport r = FitExactHeightField(grid, in.lines, levels, settings, nullptr);
+        const ExactFitReport r = FitExactHeightField(grid, in.lines, levels, settings, nullptr, &pool);
         std::cerr << "exact fit: " << r.cycles << " cycles, last move " << r.lastChange
                   << (r.converged ? " (converged)\n" : " (not converged)\n");
     } else {
-        FitHeightField(grid, samples, levels, nullptr);
-        for (int i = 0; i < 5; ++i) SmoothGrid(grid.heights.data(), grid.gridSize);
+        FitHeightField(grid, samples, levels, nullptr, &pool);
+        for (int i = 0; i < 5; ++i) SmoothGrid(grid.heights.data(), grid.gridSize, &pool);
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
