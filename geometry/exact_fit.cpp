@@ -234,10 +234,13 @@ void SweepBorder(Level& L, int width, int times) {
             }
 }
 
-void Residual(Level& L, WorkerPool* pool) {
+// True when a node was pressed against its band or let go of it.
+bool Residual(Level& L, WorkerPool* pool) {
     const int n = L.n;
     L.r.resize(L.z.size());
-    ForBands(pool, n, BandCount(pool, n), [&](int, int j0, int j1) {
+    const int bands = BandCount(pool, n);
+    std::vector<std::uint8_t> turned(static_cast<std::size_t>(bands), 0);
+    ForBands(pool, n, bands, [&](int b, int j0, int j1) {
         for (int j = j0; j < j1; ++j) {
             for (int i = 0; i < n; ++i) {
                 const std::size_t o = L.At(i, j);
@@ -252,13 +255,16 @@ void Residual(Level& L, WorkerPool* pool) {
                 // coarse grids would push it on, and its neighbours with it.
                 if (L.banded) {
                     const bool pressed = (r < 0.0 && L.z[o] <= L.cdx[o]) || (r > 0.0 && L.z[o] >= L.cdy[o]);
-                    L.kind[o] = pressed ? kPressed : kFree;
+                    const std::uint8_t kind = pressed ? kPressed : kFree;
+                    if (L.kind[o] != kind) turned[static_cast<std::size_t>(b)] = 1;
+                    L.kind[o] = kind;
                     if (pressed) r = 0.0;
                 }
                 L.r[o] = r;
             }
         }
     });
+    return std::find(turned.begin(), turned.end(), 1) != turned.end();
 }
 
 // Full weighting, summed rather than averaged: a coarse row carries four
@@ -345,8 +351,8 @@ void VCycle(std::vector<Level>& levels, int k, WorkerPool* pool) {
     Sweep(L, pool);
     Sweep(L, pool);
     SweepBorder(L, kBorderStrip, kBorderSweeps);
-    Residual(L, pool);
-    if (L.banded)
+    // The coarse grids' kinds follow the nodes pressed against their bands.
+    if (Residual(L, pool))
         for (int m = k - 1; m >= 1; --m)
             CoarsenKinds(levels[static_cast<std::size_t>(m + 1)], levels[static_cast<std::size_t>(m)]);
     Level& C = levels[static_cast<std::size_t>(k - 1)];

@@ -29,7 +29,7 @@
 #include "geometry/worker_pool.h"
 
 struct ExactFitSettings {
-    float tension = 0.25f;     // 0 .. 1
+    float tension = 0.05f;     // 0 .. 1
     float tolerance = 1.0e-4f; // largest move of a V-cycle, over the height range
     int maxCycles = 60;        // V-cycles per level at most
 };

@@ -63,7 +63,7 @@ ParamBlockDesc2 landObjectBlock(
                    .Default(false)
                    .CheckBox(map_main, IDC_EXACT_FIT))
         .Param(ParamDef(pb_tension, "Tension", TYPE_FLOAT)
-                   .Default(0.25f)
+                   .Default(0.05f)
                    .Range(0.0f, 1.0f)
                    .Spinner(map_main, EDITTYPE_FLOAT, IDC_TENSION_EDIT, IDC_TENSION_SPIN, 0.01f))
         .Param(ParamDef(pb_dummy_size, "Dummy_Size", TYPE_FLOAT)

@@ -134,7 +134,7 @@ TEST(LandObject, ExactFitIsSavedAndLoadedAndOffInOlderFiles) {
     Owned<LandObject> obj(NewLandObject());
     IParamBlock2* pb = obj->pblock;
     EXPECT_EQ(pb->GetInt(pb_exact_fit, 0), 0);
-    EXPECT_FLOAT_EQ(pb->GetFloat(pb_tension, 0), 0.25f);
+    EXPECT_FLOAT_EQ(pb->GetFloat(pb_tension, 0), 0.05f);
 
     pb->SetValue(pb_exact_fit, 0, 1);
     pb->SetValue(pb_tension, 0, 0.6f);
