@@ -98,7 +98,41 @@ struct Region {
 
 enum class LineKind : std::uint8_t { kContour, kSpot, kOther };
 
+// A contour is a line of two samples or more, all at one height.
+struct Levels {
+    std::vector<LineKind> kind; // by line
+    std::vector<float> levels;  // the contours' heights, ascending, each once
+    float gap = kInf;           // the smallest step between two of them
+};
+
+Levels ReadLevels(const std::vector<LineSample>& samples) {
+    Levels out;
+    int lineCount = 0;
+    for (const LineSample& s : samples) lineCount = std::max(lineCount, s.line + 1);
+    out.kind.assign(static_cast<std::size_t>(lineCount), LineKind::kSpot);
+    std::vector<float> first(static_cast<std::size_t>(lineCount), kInf);
+    std::vector<int> count(static_cast<std::size_t>(lineCount), 0);
+    for (const LineSample& s : samples) {
+        const std::size_t l = static_cast<std::size_t>(s.line);
+        if (count[l]++ == 0) first[l] = s.z;
+        else out.kind[l] = s.z == first[l] && out.kind[l] != LineKind::kOther ? LineKind::kContour
+                                                                              : LineKind::kOther;
+    }
+    for (std::size_t l = 0; l < out.kind.size(); ++l)
+        if (out.kind[l] == LineKind::kContour) out.levels.push_back(first[l]);
+    std::sort(out.levels.begin(), out.levels.end());
+    out.levels.erase(std::unique(out.levels.begin(), out.levels.end()), out.levels.end());
+    for (std::size_t k = 1; k < out.levels.size(); ++k)
+        out.gap = std::min(out.gap, out.levels[k] - out.levels[k - 1]);
+    return out;
+}
+
 } // namespace
+
+float ContourInterval(const std::vector<LineSample>& samples) {
+    const float gap = ReadLevels(samples).gap;
+    return std::isfinite(gap) ? gap : 0.0f;
+}
 
 void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner,
                    const std::vector<LineSample>& samples, std::vector<float>& lo,
@@ -107,26 +141,10 @@ void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner
     const std::size_t nodes = owner.size();
     const NodeBox box = SampledNodes(samples, grid);
 
-    // A contour is a line of two samples or more, all at one height.
-    int lineCount = 0;
-    for (const LineSample& s : samples) lineCount = std::max(lineCount, s.line + 1);
-    std::vector<LineKind> kind(static_cast<std::size_t>(lineCount), LineKind::kSpot);
-    std::vector<float> first(static_cast<std::size_t>(lineCount), kInf);
-    std::vector<int> count(static_cast<std::size_t>(lineCount), 0);
-    for (const LineSample& s : samples) {
-        const std::size_t l = static_cast<std::size_t>(s.line);
-        if (count[l]++ == 0) first[l] = s.z;
-        else kind[l] = s.z == first[l] && kind[l] != LineKind::kOther ? LineKind::kContour
-                                                                      : LineKind::kOther;
-    }
-    std::vector<float> levels;
-    for (int l = 0; l < lineCount; ++l)
-        if (kind[static_cast<std::size_t>(l)] == LineKind::kContour)
-            levels.push_back(first[static_cast<std::size_t>(l)]);
-    std::sort(levels.begin(), levels.end());
-    levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
-    float gap = kInf; // the contour interval, for the regions beyond the last level
-    for (std::size_t k = 1; k < levels.size(); ++k) gap = std::min(gap, levels[k] - levels[k - 1]);
+    const Levels read = ReadLevels(samples);
+    const std::vector<LineKind>& kind = read.kind;
+    const std::vector<float>& levels = read.levels;
+    const float gap = read.gap;
     auto indexOf = [&](float z) {
         return std::lower_bound(levels.begin(), levels.end(), z) - levels.begin();
     };

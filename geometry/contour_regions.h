@@ -22,6 +22,10 @@ struct LineSample {
 };
 std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float step);
 
+// The smallest step between the heights of two contours (lines of two
+// samples or more at one height); 0 when there are fewer than two heights.
+float ContourInterval(const std::vector<LineSample>& samples);
+
 // An n x n grid of nodes, cellSize apart from origin.
 struct GridPlace {
     float originX, originY, cellSize;

@@ -240,29 +240,40 @@ bool Residual(Level& L, WorkerPool* pool) {
     L.r.resize(L.z.size());
     const int bands = BandCount(pool, n);
     std::vector<std::uint8_t> turned(static_cast<std::size_t>(bands), 0);
+    // Plain pointers: a store through the byte array of kinds could
+    // otherwise alias every vector's own pointer and reload them all.
+    std::uint8_t* kinds = L.kind.data();
+    Real* out = L.r.data();
+    const Real* z = L.z.data();
+    const Real* f = L.rhs ? L.f.data() : nullptr;
+    const float* lo = L.banded ? L.cdx.data() : nullptr;
+    const float* hi = L.banded ? L.cdy.data() : nullptr;
     ForBands(pool, n, bands, [&](int b, int j0, int j1) {
+        bool changed = false;
         for (int j = j0; j < j1; ++j) {
             for (int i = 0; i < n; ++i) {
                 const std::size_t o = L.At(i, j);
-                if (L.kind[o] != kFree && L.kind[o] != kPressed) {
-                    L.r[o] = 0.0;
+                const std::uint8_t was = kinds[o];
+                if (was != kFree && was != kPressed) {
+                    out[o] = 0.0;
                     continue;
                 }
                 Real off = 0.0, diag = 0.0;
                 Row(L, i, j, off, diag);
-                Real r = (L.rhs ? L.f[o] : 0.0) - off - diag * L.z[o];
+                Real r = (f ? f[o] : 0.0) - off - diag * z[o];
                 // A node pressed against its band takes no correction: the
                 // coarse grids would push it on, and its neighbours with it.
-                if (L.banded) {
-                    const bool pressed = (r < 0.0 && L.z[o] <= L.cdx[o]) || (r > 0.0 && L.z[o] >= L.cdy[o]);
+                if (lo) {
+                    const bool pressed = (r < 0.0 && z[o] <= lo[o]) || (r > 0.0 && z[o] >= hi[o]);
                     const std::uint8_t kind = pressed ? kPressed : kFree;
-                    if (L.kind[o] != kind) turned[static_cast<std::size_t>(b)] = 1;
-                    L.kind[o] = kind;
+                    changed = changed || was != kind;
+                    kinds[o] = kind;
                     if (pressed) r = 0.0;
                 }
-                L.r[o] = r;
+                out[o] = r;
             }
         }
+        turned[static_cast<std::size_t>(b)] = changed;
     });
     return std::find(turned.begin(), turned.end(), 1) != turned.end();
 }
@@ -457,7 +468,10 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
     }
     const float start = samples.empty() ? 0.0f : static_cast<float>(sum / static_cast<double>(samples.size()));
     const float range = samples.empty() ? 0.0f : hi - lo;
-    report.limit = settings.tolerance * (range > 0.0f ? range : std::max(1.0f, std::fabs(start)));
+    const float interval = ContourInterval(samples);
+    report.limit = settings.tolerance * (interval > 0.0f ? interval
+                                         : range > 0.0f  ? range
+                                                         : std::max(1.0f, std::fabs(start)));
 
     ProgressScope bar(progress, "Surface Building");
     bar.Update(0);

@@ -19,7 +19,7 @@
 // The grid of the chosen level count is solved coarse to fine: each level
 // starts from the one below, interpolated, after a V-cycle or two there; the
 // finest runs multigrid V-cycles until no node moves by more than
-// tolerance x the samples' height range.
+// tolerance x the contour interval: the contours say nothing finer.
 #include <vector>
 
 #include "geometry/build_progress.h"
@@ -30,14 +30,16 @@
 
 struct ExactFitSettings {
     float tension = 0.05f;     // 0 .. 1
-    float tolerance = 1.0e-4f; // largest move of a V-cycle, over the height range
+    // Largest move of a V-cycle, over the contour interval (over the height
+    // range when the lines have fewer than two heights).
+    float tolerance = 0.01f;
     int maxCycles = 60;        // V-cycles per level at most
 };
 
 struct ExactFitReport {
     int cycles = 0;          // V-cycles run on the finest level
     float lastChange = 0.0f; // largest node move of the last one, in height units
-    float limit = 0.0f;      // the move under which it stops: tolerance x range
+    float limit = 0.0f;      // the move under which it stops: tolerance x interval
     bool converged = false;
 };
 

@@ -94,7 +94,7 @@ TEST(ExactFit, ReproducesAPlaneThroughItsContours) {
     for (const float tension : {0.0f, 0.5f}) {
         ExactFitSettings settings;
         settings.tension = tension;
-        settings.tolerance = 1.0e-7f;
+        settings.tolerance = 1.0e-6f;
         settings.maxCycles = 200; // the free corners settle last
         const HeightGrid g = Fit(lines, 6, settings);
         float worst = 0.0f;
@@ -176,13 +176,13 @@ TEST(ExactFit, AContourOfOneSampleIsHeld) {
 TEST(ExactFit, StopsOnceACycleMovesNoNodeBeyondTheTolerance) {
     const std::vector<ContourLine> lines = {Ring(70, 0), Ring(40, 30), Ring(10, 35)};
     ExactFitSettings loose;
-    loose.tolerance = 1.0e-3f;
-    loose.tension = 0.25f; // settles to a millionth within the cycle limit
+    loose.tolerance = 1.0e-2f;
+    loose.tension = 0.25f; // settles to the tight tolerance within the cycle limit
     ExactFitReport a, b, c;
     const HeightGrid ga = Fit(lines, 7, loose, &a);
     EXPECT_TRUE(a.converged);
     EXPECT_LE(a.lastChange, a.limit);
-    EXPECT_FLOAT_EQ(a.limit, 1.0e-3f * 35.0f);
+    EXPECT_FLOAT_EQ(a.limit, 1.0e-2f * 5.0f); // of the smallest contour interval
 
     // One cycle fewer and it had not got there.
     ExactFitSettings cut = loose;
@@ -195,7 +195,7 @@ TEST(ExactFit, StopsOnceACycleMovesNoNodeBeyondTheTolerance) {
     // A tighter tolerance takes more cycles and lands within the loose one's
     // reach of it.
     ExactFitSettings tight = loose;
-    tight.tolerance = 1.0e-6f;
+    tight.tolerance = 1.0e-4f;
     const HeightGrid gc = Fit(lines, 7, tight, &c);
     EXPECT_TRUE(c.converged);
     EXPECT_GT(c.cycles, a.cycles);
