@@ -134,44 +134,61 @@ float ContourInterval(const std::vector<LineSample>& samples) {
     return std::isfinite(gap) ? gap : 0.0f;
 }
 
-void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner,
-                   const std::vector<LineSample>& samples, std::vector<float>& lo,
-                   std::vector<float>& hi) {
-    const int n = grid.n;
-    const std::size_t nodes = owner.size();
-    const NodeBox box = SampledNodes(samples, grid);
+namespace {
 
-    const Levels read = ReadLevels(samples);
-    const std::vector<LineKind>& kind = read.kind;
-    const std::vector<float>& levels = read.levels;
-    const float gap = read.gap;
-    auto indexOf = [&](float z) {
-        return std::lower_bound(levels.begin(), levels.end(), z) - levels.begin();
-    };
-
-    // A node whose square holds samples of two heights says nothing of the
-    // region beside it: its nearest sample may be of the contour behind.
-    std::vector<std::uint8_t> shared(nodes, 0);
-    for (const LineSample& s : samples) {
-        int i = 0, j = 0;
-        float dx = 0.0f, dy = 0.0f;
-        if (!NodeOfSample(s, grid, i, j, dx, dy)) continue;
-        const std::size_t o = static_cast<std::size_t>(j) * static_cast<std::size_t>(n) +
-                              static_cast<std::size_t>(i);
-        if (samples[static_cast<std::size_t>(owner[o])].z != s.z) shared[o] = 1;
+// The regions of one grid and what their rims say, step by step.
+class RegionBands {
+public:
+    RegionBands(const GridPlace& grid, const std::vector<std::int32_t>& owner,
+                const std::vector<LineSample>& samples)
+        : n(grid.n), owner(owner), samples(samples), box(SampledNodes(samples, grid)),
+          lines(ReadLevels(samples)), shared(owner.size(), 0), region(owner.size(), -1) {
+        // A node whose square holds samples of two heights says nothing of
+        // the region beside it: its nearest sample may be of the contour behind.
+        for (const LineSample& s : samples) {
+            int i = 0, j = 0;
+            float dx = 0.0f, dy = 0.0f;
+            if (!NodeOfSample(s, grid, i, j, dx, dy)) continue;
+            const std::size_t o = At(i, j);
+            if (samples[static_cast<std::size_t>(owner[o])].z != s.z) shared[o] = 1;
+        }
     }
 
-    auto inBox = [&](int i, int j) { return i >= box.i0 && i <= box.i1 && j >= box.j0 && j <= box.j1; };
-    auto at = [&](int i, int j) { return static_cast<std::size_t>(j) * static_cast<std::size_t>(n) +
-                                         static_cast<std::size_t>(i); };
+    void Flood();
+    void FacingPairs();
+    void ReadSides();
+    void Write(std::vector<float>& lo, std::vector<float>& hi) const;
 
-    // The regions: free nodes joined through their four neighbours.
-    std::vector<std::int32_t> region(nodes, -1);
+private:
+    std::size_t At(int i, int j) const {
+        return static_cast<std::size_t>(j) * static_cast<std::size_t>(n) + static_cast<std::size_t>(i);
+    }
+    bool InBox(int i, int j) const { return i >= box.i0 && i <= box.i1 && j >= box.j0 && j <= box.j1; }
+    std::ptrdiff_t IndexOf(float z) const {
+        return std::lower_bound(lines.levels.begin(), lines.levels.end(), z) - lines.levels.begin();
+    }
+    void Propagate(std::vector<std::int32_t>& known);
+
+    const int n;
+    const std::vector<std::int32_t>& owner;
+    const std::vector<LineSample>& samples;
+    const NodeBox box;
+    const Levels lines;
+    std::vector<std::uint8_t> shared;
+    std::vector<std::int32_t> region;
     std::vector<Region> regions;
+    // Regions facing each other across a contour node, and its level: on
+    // its two sides (across), or, past contours packed closer than a cell,
+    // two nodes away (far).
+    std::vector<std::tuple<std::int32_t, std::int32_t, float>> across, far;
+};
+
+void RegionBands::Flood() {
+    // Free nodes joined through their four neighbours.
     std::vector<std::int32_t> queue;
     for (int j0 = box.j0; j0 <= box.j1; ++j0) {
         for (int i0 = box.i0; i0 <= box.i1; ++i0) {
-            const std::size_t start = at(i0, j0);
+            const std::size_t start = At(i0, j0);
             if (owner[start] >= 0 || region[start] >= 0) continue;
             const std::int32_t id = static_cast<std::int32_t>(regions.size());
             regions.emplace_back();
@@ -184,11 +201,11 @@ void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner
                 const int nx[4] = {i - 1, i + 1, i, i};
                 const int ny[4] = {j, j, j - 1, j + 1};
                 for (int k = 0; k < 4; ++k) {
-                    if (!inBox(nx[k], ny[k])) {
+                    if (!InBox(nx[k], ny[k])) {
                         R.edge = true;
                         continue;
                     }
-                    const std::size_t m = at(nx[k], ny[k]);
+                    const std::size_t m = At(nx[k], ny[k]);
                     if (owner[m] < 0) {
                         if (region[m] < 0) {
                             region[m] = id;
@@ -200,7 +217,7 @@ void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner
                     const LineSample& s = samples[static_cast<std::size_t>(owner[m])];
                     if (R.line < 0) R.line = s.line;
                     R.twoLines = R.twoLines || s.line != R.line;
-                    switch (kind[static_cast<std::size_t>(s.line)]) {
+                    switch (lines.kind[static_cast<std::size_t>(s.line)]) {
                     case LineKind::kContour: R.AddLevel(s.z); break;
                     case LineKind::kSpot:
                         R.spotLo = std::min(R.spotLo, s.z);
@@ -212,24 +229,22 @@ void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner
             }
         }
     }
+}
 
-    // Which regions face each other across a contour node, and at what level:
-    // those on its two sides (near), and, for contours packed closer than a
-    // cell, those two nodes away (far).
-    std::vector<std::tuple<std::int32_t, std::int32_t, float>> across, far;
+void RegionBands::FacingPairs() {
     for (int j = box.j0; j <= box.j1; ++j) {
         for (int i = box.i0; i <= box.i1; ++i) {
-            const std::int32_t s = owner[at(i, j)];
-            if (s < 0 || shared[at(i, j)]) continue;
+            const std::int32_t s = owner[At(i, j)];
+            if (s < 0 || shared[At(i, j)]) continue;
             const LineSample& p = samples[static_cast<std::size_t>(s)];
-            if (kind[static_cast<std::size_t>(p.line)] != LineKind::kContour) continue;
+            if (lines.kind[static_cast<std::size_t>(p.line)] != LineKind::kContour) continue;
             std::int32_t seen[25];
             bool near[25];
             int found = 0;
             for (int b = -2; b <= 2; ++b)
                 for (int a = -2; a <= 2; ++a) {
-                    if (!inBox(i + a, j + b)) continue;
-                    const std::int32_t r = region[at(i + a, j + b)];
+                    if (!InBox(i + a, j + b)) continue;
+                    const std::int32_t r = region[At(i + a, j + b)];
                     if (r < 0) continue;
                     const bool close = std::abs(a) <= 1 && std::abs(b) <= 1 &&
                                        regions[static_cast<std::size_t>(r)].Has(p.z);
@@ -247,10 +262,12 @@ void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner
         std::sort(list->begin(), list->end());
         list->erase(std::unique(list->begin(), list->end()), list->end());
     }
+}
 
+void RegionBands::ReadSides() {
     for (Region& R : regions) {
         if (R.levels == 1) continue;
-        const bool adjacent = R.levels == 2 && std::abs(indexOf(R.a) - indexOf(R.b)) == 1;
+        const bool adjacent = R.levels == 2 && std::abs(IndexOf(R.a) - IndexOf(R.b)) == 1;
         R.side = adjacent ? Side::kBetween : Side::kUnbounded;
         if (adjacent && R.a > R.b) std::swap(R.a, R.b);
     }
@@ -291,31 +308,38 @@ void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner
                                              : Side::kBelow;
         if (R.side != Side::kFlat) known.push_back(static_cast<std::int32_t>(r));
     }
-    // Chains of one-level regions: across a contour the side turns over.
-    if (!known.empty()) {
-        std::vector<std::size_t> startOf(regions.size() + 1, 0);
-        for (const auto& e : across) ++startOf[static_cast<std::size_t>(std::get<0>(e)) + 1],
-                                     ++startOf[static_cast<std::size_t>(std::get<1>(e)) + 1];
-        for (std::size_t r = 0; r < regions.size(); ++r) startOf[r + 1] += startOf[r];
-        std::vector<std::int32_t> next(startOf.back());
-        std::vector<std::size_t> fill(startOf.begin(), startOf.end() - 1);
-        for (const auto& e : across) {
-            next[fill[static_cast<std::size_t>(std::get<0>(e))]++] = std::get<1>(e);
-            next[fill[static_cast<std::size_t>(std::get<1>(e))]++] = std::get<0>(e);
-        }
-        for (std::size_t q = 0; q < known.size(); ++q) {
-            const Region& R = regions[static_cast<std::size_t>(known[q])];
-            for (std::size_t k = startOf[static_cast<std::size_t>(known[q])];
-                 k < startOf[static_cast<std::size_t>(known[q]) + 1]; ++k) {
-                Region& T = regions[static_cast<std::size_t>(next[k])];
-                if (T.levels != 1 || T.side != Side::kUnknown || T.a != R.a) continue;
-                T.side = R.side == Side::kAbove ? Side::kBelow : Side::kAbove;
-                known.push_back(next[k]);
-            }
+    Propagate(known);
+}
+
+// Chains of one-level regions: across a contour the side turns over.
+void RegionBands::Propagate(std::vector<std::int32_t>& known) {
+    if (known.empty()) return;
+    std::vector<std::size_t> startOf(regions.size() + 1, 0);
+    for (const auto& e : across) {
+        ++startOf[static_cast<std::size_t>(std::get<0>(e)) + 1];
+        ++startOf[static_cast<std::size_t>(std::get<1>(e)) + 1];
+    }
+    for (std::size_t r = 0; r < regions.size(); ++r) startOf[r + 1] += startOf[r];
+    std::vector<std::int32_t> next(startOf.back());
+    std::vector<std::size_t> fill(startOf.begin(), startOf.end() - 1);
+    for (const auto& e : across) {
+        next[fill[static_cast<std::size_t>(std::get<0>(e))]++] = std::get<1>(e);
+        next[fill[static_cast<std::size_t>(std::get<1>(e))]++] = std::get<0>(e);
+    }
+    for (std::size_t q = 0; q < known.size(); ++q) {
+        const Region& R = regions[static_cast<std::size_t>(known[q])];
+        for (std::size_t k = startOf[static_cast<std::size_t>(known[q])];
+             k < startOf[static_cast<std::size_t>(known[q]) + 1]; ++k) {
+            Region& T = regions[static_cast<std::size_t>(next[k])];
+            if (T.levels != 1 || T.side != Side::kUnknown || T.a != R.a) continue;
+            T.side = R.side == Side::kAbove ? Side::kBelow : Side::kAbove;
+            known.push_back(next[k]);
         }
     }
+}
 
-    for (std::size_t o = 0; o < nodes; ++o) {
+void RegionBands::Write(std::vector<float>& lo, std::vector<float>& hi) const {
+    for (std::size_t o = 0; o < owner.size(); ++o) {
         if (owner[o] >= 0) continue;
         const std::int32_t r = region[o];
         if (r < 0) {
@@ -325,7 +349,7 @@ void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner
         }
         const Region& R = regions[static_cast<std::size_t>(r)];
         float l = -kInf, h = kInf;
-        const std::ptrdiff_t k = R.levels >= 1 ? indexOf(R.a) : 0;
+        const std::ptrdiff_t k = R.levels >= 1 ? IndexOf(R.a) : 0;
         switch (R.side) {
         case Side::kBetween: l = R.a, h = R.b; break;
         case Side::kFlat: l = h = R.a; break;
@@ -334,13 +358,14 @@ void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner
         // samples may run on past where the contours were drawn.
         case Side::kAbove:
             l = R.a;
-            if (static_cast<std::size_t>(k + 1) < levels.size()) h = levels[static_cast<std::size_t>(k + 1)];
-            else if (!R.edge) h = R.a + gap;
+            if (static_cast<std::size_t>(k + 1) < lines.levels.size())
+                h = lines.levels[static_cast<std::size_t>(k + 1)];
+            else if (!R.edge) h = R.a + lines.gap;
             break;
         case Side::kBelow:
             h = R.a;
-            if (k > 0) l = levels[static_cast<std::size_t>(k - 1)];
-            else if (!R.edge) l = R.a - gap;
+            if (k > 0) l = lines.levels[static_cast<std::size_t>(k - 1)];
+            else if (!R.edge) l = R.a - lines.gap;
             break;
         case Side::kUnknown:
             if (!R.edge && R.twoLines && R.levels == 1) l = h = R.a;
@@ -355,4 +380,16 @@ void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner
         lo[o] = l;
         hi[o] = h;
     }
+}
+
+} // namespace
+
+void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner,
+                   const std::vector<LineSample>& samples, std::vector<float>& lo,
+                   std::vector<float>& hi) {
+    RegionBands bands(grid, owner, samples);
+    bands.Flood();
+    bands.FacingPairs();
+    bands.ReadSides();
+    bands.Write(lo, hi);
 }
