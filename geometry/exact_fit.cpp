@@ -482,6 +482,7 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         Level& L = hierarchy[static_cast<std::size_t>(top)];
         SizeLevel(L, top, levels, tension);
         HoldSamples(L, samples, grid.origin, grid.extent / static_cast<float>(L.n - 1), start, owner);
+        Free(L.r); // its scratch, until the first residual: room for the regions' own
         BandFreeRegions(L, samples, grid.origin, grid.extent / static_cast<float>(L.n - 1), start, owner);
         Free(owner);
         L.rhs = false;
