@@ -252,10 +252,19 @@ void RegionBands::FacingPairs() {
                     if (k == found) seen[found] = r, near[found++] = close;
                     else near[k] = near[k] || close;
                 }
+            // Only a region of one level is told its side: pairs without one
+            // are left out, which keeps the lists short on dense contours.
             for (int x = 0; x < found; ++x)
-                for (int y = x + 1; y < found; ++y)
-                    (near[x] && near[y] ? across : far)
+                for (int y = x + 1; y < found; ++y) {
+                    const Region& A = regions[static_cast<std::size_t>(seen[x])];
+                    const Region& B = regions[static_cast<std::size_t>(seen[y])];
+                    const bool nearPair = near[x] && near[y];
+                    if (nearPair ? A.levels != 1 && B.levels != 1
+                                 : !((A.levels == 1 && B.levels == 2) || (A.levels == 2 && B.levels == 1)))
+                        continue;
+                    (nearPair ? across : far)
                         .emplace_back(std::min(seen[x], seen[y]), std::max(seen[x], seen[y]), p.z);
+                }
         }
     }
     for (auto* list : {&across, &far}) {
