@@ -481,9 +481,15 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
     for (int top = 1; top <= levels; ++top) {
         Level& L = hierarchy[static_cast<std::size_t>(top)];
         SizeLevel(L, top, levels, tension);
-        HoldSamples(L, samples, grid.origin, grid.extent / static_cast<float>(L.n - 1), start, owner);
+        const float cell = grid.extent / static_cast<float>(L.n - 1);
+        // A coarser level needs its samples no denser than an eighth of its
+        // own cell, which is what keeps each line's nodes a chain.
+        const std::vector<LineSample> coarser = top < levels ? SampleLines(lines, cell / 8.0f)
+                                                             : std::vector<LineSample>();
+        const std::vector<LineSample>& here = top < levels ? coarser : samples;
+        HoldSamples(L, here, grid.origin, cell, start, owner);
         Free(L.r); // its scratch, until the first residual: room for the regions' own
-        BandFreeRegions(L, samples, grid.origin, grid.extent / static_cast<float>(L.n - 1), start, owner);
+        BandFreeRegions(L, here, grid.origin, cell, start, owner);
         Free(owner);
         L.rhs = false;
         Free(L.f);
