@@ -22,7 +22,14 @@ enum : std::uint8_t {
     kHeld = 1,   // tied to its nearest sample by the Taylor condition
     kPinned = 2, // fixed at its value: a flat area, or no correction near the samples
     kPressed = 3, // free, but held at its band's edge: relaxed, not corrected from below
+    kStuck = 4,   // pressed for good: once the cycles stall, see FitExactHeightField
 };
+
+// Free nodes the coarse grids correct.
+inline bool Corrected(std::uint8_t kind) {
+    return kind == kFree;
+}
+
 
 // One grid of the hierarchy. On the level being solved z is the height; below
 // it z is a correction and f the restricted residual it answers.
@@ -32,6 +39,7 @@ struct Level {
     Real t = 0.0; // slope weight: the tension
     bool rhs = false;
     bool banded = false; // free nodes kept within [cdx, cdy]
+    bool sticky = false; // a node pressed against its band stays so
     std::vector<Real> z, f, r;
     std::vector<std::uint8_t> kind;
     // Held nodes: the sample's offset and height; pinned: the height in cval;
@@ -189,7 +197,7 @@ void RelaxRow(Level& L, int colour, int j) {
     const std::size_t row = L.At(0, j);
     for (int i = i0; i < n; i += 5) {
         const std::size_t o = row + static_cast<std::size_t>(i);
-        if (kind[o] != kFree || i < 2 || i > n - 3 || !(diag > 0.0)) {
+        if (!Corrected(kind[o]) || i < 2 || i > n - 3 || !(diag > 0.0)) {
             UpdateNode(L, i, j);
             continue;
         }
@@ -254,7 +262,7 @@ bool Residual(Level& L, WorkerPool* pool) {
             for (int i = 0; i < n; ++i) {
                 const std::size_t o = L.At(i, j);
                 const std::uint8_t was = kinds[o];
-                if (was != kFree && was != kPressed) {
+                if (was == kHeld || was == kPinned) {
                     out[o] = 0.0;
                     continue;
                 }
@@ -264,8 +272,9 @@ bool Residual(Level& L, WorkerPool* pool) {
                 // A node pressed against its band takes no correction: the
                 // coarse grids would push it on, and its neighbours with it.
                 if (lo) {
-                    const bool pressed = (r < 0.0 && z[o] <= lo[o]) || (r > 0.0 && z[o] >= hi[o]);
-                    const std::uint8_t kind = pressed ? kPressed : kFree;
+                    bool pressed = (r < 0.0 && z[o] <= lo[o]) || (r > 0.0 && z[o] >= hi[o]);
+                    pressed = pressed || was == kStuck;
+                    const std::uint8_t kind = !pressed ? kFree : L.sticky ? kStuck : kPressed;
                     changed = changed || was != kind;
                     kinds[o] = kind;
                     if (pressed) r = 0.0;
@@ -317,7 +326,7 @@ void ProlongAdd(const Level& coarse, Level& fine, WorkerPool* pool) {
             const bool oddJ = j & 1;
             for (int i = 0; i < fn; ++i) {
                 const std::size_t o = fine.At(i, j);
-                if (fine.kind[o] != kFree) continue;
+                if (!Corrected(fine.kind[o])) continue;
                 const int I = i / 2;
                 const bool oddI = i & 1;
                 Real e = coarse.z[coarse.At(I, J)];
@@ -345,7 +354,7 @@ void CoarsenKinds(const Level& fine, Level& coarse) {
                 if (y < 0 || y >= fn) continue;
                 for (int a = -1; a <= 1; ++a) {
                     const int x = 2 * I + a;
-                    if (x >= 0 && x < fn && fine.kind[fine.At(x, y)] != kFree) kind = kPinned;
+                    if (x >= 0 && x < fn && !Corrected(fine.kind[fine.At(x, y)])) kind = kPinned;
                 }
             }
             coarse.kind[coarse.At(I, J)] = kind;
@@ -529,6 +538,8 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         if (top < levels) maxCycles = std::min(maxCycles, kCoarseCycles);
         // Heights before the cycle, in float: enough to measure a move by.
         std::vector<float> before(L.z.size());
+        Real lastMove = std::numeric_limits<Real>::infinity();
+        int stalls = 0;
         for (int c = 0; c < maxCycles; ++c) {
             std::transform(L.z.begin(), L.z.end(), before.begin(),
                            [](Real z) { return static_cast<float>(z); });
@@ -541,6 +552,13 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
             }
             bar.Update(((top - 1) * 100 + std::min(99, (c + 1) * 100 / maxCycles)) / levels);
             if (move <= report.limit) break;
+            // Nodes let go of their band and pressed again by the next cycle
+            // can hold the cycles in a loop that no longer shrinks; from the
+            // second cycle that fails to shrink the largest move by a tenth,
+            // pressed nodes stay pressed.
+            stalls = move > 0.9 * lastMove ? stalls + 1 : 0;
+            if (stalls >= 2) L.sticky = true;
+            lastMove = move;
             // A cancel only cuts the cycles: every level still gets one.
             if (bar.Cancelled()) {
                 cancelled = true;

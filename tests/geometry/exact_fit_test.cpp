@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "geometry/contour_sampling.h"
+#include "tests/support/terrain_generators.h"
 
 namespace {
 
@@ -277,6 +278,24 @@ TEST(ExactFitBands, SummitsRiseAndPitsFallWithinAnInterval) {
     EXPECT_GE(top.first, 20.0f);
     EXPECT_LE(top.second, 30.0f);
     EXPECT_GT(HeightAtNode(hill, hill.gridSize / 2, hill.gridSize / 2), 21.0f);
+}
+
+// On a real landscape's contours a thin plate presses nodes against their
+// bands, lets them go and presses them again: without pressed nodes staying
+// pressed once the cycles stall, this set loops for all 60 cycles.
+TEST(ExactFitBands, SettlesWhereNodesTurnBackAndForth) {
+    std::vector<ContourLine> lines;
+    for (const ContourSegment& s : terrain::LandscapeContours(5.0, 64)) {
+        ContourLine line;
+        line.points = {s.start, s.end};
+        lines.push_back(line);
+    }
+    ExactFitSettings plate;
+    plate.tension = 0.0f;
+    ExactFitReport report;
+    Fit(lines, 9, plate, &report);
+    EXPECT_TRUE(report.converged) << report.cycles << " cycles, last move " << report.lastChange;
+    EXPECT_LT(report.cycles, 30);
 }
 
 } // namespace
