@@ -52,7 +52,6 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 
 enum class Side : std::uint8_t { kUnknown, kAbove, kBelow, kFlat, kBetween, kUnbounded };
 
-// What a region's rim says about it.
 // The nodes a region may occupy (inclusive).
 struct NodeBox {
     int i0, j0, i1, j1;
@@ -77,6 +76,7 @@ NodeBox SampledNodes(const std::vector<LineSample>& samples, const GridPlace& gr
             node(y1, grid.originY, true)};
 }
 
+// What a region's rim says about it.
 struct Region {
     float a = 0.0f, b = 0.0f; // the first two contour levels met on the rim
     int levels = 0;           // distinct contour levels on the rim, counted to three
@@ -139,20 +139,9 @@ namespace {
 // The regions of one grid and what their rims say, step by step.
 class RegionBands {
 public:
-    RegionBands(const GridPlace& grid, const std::vector<std::int32_t>& owner,
-                const std::vector<LineSample>& samples)
-        : n(grid.n), owner(owner), samples(samples), box(SampledNodes(samples, grid)),
-          lines(ReadLevels(samples)), shared(owner.size(), 0), region(owner.size(), -1) {
-        // A node whose square holds samples of two heights says nothing of
-        // the region beside it: its nearest sample may be of the contour behind.
-        for (const LineSample& s : samples) {
-            int i = 0, j = 0;
-            float dx = 0.0f, dy = 0.0f;
-            if (!NodeOfSample(s, grid, i, j, dx, dy)) continue;
-            const std::size_t o = At(i, j);
-            if (samples[static_cast<std::size_t>(owner[o])].z != s.z) shared[o] = 1;
-        }
-    }
+    RegionBands(const GridPlace& grid, const NodeTies& ties, const std::vector<LineSample>& samples)
+        : n(grid.n), owner(ties.owner), shared(ties.shared), samples(samples),
+          box(SampledNodes(samples, grid)), lines(ReadLevels(samples)), region(owner.size(), -1) {}
 
     void Flood();
     void FacingPairs();
@@ -171,10 +160,10 @@ private:
 
     const int n;
     const std::vector<std::int32_t>& owner;
+    const std::vector<std::uint8_t>& shared;
     const std::vector<LineSample>& samples;
     const NodeBox box;
     const Levels lines;
-    std::vector<std::uint8_t> shared;
     std::vector<std::int32_t> region;
     std::vector<Region> regions;
     // Regions facing each other across a contour node, and its level: on
@@ -393,10 +382,10 @@ void RegionBands::Write(std::vector<float>& lo, std::vector<float>& hi) const {
 
 } // namespace
 
-void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner,
+void BandFreeNodes(const GridPlace& grid, const NodeTies& ties,
                    const std::vector<LineSample>& samples, std::vector<float>& lo,
                    std::vector<float>& hi) {
-    RegionBands bands(grid, owner, samples);
+    RegionBands bands(grid, ties, samples);
     bands.Flood();
     bands.FacingPairs();
     bands.ReadSides();

@@ -35,18 +35,26 @@ struct GridPlace {
 // from it in cells; false when it lies off the grid.
 bool NodeOfSample(const LineSample& s, const GridPlace& grid, int& i, int& j, float& dx, float& dy);
 
-// For every node that owner leaves free (-1), sets the band [lo[o], hi[o]]
+// What the samples tie the nodes of a grid to: the nearest sample in each
+// node's half-cell square (-1: none), and whether that square holds samples
+// of two heights (then the nearest may belong to the contour behind, and the
+// node says nothing of the region beside it).
+struct NodeTies {
+    std::vector<std::int32_t> owner;
+    std::vector<std::uint8_t> shared;
+};
+
+// For every node the ties leave free (owner -1), sets the band [lo[o], hi[o]]
 // its height must stay in (the other nodes' entries are left as they are);
 // lo == hi holds it flat at that height, and an unbounded side is -inf or
-// +inf. owner gives, for the other nodes, the sample each is tied to: the
-// nodes of one line form an 8-connected chain, which is what walls the
-// regions. Only nodes inside the box of the samples belong to a region, so
+// +inf. The tied nodes of one line form an 8-connected chain, which is what
+// walls the regions. Only nodes inside the box of the samples belong to a region, so
 // lines that end at the edge of the surveyed area close their regions there;
 // only a region beyond the highest or lowest level that reaches that edge is
-// bounded on its contour's side alone. Regions no band can be read for (lines ending inside the area,
-// crossing lines, contours skipping a level) are left unbounded, but for an
-// area no edge reaches that only contours of one height, from two lines or
-// more, enclose: it is held flat.
-void BandFreeNodes(const GridPlace& grid, const std::vector<std::int32_t>& owner,
+// bounded on its contour's side alone. Regions no band can be read for
+// (lines ending inside the area, crossing lines, contours skipping a level)
+// are left unbounded, but for an area no edge reaches that only contours of
+// one height, from two lines or more, enclose: it is held flat.
+void BandFreeNodes(const GridPlace& grid, const NodeTies& ties,
                    const std::vector<LineSample>& samples, std::vector<float>& lo,
                    std::vector<float>& hi);

@@ -394,12 +394,15 @@ void SizeLevel(Level& L, int k, int levels, float tension) {
     L.kind.assign(nodes, kFree);
 }
 
-// Ties each node to the nearest sample in its half-cell square.
+// Ties each node to the nearest sample in its half-cell square, and marks the
+// squares that hold samples of two heights.
 void HoldSamples(Level& L, const std::vector<LineSample>& samples, const Point2& origin,
-                 float cellSize, float base, std::vector<std::int32_t>& owner) {
+                 float cellSize, float base, NodeTies& ties) {
     const int n = L.n;
     const std::size_t nodes = L.z.size();
+    std::vector<std::int32_t>& owner = ties.owner;
     owner.assign(nodes, -1);
+    ties.shared.assign(nodes, 0);
     L.cdx.assign(nodes, 0.0f);
     L.cdy.assign(nodes, 0.0f);
     L.cval.assign(nodes, 0.0f);
@@ -413,6 +416,8 @@ void HoldSamples(Level& L, const std::vector<LineSample>& samples, const Point2&
         if (!NodeOfSample(p, place, i, j, dx, dy)) continue;
         const float d2 = dx * dx + dy * dy;
         const std::size_t o = L.At(i, j);
+        // Unlike the one tied so far, it is a second height here.
+        if (owner[o] >= 0 && samples[static_cast<std::size_t>(owner[o])].z != p.z) ties.shared[o] = 1;
         if (!(d2 < best[o])) continue;
         best[o] = d2;
         owner[o] = static_cast<std::int32_t>(s);
@@ -426,8 +431,8 @@ void HoldSamples(Level& L, const std::vector<LineSample>& samples, const Point2&
 // Free nodes keep to the band of the region they lie in; a band of one
 // height pins them flat.
 void BandFreeRegions(Level& L, const std::vector<LineSample>& samples, const Point2& origin,
-                     float cellSize, float base, const std::vector<std::int32_t>& owner) {
-    BandFreeNodes({origin.x, origin.y, cellSize, L.n}, owner, samples, L.cdx, L.cdy);
+                     float cellSize, float base, const NodeTies& ties) {
+    BandFreeNodes({origin.x, origin.y, cellSize, L.n}, ties, samples, L.cdx, L.cdy);
     L.banded = false;
     for (std::size_t o = 0; o < L.kind.size(); ++o) {
         if (L.kind[o] != kFree) continue;
@@ -486,7 +491,7 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
     bar.Update(0);
     bool cancelled = false;
     std::vector<Level> hierarchy(static_cast<std::size_t>(levels) + 1);
-    std::vector<std::int32_t> owner;
+    NodeTies ties;
     for (int top = 1; top <= levels; ++top) {
         Level& L = hierarchy[static_cast<std::size_t>(top)];
         SizeLevel(L, top, levels, tension);
@@ -496,10 +501,11 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         const std::vector<LineSample> coarser = top < levels ? SampleLines(lines, cell / 8.0f)
                                                              : std::vector<LineSample>();
         const std::vector<LineSample>& here = top < levels ? coarser : samples;
-        HoldSamples(L, here, grid.origin, cell, start, owner);
+        HoldSamples(L, here, grid.origin, cell, start, ties);
         Free(L.r); // its scratch, until the first residual: room for the regions' own
-        BandFreeRegions(L, here, grid.origin, cell, start, owner);
-        Free(owner);
+        BandFreeRegions(L, here, grid.origin, cell, start, ties);
+        Free(ties.owner);
+        Free(ties.shared);
         L.rhs = false;
         Free(L.f);
         if (top == 1) {
