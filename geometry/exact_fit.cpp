@@ -25,12 +25,6 @@ enum : std::uint8_t {
     kStuck = 4,   // pressed for good: once the cycles stall, see FitExactHeightField
 };
 
-// Free nodes the coarse grids correct.
-inline bool Corrected(std::uint8_t kind) {
-    return kind == kFree;
-}
-
-
 // One grid of the hierarchy. On the level being solved z is the height; below
 // it z is a correction and f the restricted residual it answers.
 struct Level {
@@ -197,7 +191,7 @@ void RelaxRow(Level& L, int colour, int j) {
     const std::size_t row = L.At(0, j);
     for (int i = i0; i < n; i += 5) {
         const std::size_t o = row + static_cast<std::size_t>(i);
-        if (!Corrected(kind[o]) || i < 2 || i > n - 3 || !(diag > 0.0)) {
+        if (kind[o] != kFree || i < 2 || i > n - 3 || !(diag > 0.0)) {
             UpdateNode(L, i, j);
             continue;
         }
@@ -326,7 +320,7 @@ void ProlongAdd(const Level& coarse, Level& fine, WorkerPool* pool) {
             const bool oddJ = j & 1;
             for (int i = 0; i < fn; ++i) {
                 const std::size_t o = fine.At(i, j);
-                if (!Corrected(fine.kind[o])) continue;
+                if (fine.kind[o] != kFree) continue;
                 const int I = i / 2;
                 const bool oddI = i & 1;
                 Real e = coarse.z[coarse.At(I, J)];
@@ -354,7 +348,7 @@ void CoarsenKinds(const Level& fine, Level& coarse) {
                 if (y < 0 || y >= fn) continue;
                 for (int a = -1; a <= 1; ++a) {
                     const int x = 2 * I + a;
-                    if (x >= 0 && x < fn && !Corrected(fine.kind[fine.At(x, y)])) kind = kPinned;
+                    if (x >= 0 && x < fn && fine.kind[fine.At(x, y)] != kFree) kind = kPinned;
                 }
             }
             coarse.kind[coarse.At(I, J)] = kind;
