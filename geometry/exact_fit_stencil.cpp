@@ -1,0 +1,436 @@
+#include "geometry/exact_fit_stencil.h"
+
+#include "geometry/wide_vectors.h"
+
+#include <cstring>
+
+namespace {
+
+// Free nodes are over-relaxed: the regions the coarse grids cannot reach
+// (pockets between close contours) then settle in half the cycles; 1.8 no
+// longer converges on real contours.
+constexpr FitReal kOverRelax = 1.5;
+
+// The operator's row at node (i, j) without its diagonal term, and the
+// diagonal, near the borders: the energy's terms that exist there, which is
+// what leaves the borders free (natural conditions). V is one node's value,
+// or four nodes' of a run in a border row (columns i, i + 5, ..., all away
+// from the side borders, so the same terms exist for each); at(c, r, v)
+// reads node (c, r) into v.
+template <class V, class Read>
+[[gnu::always_inline]] inline void BorderTerms(int n, FitReal w, FitReal t, int i, int j, const Read& at,
+                                               V& off, FitReal& diag) {
+    V o{}, v;
+    FitReal d = 0.0;
+    const FitReal k3[3] = {1.0, -2.0, 1.0};
+    for (int m = i - 1; m <= i + 1; ++m) {
+        if (m < 1 || m > n - 2) continue;
+        V s{};
+        for (int k = -1; k <= 1; ++k)
+            if (m + k != i) at(m + k, j, v), s += k3[k + 1] * v;
+        const FitReal co = k3[i - m + 1];
+        o += w * co * s;
+        d += w * co * co;
+    }
+    for (int m = j - 1; m <= j + 1; ++m) {
+        if (m < 1 || m > n - 2) continue;
+        V s{};
+        for (int k = -1; k <= 1; ++k)
+            if (m + k != j) at(i, m + k, v), s += k3[k + 1] * v;
+        const FitReal co = k3[j - m + 1];
+        o += w * co * s;
+        d += w * co * co;
+    }
+    // The twist of the four cells around the node, weighted twice.
+    for (int q = j - 1; q <= j; ++q) {
+        for (int m = i - 1; m <= i; ++m) {
+            if (m < 0 || q < 0 || m > n - 2 || q > n - 2) continue;
+            const int cx[4] = {m, m + 1, m, m + 1};
+            const int cy[4] = {q, q, q + 1, q + 1};
+            const FitReal sg[4] = {1.0, -1.0, -1.0, 1.0};
+            V s{};
+            FitReal co = 0.0;
+            for (int k = 0; k < 4; ++k) {
+                if (cx[k] == i && cy[k] == j) co = sg[k];
+                else at(cx[k], cy[k], v), s += sg[k] * v;
+            }
+            o += 2.0 * w * co * s;
+            d += 2.0 * w * co * co;
+        }
+    }
+    const int nx[4] = {i - 1, i + 1, i, i};
+    const int ny[4] = {j, j, j - 1, j + 1};
+    for (int k = 0; k < 4; ++k) {
+        if (nx[k] < 0 || ny[k] < 0 || nx[k] > n - 1 || ny[k] > n - 1) continue;
+        at(nx[k], ny[k], v);
+        o -= t * v;
+        d += t;
+    }
+    off = o;
+    diag = d;
+}
+
+void BorderRow(const FitLevel& L, int i, int j, FitReal& off, FitReal& diag) {
+    const FitReal* z = L.z.data();
+    BorderTerms(L.n, L.w, L.t, i, j, [&](int c, int r, FitReal& v) { v = z[L.At(c, r)]; }, off, diag);
+}
+
+// Row (i, j) of the operator applied to z, split into off-diagonal sum and
+// diagonal. The runs below add in this same order, so both give the same bits.
+inline void Row(const FitLevel& L, int i, int j, FitReal& off, FitReal& diag) {
+    const int n = L.n;
+    if (i < 2 || j < 2 || i > n - 3 || j > n - 3) {
+        BorderRow(L, i, j, off, diag);
+        return;
+    }
+    auto at = [&](int c, int r) { return L.z[L.At(c, r)]; };
+    const FitReal edge = at(i - 1, j) + at(i + 1, j) + at(i, j - 1) + at(i, j + 1);
+    const FitReal corner = at(i - 1, j - 1) + at(i + 1, j - 1) + at(i - 1, j + 1) + at(i + 1, j + 1);
+    const FitReal far = at(i - 2, j) + at(i + 2, j) + at(i, j - 2) + at(i, j + 2);
+    off = L.w * (-8.0 * edge + 2.0 * corner + far) - L.t * edge;
+    diag = 20.0 * L.w + 4.0 * L.t;
+}
+
+void UpdateNode(FitLevel& L, int i, int j) {
+    const std::size_t o = L.At(i, j);
+    const std::uint8_t kind = L.kind[o];
+    if (kind == kFitPinned) {
+        L.z[o] = L.cval[o];
+        return;
+    }
+    if (kind == kFitHeld) {
+        const int n = L.n;
+        if (i == 0 || j == 0 || i == n - 1 || j == n - 1) {
+            L.z[o] = L.cval[o];
+            return;
+        }
+        const FitReal* z = L.z.data();
+        L.z[o] = L.cval[o] - L.cdx[o] * 0.5 * (z[L.At(i + 1, j)] - z[L.At(i - 1, j)]) -
+                 L.cdy[o] * 0.5 * (z[o + L.stride] - z[o - L.stride]);
+        return;
+    }
+    FitReal off = 0.0, diag = 0.0;
+    Row(L, i, j, off, diag);
+    if (!(diag > 0.0)) return;
+    L.z[o] += kOverRelax * (((L.rhs ? L.f[o] : 0.0) - off) / diag - L.z[o]);
+    if (L.banded) L.z[o] = std::clamp<FitReal>(L.z[o], L.cdx[o], L.cdy[o]);
+}
+
+// The run of residue s in row j, and the runs beside it: node
+// (s + 5k + di, j + dj) is at [k] of each (none for rows off the grid).
+struct Runs {
+    int s, j;
+    int k0, k1; // the nodes that are neither of the two border columns on each side
+    std::size_t centre;
+    const FitReal* z[13]; // centre, then i-1, i+1, j-1, j+1, the four corners, i-2, i+2, j-2, j+2
+
+    // The run at offset (di, dj), one of the stencil's.
+    const FitReal* Near(int di, int dj) const {
+        static constexpr int kIndex[5][5] = {{-1, -1, 11, -1, -1},
+                                             {-1, 5, 3, 6, -1},
+                                             {9, 1, 0, 2, 10},
+                                             {-1, 7, 4, 8, -1},
+                                             {-1, -1, 12, -1, -1}};
+        return z[kIndex[dj + 2][di + 2]];
+    }
+
+    Runs(const FitLevel& L, const FitReal* base, int s, int j) : s(s), j(j) {
+        k0 = s >= 2 ? 0 : 1;
+        k1 = s <= L.n - 3 ? (L.n - 3 - s) / 5 + 1 : 0;
+        centre = L.At(s, j);
+        const int d[13][2] = {{0, 0},   {-1, 0}, {1, 0},  {0, -1}, {0, 1},  {-1, -1}, {1, -1},
+                              {-1, 1},  {1, 1},  {-2, 0}, {2, 0},  {0, -2}, {0, 2}};
+        for (int m = 0; m < 13; ++m) {
+            int t = s + d[m][0], carry = 0;
+            if (t < 0) t += 5, carry = -1;
+            else if (t > 4) t -= 5, carry = 1;
+            const int row = j + d[m][1];
+            z[m] = row < 0 || row >= L.n ? nullptr
+                                         : base + static_cast<std::size_t>(row) * L.stride +
+                                               static_cast<std::size_t>(t * L.run) + carry;
+        }
+    }
+};
+
+// Four doubles at a time; the compiler splits them where the machine's
+// vectors are narrower, and every lane rounds as the single-node code does.
+using Four = FitReal __attribute__((vector_size(4 * sizeof(FitReal))));
+using FourF = float __attribute__((vector_size(4 * sizeof(float))));
+
+// Vectors pass by reference only: by value their calling convention would
+// depend on the target.
+[[gnu::always_inline]] inline void Load(Four& v, const FitReal* p) {
+    std::memcpy(&v, p, sizeof v);
+}
+
+// The off-diagonal part of four interior rows, in Row's order.
+[[gnu::always_inline]] inline void OffDiagonal(const Runs& R, int k, const Four& w, const Four& t, Four& off) {
+    Four a, b, c, d;
+    Load(a, R.z[1] + k), Load(b, R.z[2] + k), Load(c, R.z[3] + k), Load(d, R.z[4] + k);
+    const Four edge = a + b + c + d;
+    Load(a, R.z[5] + k), Load(b, R.z[6] + k), Load(c, R.z[7] + k), Load(d, R.z[8] + k);
+    const Four corner = a + b + c + d;
+    Load(a, R.z[9] + k), Load(b, R.z[10] + k), Load(c, R.z[11] + k), Load(d, R.z[12] + k);
+    const Four far = a + b + c + d;
+    const Four m8 = {-8.0, -8.0, -8.0, -8.0}, two = {2.0, 2.0, 2.0, 2.0};
+    off = w * (m8 * edge + two * corner + far) - t * edge;
+}
+
+// The same for four nodes of a run in one of the two border rows on each side.
+[[gnu::always_inline]] inline void FrameOffDiagonal(const FitLevel& L, const Runs& R, int k, Four& off,
+                                                    FitReal& diag) {
+    const int i = R.s + 5 * k;
+    BorderTerms(L.n, L.w, L.t, i, R.j,
+                [&](int c, int r, Four& v) { Load(v, R.Near(c - i, r - R.j) + k); }, off, diag);
+}
+
+// One colour's nodes of run s in row j, four at a time. Same-colour nodes do
+// not see each other, so every lane may be relaxed as if free and the held
+// and pinned ones set over it after; their new values do not read their old.
+template <bool kFrame>
+[[gnu::always_inline]] inline void RelaxRunBody(FitLevel& L, int s, int j) {
+    FitReal* z = L.z.data();
+    const Runs R(L, z, s, j);
+    const std::uint8_t* kind = L.kind.data() + R.centre;
+    const FitReal* f = L.rhs ? L.f.data() + R.centre : nullptr;
+    // The coarse levels keep no offsets or bands.
+    auto here = [&](const std::vector<float>& v) { return v.empty() ? nullptr : v.data() + R.centre; };
+    const float* cdx = here(L.cdx);
+    const float* cdy = here(L.cdy);
+    const float* cval = here(L.cval);
+    FitReal* c = z + R.centre;
+    const FitReal d = 20.0 * L.w + 4.0 * L.t;
+    const Four w = {L.w, L.w, L.w, L.w}, t = {L.t, L.t, L.t, L.t};
+    const Four relax = {kOverRelax, kOverRelax, kOverRelax, kOverRelax};
+    constexpr std::uint32_t kFixedLanes = 0x01010101u * kFitFixedBits;
+    int k = R.k0;
+    if (kFrame || d > 0.0) {
+        for (; k + 4 <= R.k1; k += 4) {
+            Four off, rhs = {0.0, 0.0, 0.0, 0.0}, old, diag = {d, d, d, d};
+            if constexpr (kFrame) {
+                FitReal dg = 0.0;
+                FrameOffDiagonal(L, R, k, off, dg);
+                if (!(dg > 0.0)) break;
+                diag = Four{dg, dg, dg, dg};
+            } else {
+                OffDiagonal(R, k, w, t, off);
+            }
+            if (f) Load(rhs, f + k);
+            Load(old, c + k);
+            Four v = old + relax * ((rhs - off) / diag - old);
+            if (L.banded) {
+                FourF l, h;
+                std::memcpy(&l, cdx + k, sizeof l);
+                std::memcpy(&h, cdy + k, sizeof h);
+                const Four lv = __builtin_convertvector(l, Four), hv = __builtin_convertvector(h, Four);
+                v = hv < v ? hv : v;
+                v = v < lv ? lv : v;
+            }
+            std::memcpy(c + k, &v, sizeof v);
+            std::uint32_t kinds = 0;
+            std::memcpy(&kinds, kind + k, sizeof kinds);
+            if ((kinds & kFixedLanes) == 0) continue;
+            if constexpr (kFrame) {
+                for (int q = k; q < k + 4; ++q)
+                    if (kind[q] & kFitFixedBits) UpdateNode(L, s + 5 * q, j);
+                continue;
+            }
+            for (int q = k; q < k + 4; ++q) {
+                if (kind[q] == kFitPinned) c[q] = cval[q];
+                else if (kind[q] == kFitHeld)
+                    c[q] = cval[q] - cdx[q] * 0.5 * (R.z[2][q] - R.z[1][q]) -
+                           cdy[q] * 0.5 * (R.z[4][q] - R.z[3][q]);
+            }
+        }
+    }
+    for (; k < R.k1; ++k) UpdateNode(L, s + 5 * k, j);
+}
+
+CONTORRA_WIDE_VECTORS void RelaxRun(FitLevel& L, int s, int j, bool frame) {
+    if (frame) RelaxRunBody<true>(L, s, j);
+    else RelaxRunBody<false>(L, s, j);
+}
+
+// One colour of row j.
+void RelaxRow(FitLevel& L, int colour, int j) {
+    const int n = L.n;
+    const int s = ((colour - 3 * j) % 5 + 5) % 5;
+    const bool frame = j < 2 || j > n - 3;
+    // The two border columns on each side.
+    for (int i = s; i < 2; i += 5) UpdateNode(L, i, j);
+    RelaxRun(L, s, j, frame);
+    const int right = std::max(2, n - 2);
+    for (int i = right + ((s - right) % 5 + 5) % 5; i < n; i += 5) UpdateNode(L, i, j);
+}
+
+// The residual of four nodes at a time into L.r, pressed nodes aside.
+template <bool kFrame>
+[[gnu::always_inline]] inline void ResidualRunBody(FitLevel& L, int s, int j) {
+    const Runs R(L, L.z.data(), s, j);
+    const FitReal* f = L.rhs ? L.f.data() + R.centre : nullptr;
+    const FitReal* c = L.z.data() + R.centre;
+    FitReal* out = L.r.data() + R.centre;
+    const FitReal d = 20.0 * L.w + 4.0 * L.t;
+    const Four w = {L.w, L.w, L.w, L.w}, t = {L.t, L.t, L.t, L.t};
+    int k = R.k0;
+    for (; k + 4 <= R.k1; k += 4) {
+        Four off, rhs = {0.0, 0.0, 0.0, 0.0}, here, diag = {d, d, d, d};
+        if constexpr (kFrame) {
+            FitReal dg = 0.0;
+            FrameOffDiagonal(L, R, k, off, dg);
+            diag = Four{dg, dg, dg, dg};
+        } else {
+            OffDiagonal(R, k, w, t, off);
+        }
+        if (f) Load(rhs, f + k);
+        Load(here, c + k);
+        const Four r = rhs - off - diag * here;
+        std::memcpy(out + k, &r, sizeof r);
+    }
+    for (; k < R.k1; ++k) {
+        FitReal off = 0.0, dg = 0.0;
+        Row(L, s + 5 * k, j, off, dg);
+        out[k] = (f ? f[k] : 0.0) - off - dg * c[k];
+    }
+}
+
+CONTORRA_WIDE_VECTORS void ResidualRun(FitLevel& L, int s, int j, bool frame) {
+    if (frame) ResidualRunBody<true>(L, s, j);
+    else ResidualRunBody<false>(L, s, j);
+}
+
+} // namespace
+
+void FitLevel::Size(int nodesPerSide) {
+    n = nodesPerSide;
+    run = (n + 4) / 5;
+    stride = 5 * static_cast<std::size_t>(run);
+    column.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) column[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>((i % 5) * run + i / 5);
+}
+
+int RowBands(WorkerPool* pool, int n) {
+    const int threads = pool ? pool->Size() : 1;
+    if (threads == 1 || n < 96) return 1;
+    return std::max(1, std::min(threads * 4, n / 24));
+}
+
+void ForRowBands(WorkerPool* pool, int n, int bands, const std::function<void(int, int, int)>& rows) {
+    if (bands <= 1) {
+        rows(0, 0, n);
+        return;
+    }
+    pool->Run(bands, [&](int b) {
+        const int j0 = static_cast<int>(static_cast<long long>(n) * b / bands);
+        const int j1 = static_cast<int>(static_cast<long long>(n) * (b + 1) / bands);
+        rows(b, j0, j1);
+    });
+}
+
+void RelaxLevel(FitLevel& L, WorkerPool* pool) {
+    const int n = L.n;
+    // A band of rows runs colour c on row J - 2c at step J, the colours of a
+    // step in order: two rows, the stencil's reach, behind the colour before,
+    // so every node sees the earlier colours new and the later ones old, as
+    // colour by colour would. Next to another band a colour stops 2c rows
+    // short; the seams left between bands are done after, colour by colour.
+    const int bands = RowBands(pool, n);
+    auto first = [&](int b) { return static_cast<int>(static_cast<long long>(n) * b / bands); };
+    auto wavefront = [&](int b) {
+        const int j0 = first(b), j1 = first(b + 1);
+        for (int J = j0; J < j1 + 8; ++J)
+            for (int c = 0; c < 5; ++c) {
+                const int j = J - 2 * c;
+                if (j >= (b == 0 ? 0 : j0 + 2 * c) && j < (b == bands - 1 ? n : j1 - 2 * c))
+                    RelaxRow(L, c, j);
+            }
+    };
+    if (bands <= 1) {
+        wavefront(0);
+        return;
+    }
+    pool->Run(bands, wavefront);
+    pool->Run(bands - 1, [&](int b) {
+        const int seam = first(b + 1);
+        for (int c = 1; c < 5; ++c)
+            for (int j = seam - 2 * c; j < seam + 2 * c; ++j) RelaxRow(L, c, j);
+    });
+}
+
+// The rows of the free border differ from the interior's and the coarse
+// grids see them least well: a few more sweeps over the strip along the
+// border take out what the cycle leaves there.
+void RelaxLevelBorder(FitLevel& L, int width, int times) {
+    const int n = L.n;
+    if (n <= 2 * width) return;
+    for (int pass = 0; pass < times; ++pass)
+        for (int colour = 0; colour < 5; ++colour)
+            for (int j = 0; j < n; ++j) {
+                if (j < width || j >= n - width) {
+                    RelaxRow(L, colour, j);
+                    continue;
+                }
+                const int i0 = ((colour - 3 * j) % 5 + 5) % 5;
+                for (int i = i0; i < width; i += 5) UpdateNode(L, i, j);
+                // The first node of this colour in the right-hand strip.
+                const int right = n - width + ((i0 - (n - width)) % 5 + 5) % 5;
+                for (int i = right; i < n; i += 5) UpdateNode(L, i, j);
+            }
+}
+
+// One run's residuals, held and pinned nodes' and pressed ones' cleared.
+// A node pressed against its band takes no correction: the coarse grids
+// would push it on, and its neighbours with it. True when a kind changed.
+bool PressRun(std::uint8_t* kinds, FitReal* out, const FitReal* z, const float* lo, const float* hi,
+              int count, std::uint8_t pressedKind) {
+    if (!lo) {
+        for (int k = 0; k < count; ++k)
+            if (kinds[k] & kFitFixedBits) out[k] = 0.0;
+        return false;
+    }
+    bool changed = false;
+    for (int k = 0; k < count; ++k) {
+        const std::uint8_t was = kinds[k];
+        const FitReal r = out[k], zk = z[k];
+        const bool fixed = (was & kFitFixedBits) != 0;
+        const bool pressed = (!fixed) & (((r < 0.0) & (zk <= lo[k])) | ((r > 0.0) & (zk >= hi[k])) |
+                                       (was == kFitStuck));
+        const std::uint8_t free = kFitFree;
+        const std::uint8_t kind = fixed ? was : pressed ? pressedKind : free;
+        changed |= kind != was;
+        kinds[k] = kind;
+        out[k] = (fixed | pressed) ? 0.0 : r;
+    }
+    return changed;
+}
+
+bool LevelResidual(FitLevel& L, WorkerPool* pool) {
+    const int n = L.n;
+    L.r.resize(L.z.size());
+    const int bands = RowBands(pool, n);
+    std::vector<std::uint8_t> turned(static_cast<std::size_t>(bands), 0);
+    const std::uint8_t pressedKind = L.sticky ? kFitStuck : kFitPressed;
+    ForRowBands(pool, n, bands, [&](int b, int j0, int j1) {
+        bool changed = false;
+        for (int j = j0; j < j1; ++j) {
+            const bool frame = j < 2 || j > n - 3;
+            // The two border columns on each side.
+            for (int i = 0; i < n; i = i == 1 ? std::max(2, n - 2) : i + 1) {
+                const std::size_t o = L.At(i, j);
+                FitReal off = 0.0, diag = 0.0;
+                Row(L, i, j, off, diag);
+                L.r[o] = (L.rhs ? L.f[o] : 0.0) - off - diag * L.z[o];
+            }
+            for (int s = 0; s < 5; ++s) {
+                ResidualRun(L, s, j, frame);
+                const std::size_t o = L.At(s, j);
+                const auto at = [&](auto& v) { return v.empty() ? nullptr : v.data() + o; };
+                changed |= PressRun(L.kind.data() + o, L.r.data() + o, L.z.data() + o,
+                                    L.banded ? at(L.cdx) : nullptr, L.banded ? at(L.cdy) : nullptr,
+                                    (n - s + 4) / 5, pressedKind);
+            }
+        }
+        turned[static_cast<std::size_t>(b)] = changed;
+    });
+    return std::find(turned.begin(), turned.end(), 1) != turned.end();
+}
