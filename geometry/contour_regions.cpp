@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 #include <tuple>
+#include <utility>
 
 std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float step) {
     std::vector<LineSample> out;
@@ -173,8 +174,9 @@ private:
 };
 
 void RegionBands::Flood() {
-    // Free nodes joined through their four neighbours.
-    std::vector<std::int32_t> queue;
+    // Free nodes joined through their four neighbours; the queue keeps each
+    // node's column and row, a division per node being most of the flood's time.
+    std::vector<std::pair<std::int32_t, std::int32_t>> queue;
     for (int j0 = box.j0; j0 <= box.j1; ++j0) {
         for (int i0 = box.i0; i0 <= box.i1; ++i0) {
             const std::size_t start = At(i0, j0);
@@ -182,11 +184,10 @@ void RegionBands::Flood() {
             const std::int32_t id = static_cast<std::int32_t>(regions.size());
             regions.emplace_back();
             Region& R = regions.back();
-            queue.assign(1, static_cast<std::int32_t>(start));
+            queue.assign(1, {i0, j0});
             region[start] = id;
             for (std::size_t q = 0; q < queue.size(); ++q) {
-                const int o = queue[q];
-                const int i = o % n, j = o / n;
+                const auto [i, j] = queue[q];
                 const int nx[4] = {i - 1, i + 1, i, i};
                 const int ny[4] = {j, j, j - 1, j + 1};
                 for (int k = 0; k < 4; ++k) {
@@ -198,7 +199,7 @@ void RegionBands::Flood() {
                     if (owner[m] < 0) {
                         if (region[m] < 0) {
                             region[m] = id;
-                            queue.push_back(static_cast<std::int32_t>(m));
+                            queue.emplace_back(nx[k], ny[k]);
                         }
                         continue;
                     }

@@ -78,27 +78,34 @@ void Restrict(const Level& fine, Level& coarse, WorkerPool* pool) {
 void ProlongAdd(const Level& coarse, Level& fine, WorkerPool* pool) {
     const int fn = fine.n, cn = coarse.n;
     ForRowBands(pool, fn, RowBands(pool, fn), [&](int, int j0, int j1) {
-        std::vector<Real> rows(2 * static_cast<std::size_t>(cn)); // coarse rows J and J + 1
+        // Coarse rows J and J + 1, and the correction along the fine row.
+        std::vector<Real> rows(2 * static_cast<std::size_t>(cn) + static_cast<std::size_t>(fn));
         Real* lower = rows.data();
-        Real* upper = rows.data() + cn;
+        Real* upper = lower + cn;
+        Real* line = upper + cn;
         for (int j = j0; j < j1; ++j) {
             const int J = j / 2;
             const bool oddJ = j & 1;
             coarse.GatherRow(coarse.z, J, lower);
             if (oddJ) coarse.GatherRow(coarse.z, J + 1, upper);
+            for (int i = 0; i < fn; ++i) {
+                const int I = i / 2;
+                Real e = lower[I];
+                if ((i & 1) && oddJ) e = 0.25 * (e + lower[I + 1] + upper[I] + upper[I + 1]);
+                else if (i & 1) e = 0.5 * (e + lower[I + 1]);
+                else if (oddJ) e = 0.5 * (e + upper[I]);
+                line[i] = e;
+            }
             for (int s = 0; s < 5; ++s) {
                 const std::size_t start = fine.At(s, j);
+                Real* z = fine.z.data() + start;
+                const std::uint8_t* kind = fine.kind.data() + start;
+                const float* lo = fine.banded ? fine.cdx.data() + start : nullptr;
+                const float* hi = fine.banded ? fine.cdy.data() + start : nullptr;
                 for (int i = s, k = 0; i < fn; i += 5, ++k) {
-                    const std::size_t o = start + static_cast<std::size_t>(k);
-                    if (fine.kind[o] != kFitFree) continue;
-                    const int I = i / 2;
-                    const bool oddI = i & 1;
-                    Real e = lower[I];
-                    if (oddI && oddJ) e = 0.25 * (e + lower[I + 1] + upper[I] + upper[I + 1]);
-                    else if (oddI) e = 0.5 * (e + lower[I + 1]);
-                    else if (oddJ) e = 0.5 * (e + upper[I]);
-                    fine.z[o] += e;
-                    if (fine.banded) fine.z[o] = std::clamp<Real>(fine.z[o], fine.cdx[o], fine.cdy[o]);
+                    Real moved = z[k] + line[i];
+                    if (lo) moved = std::clamp<Real>(moved, lo[k], hi[k]);
+                    z[k] = kind[k] == kFitFree ? moved : z[k];
                 }
             }
         }
