@@ -22,8 +22,6 @@ using Level = FitLevel;
 
 // Below the finest level a cycle or two give the next one its start.
 constexpr int kCoarseCycles = 2;
-constexpr int kBorderStrip = 4;
-constexpr int kBorderSweeps = 2;
 
 // Full weighting, summed rather than averaged: a coarse row carries four
 // times the area of a fine one, which is how its operator is scaled.
@@ -142,7 +140,6 @@ void VCycle(std::vector<Level>& levels, int k, WorkerPool* pool) {
     }
     RelaxLevel(L, pool);
     RelaxLevel(L, pool);
-    RelaxLevelBorder(L, kBorderStrip, kBorderSweeps);
     // The coarse grids' kinds follow the nodes pressed against their bands.
     if (LevelResidual(L, pool))
         for (int m = k - 1; m >= 1; --m)
@@ -153,7 +150,6 @@ void VCycle(std::vector<Level>& levels, int k, WorkerPool* pool) {
     ProlongAdd(C, L, pool);
     RelaxLevel(L, pool);
     RelaxLevel(L, pool);
-    RelaxLevelBorder(L, kBorderStrip, kBorderSweeps);
 }
 
 void SizeLevel(Level& L, int k, int levels, float tension) {
@@ -219,10 +215,7 @@ void BandFreeRegions(Level& L, const std::vector<LineSample>& samples, const Poi
         L.cdy[o] = hi - base;
         L.banded = L.banded || std::isfinite(lo) || std::isfinite(hi);
     }
-    L.FromRowMajor(L.kind);
-    L.FromRowMajor(L.cdx);
-    L.FromRowMajor(L.cdy);
-    L.FromRowMajor(L.cval);
+    L.ToRunOrder();
 }
 
 Real LargestMove(const Level& L, const std::vector<float>& before, WorkerPool* pool) {
@@ -280,7 +273,10 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         const std::vector<LineSample>& here = top < levels ? coarser : samples;
         HoldSamples(L, here, grid.origin, cell, start, ties);
         FreeVector(L.r); // its scratch, until the first residual: room for the regions' own
-        BandFreeRegions(L, here, grid.origin, cell, start, ties);
+        // The levels below only give the finest its start: the cycles there
+        // settle it as well without bands, and each band costs a flood.
+        if (top == levels) BandFreeRegions(L, here, grid.origin, cell, start, ties);
+        else L.ToRunOrder();
         FreeVector(ties.owner);
         FreeVector(ties.shared);
         L.rhs = false;

@@ -357,27 +357,6 @@ void RelaxLevel(FitLevel& L, WorkerPool* pool) {
     });
 }
 
-// The rows of the free border differ from the interior's and the coarse
-// grids see them least well: a few more sweeps over the strip along the
-// border take out what the cycle leaves there.
-void RelaxLevelBorder(FitLevel& L, int width, int times) {
-    const int n = L.n;
-    if (n <= 2 * width) return;
-    for (int pass = 0; pass < times; ++pass)
-        for (int colour = 0; colour < 5; ++colour)
-            for (int j = 0; j < n; ++j) {
-                if (j < width || j >= n - width) {
-                    RelaxRow(L, colour, j);
-                    continue;
-                }
-                const int i0 = ((colour - 3 * j) % 5 + 5) % 5;
-                for (int i = i0; i < width; i += 5) UpdateNode(L, i, j);
-                // The first node of this colour in the right-hand strip.
-                const int right = n - width + ((i0 - (n - width)) % 5 + 5) % 5;
-                for (int i = right; i < n; i += 5) UpdateNode(L, i, j);
-            }
-}
-
 // One run's residuals, held and pinned nodes' and pressed ones' cleared.
 // A node pressed against its band takes no correction: the coarse grids
 // would push it on, and its neighbours with it. True when a kind changed.

@@ -54,6 +54,13 @@ struct FitLevel {
     }
     // Moves an array filled row-major, n to a row, into the level's order.
     template <class T> void FromRowMajor(std::vector<T>& v) const;
+    // The kinds, offsets, bands and pinned heights, filled row-major.
+    void ToRunOrder() {
+        FromRowMajor(kind);
+        FromRowMajor(cdx);
+        FromRowMajor(cdy);
+        FromRowMajor(cval);
+    }
     // Row j of v in column order, into out[0 .. n).
     template <class T> void GatherRow(const std::vector<T>& v, int j, T* out) const {
         const T* row = v.data() + static_cast<std::size_t>(j) * stride;
@@ -74,9 +81,6 @@ void ForRowBands(WorkerPool* pool, int n, int bands, const std::function<void(in
 // though the colours follow each other down the rows a few apart, so the rows
 // at work stay in cache.
 void RelaxLevel(FitLevel& L, WorkerPool* pool);
-// A few more sweeps over the strip of the given width along the border, in
-// colour order, on one thread.
-void RelaxLevelBorder(FitLevel& L, int width, int times);
 // The residual into L.r. On a banded level it also marks the nodes pressed
 // against their band, which take no correction; true when any turned.
 bool LevelResidual(FitLevel& L, WorkerPool* pool);
@@ -86,11 +90,11 @@ template <class T> void FitLevel::FromRowMajor(std::vector<T>& v) const {
     std::vector<T> row(static_cast<std::size_t>(n));
     // Back to front: a row's new place never lies below its old one.
     for (int j = n - 1; j >= 0; --j) {
-        const std::size_t from = static_cast<std::size_t>(j) * static_cast<std::size_t>(n);
-        std::copy(v.begin() + static_cast<std::ptrdiff_t>(from),
-                  v.begin() + static_cast<std::ptrdiff_t>(from) + n, row.begin());
-        std::fill(v.begin() + static_cast<std::ptrdiff_t>(At(0, j)),
-                  v.begin() + static_cast<std::ptrdiff_t>(At(0, j) + stride), T());
-        for (int i = 0; i < n; ++i) v[At(i, j)] = row[static_cast<std::size_t>(i)];
+        const T* old = v.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(n);
+        std::copy(old, old + n, row.begin());
+        T* to = v.data() + static_cast<std::size_t>(j) * stride;
+        std::fill(to, to + stride, T());
+        for (int s = 0; s < 5; ++s, to += run)
+            for (int i = s, k = 0; i < n; i += 5, ++k) to[k] = row[static_cast<std::size_t>(i)];
     }
 }

@@ -113,13 +113,6 @@ inline void LiteralSweep(LiteralLevel& L) {
             for (int i = ((colour - 3 * j) % 5 + 5) % 5; i < L.n; i += 5) LiteralUpdateNode(L, i, j);
 }
 
-inline void LiteralSweepBorder(LiteralLevel& L, int width) {
-    for (int colour = 0; colour < 5; ++colour)
-        for (int j = 0; j < L.n; ++j)
-            for (int i = ((colour - 3 * j) % 5 + 5) % 5; i < L.n; i += 5)
-                if (i < width || j < width || i >= L.n - width || j >= L.n - width) LiteralUpdateNode(L, i, j);
-}
-
 inline bool LiteralResidual(LiteralLevel& L) {
     L.r.assign(L.z.size(), 0.0);
     bool changed = false;
