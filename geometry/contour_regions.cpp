@@ -140,9 +140,11 @@ namespace {
 // The regions of one grid and what their rims say, step by step.
 class RegionBands {
 public:
-    RegionBands(const GridPlace& grid, const NodeTies& ties, const std::vector<LineSample>& samples)
+    RegionBands(const GridPlace& grid, const NodeTies& ties, const std::vector<LineSample>& samples,
+                WorkerPool* pool)
         : n(grid.n), owner(ties.owner), shared(ties.shared), samples(samples),
-          box(SampledNodes(samples, grid)), lines(ReadLevels(samples)), region(owner.size(), -1) {}
+          box(SampledNodes(samples, grid)), lines(ReadLevels(samples)), region(owner.size(), -1),
+          pool(pool) {}
 
     void Flood();
     void FacingPairs();
@@ -170,7 +172,12 @@ private:
     // Regions facing each other across a contour node, and its level: on
     // its two sides (across), or, past contours packed closer than a cell,
     // two nodes away (far).
-    std::vector<std::tuple<std::int32_t, std::int32_t, float>> across, far;
+    using Pairs = std::vector<std::tuple<std::int32_t, std::int32_t, float>>;
+    Pairs across, far;
+    WorkerPool* pool;
+
+    void FacingPairsOfRows(int j0, int j1, Pairs& nearPairs, Pairs& farPairs) const;
+    void WriteNodes(std::size_t begin, std::size_t end, std::vector<float>& lo, std::vector<float>& hi) const;
 };
 
 void RegionBands::Flood() {
@@ -221,8 +228,32 @@ void RegionBands::Flood() {
     }
 }
 
+// Bands of rows to themselves; the lists are sorted after, so their order
+// does not matter.
 void RegionBands::FacingPairs() {
-    for (int j = box.j0; j <= box.j1; ++j) {
+    const int rows = box.j1 - box.j0 + 1;
+    const int pieces = pool && rows >= 64 ? pool->Size() * 4 : 1;
+    std::vector<Pairs> nearParts(static_cast<std::size_t>(pieces)), farParts(static_cast<std::size_t>(pieces));
+    auto piece = [&](int p) {
+        FacingPairsOfRows(box.j0 + rows * p / pieces, box.j0 + rows * (p + 1) / pieces,
+                          nearParts[static_cast<std::size_t>(p)], farParts[static_cast<std::size_t>(p)]);
+    };
+    if (pieces == 1) piece(0);
+    else pool->Run(pieces, piece);
+    for (int p = 0; p < pieces; ++p) {
+        across.insert(across.end(), nearParts[static_cast<std::size_t>(p)].begin(),
+                      nearParts[static_cast<std::size_t>(p)].end());
+        far.insert(far.end(), farParts[static_cast<std::size_t>(p)].begin(),
+                   farParts[static_cast<std::size_t>(p)].end());
+    }
+    for (auto* list : {&across, &far}) {
+        std::sort(list->begin(), list->end());
+        list->erase(std::unique(list->begin(), list->end()), list->end());
+    }
+}
+
+void RegionBands::FacingPairsOfRows(int j0, int j1, Pairs& nearPairs, Pairs& farPairs) const {
+    for (int j = j0; j < j1; ++j) {
         for (int i = box.i0; i <= box.i1; ++i) {
             const std::int32_t s = owner[At(i, j)];
             if (s < 0 || shared[At(i, j)]) continue;
@@ -252,14 +283,10 @@ void RegionBands::FacingPairs() {
                     if (nearPair ? A.levels != 1 && B.levels != 1
                                  : !((A.levels == 1 && B.levels == 2) || (A.levels == 2 && B.levels == 1)))
                         continue;
-                    (nearPair ? across : far)
+                    (nearPair ? nearPairs : farPairs)
                         .emplace_back(std::min(seen[x], seen[y]), std::max(seen[x], seen[y]), p.z);
                 }
         }
-    }
-    for (auto* list : {&across, &far}) {
-        std::sort(list->begin(), list->end());
-        list->erase(std::unique(list->begin(), list->end()), list->end());
     }
 }
 
@@ -338,7 +365,12 @@ void RegionBands::Propagate(std::vector<std::int32_t>& known) {
 }
 
 void RegionBands::Write(std::vector<float>& lo, std::vector<float>& hi) const {
-    for (std::size_t o = 0; o < owner.size(); ++o) {
+    RunRanges(pool, owner.size(), 4096, [&](std::size_t begin, std::size_t end) { WriteNodes(begin, end, lo, hi); });
+}
+
+void RegionBands::WriteNodes(std::size_t begin, std::size_t end, std::vector<float>& lo,
+                             std::vector<float>& hi) const {
+    for (std::size_t o = begin; o < end; ++o) {
         if (owner[o] >= 0) continue;
         const std::int32_t r = region[o];
         if (r < 0) {
@@ -385,8 +417,8 @@ void RegionBands::Write(std::vector<float>& lo, std::vector<float>& hi) const {
 
 void BandFreeNodes(const GridPlace& grid, const NodeTies& ties,
                    const std::vector<LineSample>& samples, std::vector<float>& lo,
-                   std::vector<float>& hi) {
-    RegionBands bands(grid, ties, samples);
+                   std::vector<float>& hi, WorkerPool* pool) {
+    RegionBands bands(grid, ties, samples, pool);
     bands.Flood();
     bands.FacingPairs();
     bands.ReadSides();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "geometry/surface_inputs.h"
+#include "geometry/worker_pool.h"
 
 // The contour lines as samples: every vertex, and points between them no
 // more than step apart; a line of one point is one sample.
@@ -55,6 +56,8 @@ struct NodeTies {
 // (lines ending inside the area, crossing lines, contours skipping a level)
 // are left unbounded, but for an area no edge reaches that only contours of
 // one height, from two lines or more, enclose: it is held flat.
+// The pool, when given, takes the steps that split by rows; the bands do not
+// depend on its size.
 void BandFreeNodes(const GridPlace& grid, const NodeTies& ties,
                    const std::vector<LineSample>& samples, std::vector<float>& lo,
-                   std::vector<float>& hi);
+                   std::vector<float>& hi, WorkerPool* pool = nullptr);

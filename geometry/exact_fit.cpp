@@ -200,8 +200,8 @@ void HoldSamples(Level& L, const std::vector<LineSample>& samples, const Point2&
 // Free nodes keep to the band of the region they lie in; a band of one
 // height pins them flat. The nodes then take the solve's order.
 void BandFreeRegions(Level& L, const std::vector<LineSample>& samples, const Point2& origin,
-                     float cellSize, float base, const NodeTies& ties) {
-    BandFreeNodes({origin.x, origin.y, cellSize, L.n}, ties, samples, L.cdx, L.cdy);
+                     float cellSize, float base, const NodeTies& ties, WorkerPool* pool) {
+    BandFreeNodes({origin.x, origin.y, cellSize, L.n}, ties, samples, L.cdx, L.cdy, pool);
     L.banded = false;
     for (std::size_t o = 0; o < L.kind.size(); ++o) {
         if (L.kind[o] != kFitFree) continue;
@@ -275,7 +275,7 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         FreeVector(L.r); // its scratch, until the first residual: room for the regions' own
         // The levels below only give the finest its start: the cycles there
         // settle it as well without bands, and each band costs a flood.
-        if (top == levels) BandFreeRegions(L, here, grid.origin, cell, start, ties);
+        if (top == levels) BandFreeRegions(L, here, grid.origin, cell, start, ties, pool);
         else L.ToRunOrder();
         FreeVector(ties.owner);
         FreeVector(ties.shared);
