@@ -158,92 +158,107 @@ using Four = FitReal __attribute__((vector_size(4 * sizeof(FitReal))));
 using FourF = float __attribute__((vector_size(4 * sizeof(float))));
 
 // Vectors pass by reference only: by value their calling convention would
-// depend on the target.
-[[gnu::always_inline]] inline void Load(Four& v, const FitReal* p) {
+// depend on the target. A run's nodes go four at a time, its last few one
+// by one through the same code, so all of them round alike.
+template <class V> constexpr int kLanes = sizeof(V) / sizeof(FitReal);
+
+template <class V> [[gnu::always_inline]] inline void Load(V& v, const FitReal* p) {
     std::memcpy(&v, p, sizeof v);
 }
+template <class V> [[gnu::always_inline]] inline void LoadWidened(V& v, const float* p) {
+    if constexpr (kLanes<V> == 1) {
+        v = static_cast<FitReal>(*p);
+    } else {
+        FourF f;
+        std::memcpy(&f, p, sizeof f);
+        v = __builtin_convertvector(f, Four);
+    }
+}
+template <class V> [[gnu::always_inline]] inline void Splat(V& v, FitReal x) {
+    if constexpr (kLanes<V> == 1) v = x;
+    else v = Four{x, x, x, x};
+}
 
-// The off-diagonal part of four interior rows, in Row's order.
-[[gnu::always_inline]] inline void OffDiagonal(const Runs& R, int k, const Four& w, const Four& t, Four& off) {
-    Four a, b, c, d;
+// The off-diagonal part of interior rows, in Row's order.
+template <class V>
+[[gnu::always_inline]] inline void OffDiagonal(const FitLevel& L, const Runs& R, int k, V& off) {
+    V a, b, c, d, w, t, m8, two;
     Load(a, R.z[1] + k), Load(b, R.z[2] + k), Load(c, R.z[3] + k), Load(d, R.z[4] + k);
-    const Four edge = a + b + c + d;
+    const V edge = a + b + c + d;
     Load(a, R.z[5] + k), Load(b, R.z[6] + k), Load(c, R.z[7] + k), Load(d, R.z[8] + k);
-    const Four corner = a + b + c + d;
+    const V corner = a + b + c + d;
     Load(a, R.z[9] + k), Load(b, R.z[10] + k), Load(c, R.z[11] + k), Load(d, R.z[12] + k);
-    const Four far = a + b + c + d;
-    const Four m8 = {-8.0, -8.0, -8.0, -8.0}, two = {2.0, 2.0, 2.0, 2.0};
+    const V far = a + b + c + d;
+    Splat(w, L.w), Splat(t, L.t), Splat(m8, -8.0), Splat(two, 2.0);
     off = w * (m8 * edge + two * corner + far) - t * edge;
 }
 
-// The same for four nodes of a run in one of the two border rows on each side.
-[[gnu::always_inline]] inline void FrameOffDiagonal(const FitLevel& L, const Runs& R, int k, Four& off,
+// The same in one of the two border rows on each side.
+template <class V>
+[[gnu::always_inline]] inline void FrameOffDiagonal(const FitLevel& L, const Runs& R, int k, V& off,
                                                     FitReal& diag) {
     const int i = R.s + 5 * k;
-    BorderTerms(L.n, L.w, L.t, i, R.j,
-                [&](int c, int r, Four& v) { Load(v, R.Near(c - i, r - R.j) + k); }, off, diag);
+    BorderTerms(L.n, L.w, L.t, i, R.j, [&](int c, int r, V& v) { Load(v, R.Near(c - i, r - R.j) + k); },
+                off, diag);
 }
 
-// One colour's nodes of run s in row j, four at a time. Same-colour nodes do
-// not see each other, so every lane may be relaxed as if free and the held
-// and pinned ones set over it after; their new values do not read their old.
-template <bool kFrame>
-[[gnu::always_inline]] inline void RelaxRunBody(FitLevel& L, int s, int j) {
-    FitReal* z = L.z.data();
-    const Runs R(L, z, s, j);
-    const std::uint8_t* kind = L.kind.data() + R.centre;
-    const FitReal* f = L.rhs ? L.f.data() + R.centre : nullptr;
-    // The coarse levels keep no offsets or bands.
-    auto here = [&](const std::vector<float>& v) { return v.empty() ? nullptr : v.data() + R.centre; };
-    const float* cdx = here(L.cdx);
-    const float* cdy = here(L.cdy);
-    const float* cval = here(L.cval);
-    FitReal* c = z + R.centre;
-    const FitReal d = 20.0 * L.w + 4.0 * L.t;
-    const Four w = {L.w, L.w, L.w, L.w}, t = {L.t, L.t, L.t, L.t};
-    const Four relax = {kOverRelax, kOverRelax, kOverRelax, kOverRelax};
-    constexpr std::uint32_t kFixedLanes = 0x01010101u * kFitFixedBits;
-    int k = R.k0;
-    if (kFrame || d > 0.0) {
-        for (; k + 4 <= R.k1; k += 4) {
-            Four off, rhs = {0.0, 0.0, 0.0, 0.0}, old, diag = {d, d, d, d};
-            if constexpr (kFrame) {
-                FitReal dg = 0.0;
-                FrameOffDiagonal(L, R, k, off, dg);
-                if (!(dg > 0.0)) break;
-                diag = Four{dg, dg, dg, dg};
-            } else {
-                OffDiagonal(R, k, w, t, off);
-            }
-            if (f) Load(rhs, f + k);
-            Load(old, c + k);
-            Four v = old + relax * ((rhs - off) / diag - old);
-            if (L.banded) {
-                FourF l, h;
-                std::memcpy(&l, cdx + k, sizeof l);
-                std::memcpy(&h, cdy + k, sizeof h);
-                const Four lv = __builtin_convertvector(l, Four), hv = __builtin_convertvector(h, Four);
-                v = hv < v ? hv : v;
-                v = v < lv ? lv : v;
-            }
-            std::memcpy(c + k, &v, sizeof v);
-            std::uint32_t kinds = 0;
-            std::memcpy(&kinds, kind + k, sizeof kinds);
-            if ((kinds & kFixedLanes) == 0) continue;
-            if constexpr (kFrame) {
-                for (int q = k; q < k + 4; ++q)
-                    if (kind[q] & kFitFixedBits) UpdateNode(L, s + 5 * q, j);
-                continue;
-            }
-            for (int q = k; q < k + 4; ++q) {
-                if (kind[q] == kFitPinned) c[q] = cval[q];
-                else if (kind[q] == kFitHeld)
-                    c[q] = cval[q] - cdx[q] * 0.5 * (R.z[2][q] - R.z[1][q]) -
-                           cdy[q] * 0.5 * (R.z[4][q] - R.z[3][q]);
-            }
-        }
+// The operator's row for the nodes at k of a run; false where it has no
+// diagonal.
+template <bool kFrame, class V>
+[[gnu::always_inline]] inline bool Operator(const FitLevel& L, const Runs& R, int k, V& off, V& diag) {
+    FitReal d = 20.0 * L.w + 4.0 * L.t;
+    if constexpr (kFrame) FrameOffDiagonal(L, R, k, off, d);
+    else OffDiagonal(L, R, k, off);
+    Splat(diag, d);
+    return d > 0.0;
+}
+
+// One colour's nodes of run s in row j. Same-colour nodes do not see each
+// other, so every lane may be relaxed as if free and the held and pinned
+// ones set over it after; their new values do not read their old.
+template <bool kFrame, class V>
+[[gnu::always_inline]] inline void RelaxNodes(FitLevel& L, const Runs& R, int k) {
+    const std::size_t at = R.centre + static_cast<std::size_t>(k);
+    FitReal* c = L.z.data() + at;
+    const std::uint8_t* kind = L.kind.data() + at;
+    V off, diag, rhs, old, relax;
+    if (!Operator<kFrame>(L, R, k, off, diag)) {
+        // No energy holds these nodes: only the fixed ones change.
+        for (int q = 0; q < kLanes<V>; ++q)
+            if (kind[q] & kFitFixedBits) UpdateNode(L, R.s + 5 * (k + q), R.j);
+        return;
     }
-    for (; k < R.k1; ++k) UpdateNode(L, s + 5 * k, j);
+    Splat(rhs, 0.0), Splat(relax, kOverRelax);
+    if (L.rhs) Load(rhs, L.f.data() + at);
+    Load(old, c);
+    V v = old + relax * ((rhs - off) / diag - old);
+    if (L.banded) {
+        V lo, hi;
+        LoadWidened(lo, L.cdx.data() + at);
+        LoadWidened(hi, L.cdy.data() + at);
+        v = hi < v ? hi : v;
+        v = v < lo ? lo : v;
+    }
+    std::memcpy(c, &v, sizeof v);
+    std::uint32_t kinds = 0;
+    std::memcpy(&kinds, kind, kLanes<V>);
+    if ((kinds & 0x01010101u * kFitFixedBits) == 0) return;
+    // As UpdateNode has them: a node held on the grid's edge keeps its height.
+    const bool edge = kFrame && (R.j == 0 || R.j == L.n - 1);
+    for (int q = 0; q < kLanes<V>; ++q) {
+        if (!(kind[q] & kFitFixedBits)) continue;
+        const std::size_t o = at + static_cast<std::size_t>(q);
+        const int m = k + q;
+        if (kind[q] == kFitPinned || edge) c[q] = L.cval[o];
+        else c[q] = L.cval[o] - L.cdx[o] * 0.5 * (R.z[2][m] - R.z[1][m]) - L.cdy[o] * 0.5 * (R.z[4][m] - R.z[3][m]);
+    }
+}
+
+template <bool kFrame> [[gnu::always_inline]] inline void RelaxRunBody(FitLevel& L, int s, int j) {
+    const Runs R(L, L.z.data(), s, j);
+    int k = R.k0;
+    for (; k + 4 <= R.k1; k += 4) RelaxNodes<kFrame, Four>(L, R, k);
+    for (; k < R.k1; ++k) RelaxNodes<kFrame, FitReal>(L, R, k);
 }
 
 CONTORRA_WIDE_VECTORS void RelaxRun(FitLevel& L, int s, int j, bool frame) {
@@ -263,35 +278,24 @@ void RelaxRow(FitLevel& L, int colour, int j) {
     for (int i = right + ((s - right) % 5 + 5) % 5; i < n; i += 5) UpdateNode(L, i, j);
 }
 
-// The residual of four nodes at a time into L.r, pressed nodes aside.
-template <bool kFrame>
-[[gnu::always_inline]] inline void ResidualRunBody(FitLevel& L, int s, int j) {
+// The residual of a run into L.r, pressed nodes aside.
+template <bool kFrame, class V>
+[[gnu::always_inline]] inline void ResidualNodes(FitLevel& L, const Runs& R, int k) {
+    const std::size_t at = R.centre + static_cast<std::size_t>(k);
+    V off, diag, rhs, here;
+    Operator<kFrame>(L, R, k, off, diag);
+    Splat(rhs, 0.0);
+    if (L.rhs) Load(rhs, L.f.data() + at);
+    Load(here, L.z.data() + at);
+    const V r = rhs - off - diag * here;
+    std::memcpy(L.r.data() + at, &r, sizeof r);
+}
+
+template <bool kFrame> [[gnu::always_inline]] inline void ResidualRunBody(FitLevel& L, int s, int j) {
     const Runs R(L, L.z.data(), s, j);
-    const FitReal* f = L.rhs ? L.f.data() + R.centre : nullptr;
-    const FitReal* c = L.z.data() + R.centre;
-    FitReal* out = L.r.data() + R.centre;
-    const FitReal d = 20.0 * L.w + 4.0 * L.t;
-    const Four w = {L.w, L.w, L.w, L.w}, t = {L.t, L.t, L.t, L.t};
     int k = R.k0;
-    for (; k + 4 <= R.k1; k += 4) {
-        Four off, rhs = {0.0, 0.0, 0.0, 0.0}, here, diag = {d, d, d, d};
-        if constexpr (kFrame) {
-            FitReal dg = 0.0;
-            FrameOffDiagonal(L, R, k, off, dg);
-            diag = Four{dg, dg, dg, dg};
-        } else {
-            OffDiagonal(R, k, w, t, off);
-        }
-        if (f) Load(rhs, f + k);
-        Load(here, c + k);
-        const Four r = rhs - off - diag * here;
-        std::memcpy(out + k, &r, sizeof r);
-    }
-    for (; k < R.k1; ++k) {
-        FitReal off = 0.0, dg = 0.0;
-        Row(L, s + 5 * k, j, off, dg);
-        out[k] = (f ? f[k] : 0.0) - off - dg * c[k];
-    }
+    for (; k + 4 <= R.k1; k += 4) ResidualNodes<kFrame, Four>(L, R, k);
+    for (; k < R.k1; ++k) ResidualNodes<kFrame, FitReal>(L, R, k);
 }
 
 CONTORRA_WIDE_VECTORS void ResidualRun(FitLevel& L, int s, int j, bool frame) {
