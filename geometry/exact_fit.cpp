@@ -1,11 +1,7 @@
 // Minimum curvature with tension on the height grid, solved coarse to fine by
-// multigrid V-cycles. The relaxation is a five-colour Gauss-Seidel: colour
-// (i + 3j) mod 5 keeps every node of one colour out of the others' 13-node
-// stencils, so a colour's nodes may be updated in any order, on any thread,
-// with the same result.
+// multigrid V-cycles: the hierarchy, the samples held and the bands kept. The
+// operator and its relaxation are exact_fit_stencil's.
 #include "geometry/exact_fit.h"
-
-#include "geometry/exact_fit_stencil.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +10,7 @@
 #include <limits>
 #include <utility>
 
+#include "geometry/exact_fit_stencil.h"
 
 namespace {
 

@@ -303,6 +303,32 @@ CONTORRA_WIDE_VECTORS void ResidualRun(FitLevel& L, int s, int j, bool frame) {
     else ResidualRunBody<false>(L, s, j);
 }
 
+// One run's residuals, held and pinned nodes' and pressed ones' cleared.
+// A node pressed against its band takes no correction: the coarse grids
+// would push it on, and its neighbours with it. True when a kind changed.
+bool PressRun(std::uint8_t* kinds, FitReal* out, const FitReal* z, const float* lo, const float* hi,
+              int count, std::uint8_t pressedKind) {
+    if (!lo) {
+        for (int k = 0; k < count; ++k)
+            if (kinds[k] & kFitFixedBits) out[k] = 0.0;
+        return false;
+    }
+    bool changed = false;
+    for (int k = 0; k < count; ++k) {
+        const std::uint8_t was = kinds[k];
+        const FitReal r = out[k], zk = z[k];
+        const bool fixed = (was & kFitFixedBits) != 0;
+        const bool pressed = (!fixed) & (((r < 0.0) & (zk <= lo[k])) | ((r > 0.0) & (zk >= hi[k])) |
+                                       (was == kFitStuck));
+        const std::uint8_t free = kFitFree;
+        const std::uint8_t kind = fixed ? was : pressed ? pressedKind : free;
+        changed |= kind != was;
+        kinds[k] = kind;
+        out[k] = (fixed | pressed) ? 0.0 : r;
+    }
+    return changed;
+}
+
 } // namespace
 
 void FitLevel::Size(int nodesPerSide) {
@@ -359,32 +385,6 @@ void RelaxLevel(FitLevel& L, WorkerPool* pool) {
         for (int c = 1; c < 5; ++c)
             for (int j = seam - 2 * c; j < seam + 2 * c; ++j) RelaxRow(L, c, j);
     });
-}
-
-// One run's residuals, held and pinned nodes' and pressed ones' cleared.
-// A node pressed against its band takes no correction: the coarse grids
-// would push it on, and its neighbours with it. True when a kind changed.
-bool PressRun(std::uint8_t* kinds, FitReal* out, const FitReal* z, const float* lo, const float* hi,
-              int count, std::uint8_t pressedKind) {
-    if (!lo) {
-        for (int k = 0; k < count; ++k)
-            if (kinds[k] & kFitFixedBits) out[k] = 0.0;
-        return false;
-    }
-    bool changed = false;
-    for (int k = 0; k < count; ++k) {
-        const std::uint8_t was = kinds[k];
-        const FitReal r = out[k], zk = z[k];
-        const bool fixed = (was & kFitFixedBits) != 0;
-        const bool pressed = (!fixed) & (((r < 0.0) & (zk <= lo[k])) | ((r > 0.0) & (zk >= hi[k])) |
-                                       (was == kFitStuck));
-        const std::uint8_t free = kFitFree;
-        const std::uint8_t kind = fixed ? was : pressed ? pressedKind : free;
-        changed |= kind != was;
-        kinds[k] = kind;
-        out[k] = (fixed | pressed) ? 0.0 : r;
-    }
-    return changed;
 }
 
 bool LevelResidual(FitLevel& L, WorkerPool* pool) {
