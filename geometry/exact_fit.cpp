@@ -32,7 +32,7 @@ void Restrict(const Level& fine, Level& coarse, WorkerPool* pool) {
                 if (2 * J + b >= 0 && 2 * J + b < fn)
                     fine.GatherRow(fine.r, 2 * J + b, rows.data() + static_cast<std::size_t>(b + 1) * fn);
             for (int S = 0; S < 5; ++S) {
-                const std::size_t start = coarse.At(S, J);
+                const std::size_t start = coarse.RunStart(S, J);
                 for (int I = S, K = 0; I < n; I += 5, ++K) {
                     const std::size_t o = start + static_cast<std::size_t>(K);
                     coarse.z[o] = 0.0;
@@ -92,7 +92,7 @@ void ProlongAdd(const Level& coarse, Level& fine, WorkerPool* pool) {
                 line[i] = e;
             }
             for (int s = 0; s < 5; ++s) {
-                const std::size_t start = fine.At(s, j);
+                const std::size_t start = fine.RunStart(s, j);
                 Real* z = fine.z.data() + start;
                 const std::uint8_t* kind = fine.kind.data() + start;
                 const float* lo = fine.banded ? fine.cdx.data() + start : nullptr;

@@ -137,7 +137,7 @@ struct Runs {
     Runs(const FitLevel& L, const FitReal* base, int s, int j) : s(s), j(j) {
         k0 = s >= 2 ? 0 : 1;
         k1 = s <= L.n - 3 ? (L.n - 3 - s) / 5 + 1 : 0;
-        centre = L.At(s, j);
+        centre = L.RunStart(s, j);
         const int d[13][2] = {{0, 0},   {-1, 0}, {1, 0},  {0, -1}, {0, 1},  {-1, -1}, {1, -1},
                               {-1, 1},  {1, 1},  {-2, 0}, {2, 0},  {0, -2}, {0, 2}};
         for (int m = 0; m < 13; ++m) {
@@ -406,7 +406,7 @@ bool LevelResidual(FitLevel& L, WorkerPool* pool) {
             }
             for (int s = 0; s < 5; ++s) {
                 ResidualRun(L, s, j, frame);
-                const std::size_t o = L.At(s, j);
+                const std::size_t o = L.RunStart(s, j);
                 const auto at = [&](auto& v) { return v.empty() ? nullptr : v.data() + o; };
                 changed |= PressRun(L.kind.data() + o, L.r.data() + o, L.z.data() + o,
                                     L.banded ? at(L.cdx) : nullptr, L.banded ? at(L.cdy) : nullptr,

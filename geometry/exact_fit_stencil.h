@@ -52,6 +52,11 @@ struct FitLevel {
     std::size_t At(int i, int j) const {
         return static_cast<std::size_t>(j) * stride + column[static_cast<std::size_t>(i)];
     }
+    // Where the run of residue s in row j starts; on grids narrower than five
+    // some runs are empty.
+    std::size_t RunStart(int s, int j) const {
+        return static_cast<std::size_t>(j) * stride + static_cast<std::size_t>(s) * static_cast<std::size_t>(run);
+    }
     // Moves an array filled row-major, n to a row, into the level's order.
     template <class T> void FromRowMajor(std::vector<T>& v) const;
     // The kinds, offsets, bands and pinned heights, filled row-major.
