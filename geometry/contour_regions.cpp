@@ -7,8 +7,33 @@
 #include <tuple>
 #include <utility>
 
+namespace {
+
+// The parts a segment of the given length is cut into: whole steps only, so a
+// far-flung or undefined point adds its vertex alone.
+int SegmentParts(float length, float step) {
+    const float parts = std::ceil(length / step);
+    return parts >= 1.0f && parts < 1.0e6f ? static_cast<int>(parts) : 1;
+}
+
+} // namespace
+
 std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float step) {
     std::vector<LineSample> out;
+    // Counted first: one allocation, however many millions of samples.
+    std::size_t total = 0;
+    for (const ContourLine& line : lines) {
+        const std::vector<Point3>& p = line.points;
+        const std::size_t count = p.size();
+        const std::size_t segments = count < 2 ? 0 : (line.closed ? count : count - 1);
+        for (std::size_t k = 0; k < segments; ++k) {
+            const Point3& a = p[k];
+            const Point3& b = p[(k + 1) % count];
+            total += static_cast<std::size_t>(SegmentParts(std::hypot(b.x - a.x, b.y - a.y), step));
+        }
+        total += count > 0 && (count == 1 || !line.closed) ? 1 : 0;
+    }
+    out.reserve(total);
     for (std::size_t li = 0; li < lines.size(); ++li) {
         const std::vector<Point3>& p = lines[li].points;
         const int id = static_cast<int>(li);
@@ -21,10 +46,7 @@ std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float
         for (std::size_t k = 0; k < segments; ++k) {
             const Point3& a = p[k];
             const Point3& b = p[(k + 1) % count];
-            const float length = std::hypot(b.x - a.x, b.y - a.y);
-            // Whole steps only: a far-flung or undefined point adds its vertex alone.
-            const float parts = std::ceil(length / step);
-            const int n = parts >= 1.0f && parts < 1.0e6f ? static_cast<int>(parts) : 1;
+            const int n = SegmentParts(std::hypot(b.x - a.x, b.y - a.y), step);
             for (int s = 0; s < n; ++s) {
                 const float f = static_cast<float>(s) / static_cast<float>(n);
                 add(Point3(a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f));
@@ -33,18 +55,6 @@ std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float
         if (count > 0 && (count == 1 || !lines[li].closed)) add(p[count - 1]);
     }
     return out;
-}
-
-bool NodeOfSample(const LineSample& s, const GridPlace& grid, int& i, int& j, float& dx, float& dy) {
-    const float gx = (s.x - grid.originX) / grid.cellSize;
-    const float gy = (s.y - grid.originY) / grid.cellSize;
-    const float end = static_cast<float>(grid.n) - 0.5f;
-    if (!(gx > -0.5f && gy > -0.5f && gx < end && gy < end)) return false;
-    i = std::min(grid.n - 1, static_cast<int>(gx + 0.5f));
-    j = std::min(grid.n - 1, static_cast<int>(gy + 0.5f));
-    dx = gx - static_cast<float>(i);
-    dy = gy - static_cast<float>(j);
-    return true;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 // region whose neighbours say both is a terrace, flat at its level). Fitted
 // heights kept inside these bands never contradict the contours, which is what
 // stops a smooth surface from overshooting past them.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -33,8 +34,19 @@ struct GridPlace {
     int n;
 };
 // The node whose half-cell square holds the sample, and the sample's offset
-// from it in cells; false when it lies off the grid.
-bool NodeOfSample(const LineSample& s, const GridPlace& grid, int& i, int& j, float& dx, float& dy);
+// from it in cells; false when it lies off the grid. Inline: it runs once per
+// sample, millions of times on dense contours.
+inline bool NodeOfSample(const LineSample& s, const GridPlace& grid, int& i, int& j, float& dx, float& dy) {
+    const float gx = (s.x - grid.originX) / grid.cellSize;
+    const float gy = (s.y - grid.originY) / grid.cellSize;
+    const float end = static_cast<float>(grid.n) - 0.5f;
+    if (!(gx > -0.5f && gy > -0.5f && gx < end && gy < end)) return false;
+    i = std::min(grid.n - 1, static_cast<int>(gx + 0.5f));
+    j = std::min(grid.n - 1, static_cast<int>(gy + 0.5f));
+    dx = gx - static_cast<float>(i);
+    dy = gy - static_cast<float>(j);
+    return true;
+}
 
 // What the samples tie the nodes of a grid to: the nearest sample in each
 // node's half-cell square (-1: none), and whether that square holds samples
