@@ -262,6 +262,7 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
     for (int top = 1; top <= levels; ++top) {
         Level& L = hierarchy[static_cast<std::size_t>(top)];
         SizeLevel(L, top, levels, tension);
+        L.relax = settings.overRelax;
         const float cell = grid.extent / static_cast<float>(L.n - 1);
         // A coarser level needs its samples no denser than an eighth of its
         // own cell, which is what keeps each line's nodes a chain.
@@ -315,7 +316,7 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         // Heights before the cycle, in float: enough to measure a move by.
         std::vector<float> before(L.z.size());
         Real lastMove = std::numeric_limits<Real>::infinity();
-        int stalls = 0;
+        int stalls = 0, grows = 0;
         for (int c = 0; c < maxCycles; ++c) {
             std::transform(L.z.begin(), L.z.end(), before.begin(),
                            [](Real z) { return static_cast<float>(z); });
@@ -334,6 +335,13 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
             // pressed nodes stay pressed.
             stalls = move > 0.9 * lastMove ? stalls + 1 : 0;
             if (stalls >= 2) L.sticky = true;
+            // Over-relaxed, the cycles can grow instead of settling (real
+            // contours sampled a cell apart did; past 1.8 most contours do);
+            // from the third cycle in a row whose largest move grows, every
+            // level relaxes plainly.
+            grows = move > lastMove ? grows + 1 : 0;
+            if (grows >= 3)
+                for (Level& each : hierarchy) each.relax = 1.0;
             lastMove = move;
             // A cancel only cuts the cycles: every level still gets one.
             if (bar.Cancelled()) {

@@ -6,11 +6,6 @@
 
 namespace {
 
-// Free nodes are over-relaxed: the regions the coarse grids cannot reach
-// (pockets between close contours) then settle in half the cycles; 1.8 no
-// longer converges on real contours.
-constexpr FitReal kOverRelax = 1.5;
-
 // The operator's row at node (i, j) without its diagonal term, and the
 // diagonal, near the borders: the energy's terms that exist there, which is
 // what leaves the borders free (natural conditions). V is one node's value,
@@ -112,7 +107,7 @@ void UpdateNode(FitLevel& L, int i, int j) {
     FitReal off = 0.0, diag = 0.0;
     Row(L, i, j, off, diag);
     if (!(diag > 0.0)) return;
-    L.z[o] += kOverRelax * (((L.rhs ? L.f[o] : 0.0) - off) / diag - L.z[o]);
+    L.z[o] += L.relax * (((L.rhs ? L.f[o] : 0.0) - off) / diag - L.z[o]);
     if (L.banded) L.z[o] = std::clamp<FitReal>(L.z[o], L.cdx[o], L.cdy[o]);
 }
 
@@ -228,7 +223,7 @@ template <bool kFrame, class V>
             if (kind[q] & kFitFixedBits) UpdateNode(L, R.s + 5 * (k + q), R.j);
         return;
     }
-    Splat(rhs, 0.0), Splat(relax, kOverRelax);
+    Splat(rhs, 0.0), Splat(relax, L.relax);
     if (L.rhs) Load(rhs, L.f.data() + at);
     Load(old, c);
     V v = old + relax * ((rhs - off) / diag - old);

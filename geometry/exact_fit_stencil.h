@@ -40,6 +40,7 @@ struct FitLevel {
     bool rhs = false;
     bool banded = false; // free nodes kept within [cdx, cdy]
     bool sticky = false; // a node pressed against its band stays so
+    FitReal relax = 1.5; // over-relaxation of the free nodes
     std::vector<FitReal> z, f, r;
     std::vector<std::uint8_t> kind;
     // Held nodes: the sample's offset and height; pinned: the height in cval;

@@ -298,4 +298,20 @@ TEST(ExactFitBands, SettlesWhereNodesTurnBackAndForth) {
     EXPECT_LT(report.cycles, 30);
 }
 
+// Over-relaxed too far, the cycles grow instead of settling; the fit then
+// relaxes plainly and still converges.
+TEST(ExactFitBands, SettlesWhereOverRelaxationMakesTheCyclesGrow) {
+    std::vector<ContourLine> lines;
+    for (const ContourSegment& s : terrain::LandscapeContours(5.0, 64)) {
+        ContourLine line;
+        line.points = {s.start, s.end};
+        lines.push_back(line);
+    }
+    ExactFitSettings settings;
+    settings.overRelax = 1.9f;
+    ExactFitReport report;
+    Fit(lines, 8, settings, &report);
+    EXPECT_TRUE(report.converged) << report.cycles << " cycles, last move " << report.lastChange;
+}
+
 } // namespace
