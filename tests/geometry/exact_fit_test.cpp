@@ -108,8 +108,9 @@ TEST(ExactFit, ReproducesAPlaneThroughItsContours) {
                 worst = std::max(worst, std::fabs(HeightAtNode(g, i, j) - plane));
             }
         // Exact but for float with no tension; with it, the flattened margin
-        // reaches in through the outer lines by a trace.
-        EXPECT_LT(worst, tension > 0.0f ? 1.0e-2f : 2.0e-3f) << "tension " << tension;
+        // reaches in through the outer lines by a trace (a line's held nodes
+        // are a node thick, the stencil reaches two).
+        EXPECT_LT(worst, tension > 0.0f ? 2.0e-2f : 2.0e-3f) << "tension " << tension;
     }
 }
 
