@@ -281,16 +281,22 @@ TEST(ExactFitBands, SummitsRiseAndPitsFallWithinAnInterval) {
     EXPECT_GT(HeightAtNode(hill, hill.gridSize / 2, hill.gridSize / 2), 21.0f);
 }
 
-// On a real landscape's contours a thin plate presses nodes against their
-// bands, lets them go and presses them again: without pressed nodes staying
-// pressed once the cycles stall, this set loops for all 60 cycles.
-TEST(ExactFitBands, SettlesWhereNodesTurnBackAndForth) {
+// The generated landscape's contours, a line per segment.
+std::vector<ContourLine> LandscapeLines() {
     std::vector<ContourLine> lines;
     for (const ContourSegment& s : terrain::LandscapeContours(5.0, 64)) {
         ContourLine line;
         line.points = {s.start, s.end};
         lines.push_back(line);
     }
+    return lines;
+}
+
+// On a real landscape's contours a thin plate presses nodes against their
+// bands, lets them go and presses them again: without pressed nodes staying
+// pressed once the cycles stall, this set loops for all 60 cycles.
+TEST(ExactFitBands, SettlesWhereNodesTurnBackAndForth) {
+    const std::vector<ContourLine> lines = LandscapeLines();
     ExactFitSettings plate;
     plate.tension = 0.0f;
     ExactFitReport report;
@@ -302,12 +308,7 @@ TEST(ExactFitBands, SettlesWhereNodesTurnBackAndForth) {
 // Over-relaxed too far, the cycles grow instead of settling; the fit then
 // relaxes plainly and still converges.
 TEST(ExactFitBands, SettlesWhereOverRelaxationMakesTheCyclesGrow) {
-    std::vector<ContourLine> lines;
-    for (const ContourSegment& s : terrain::LandscapeContours(5.0, 64)) {
-        ContourLine line;
-        line.points = {s.start, s.end};
-        lines.push_back(line);
-    }
+    const std::vector<ContourLine> lines = LandscapeLines();
     ExactFitSettings settings;
     settings.overRelax = 1.9f;
     ExactFitReport report;
