@@ -155,11 +155,17 @@ void VCycle(std::vector<Level>& levels, int k, WorkerPool* pool) {
     RelaxLevel(L, pool);
 }
 
+// The tension is weighed against the bending on the cells of this level
+// count over the site, whatever the grid: in grid cells a slope's weight
+// against a bend's grows fourfold at each finer level, and a finer grid would
+// otherwise give a flatter surface, not a more detailed one.
+constexpr int kTensionLevels = 10;
+
 void SizeLevel(Level& L, int k, int levels, float tension) {
     L.Size(GridSizeForLevels(k));
     const float h = std::ldexp(1.0f, levels - k); // in finest cells
     L.w = (1.0f - tension) / (h * h);
-    L.t = tension;
+    L.t = std::ldexp(tension, 2 * (kTensionLevels - levels));
     L.z.assign(L.Nodes(), 0.0f);
     // Row-major until the samples and regions have placed their nodes.
     L.kind.assign(static_cast<std::size_t>(L.n) * static_cast<std::size_t>(L.n), kFitFree);

@@ -9,8 +9,9 @@
 // through the sample to first order and a plane is held exactly. Every other
 // node minimises
 //   (1 - tension) * bending + tension * slope
-// in grid units: tension 0 is a thin plate, 1 a membrane that never
-// overshoots its contours. Whatever the tension, every free node keeps to the
+// measured in the cells of a grid of 10 levels over the site, whatever the
+// grid's own, so a finer grid gives the same surface in more detail: tension
+// 0 is a thin plate, 1 a membrane that never overshoots its contours. Whatever the tension, every free node keeps to the
 // height band its region between the contours allows (contour_regions.h):
 // between two levels, or within an interval above a summit's ring or below a
 // pit's; a terrace between contours of one height stays flat. Within those
