@@ -11,9 +11,20 @@ namespace {
 
 // The parts a segment of the given length is cut into: whole steps only, so a
 // far-flung or undefined point adds its vertex alone.
-int SegmentParts(float length, float step) {
-    const float parts = std::ceil(length / step);
+int SegmentParts(const Point3& a, const Point3& b, float step) {
+    const float parts = std::ceil(std::hypot(b.x - a.x, b.y - a.y) / step);
     return parts >= 1.0f && parts < 1.0e6f ? static_cast<int>(parts) : 1;
+}
+
+// Calls each(a, b) for every segment of the line, the closing one included;
+// true when the line's last vertex ends no segment of it and is a sample of
+// its own.
+template <class Each> bool ForSegments(const ContourLine& line, const Each& each) {
+    const std::vector<Point3>& p = line.points;
+    const std::size_t count = p.size();
+    const std::size_t segments = count < 2 ? 0 : (line.closed ? count : count - 1);
+    for (std::size_t k = 0; k < segments; ++k) each(p[k], p[(k + 1) % count]);
+    return count > 0 && (count == 1 || !line.closed);
 }
 
 } // namespace
@@ -23,36 +34,26 @@ std::vector<LineSample> SampleLines(const std::vector<ContourLine>& lines, float
     // Counted first: one allocation, however many millions of samples.
     std::size_t total = 0;
     for (const ContourLine& line : lines) {
-        const std::vector<Point3>& p = line.points;
-        const std::size_t count = p.size();
-        const std::size_t segments = count < 2 ? 0 : (line.closed ? count : count - 1);
-        for (std::size_t k = 0; k < segments; ++k) {
-            const Point3& a = p[k];
-            const Point3& b = p[(k + 1) % count];
-            total += static_cast<std::size_t>(SegmentParts(std::hypot(b.x - a.x, b.y - a.y), step));
-        }
-        total += count > 0 && (count == 1 || !line.closed) ? 1 : 0;
+        const bool last = ForSegments(line, [&](const Point3& a, const Point3& b) {
+            total += static_cast<std::size_t>(SegmentParts(a, b, step));
+        });
+        total += last ? 1 : 0;
     }
     out.reserve(total);
     for (std::size_t li = 0; li < lines.size(); ++li) {
-        const std::vector<Point3>& p = lines[li].points;
         const int id = static_cast<int>(li);
         auto add = [&](const Point3& q) {
             if (std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z))
                 out.push_back({q.x, q.y, q.z, id});
         };
-        const std::size_t count = p.size();
-        const std::size_t segments = count < 2 ? 0 : (lines[li].closed ? count : count - 1);
-        for (std::size_t k = 0; k < segments; ++k) {
-            const Point3& a = p[k];
-            const Point3& b = p[(k + 1) % count];
-            const int n = SegmentParts(std::hypot(b.x - a.x, b.y - a.y), step);
+        const bool last = ForSegments(lines[li], [&](const Point3& a, const Point3& b) {
+            const int n = SegmentParts(a, b, step);
             for (int s = 0; s < n; ++s) {
                 const float f = static_cast<float>(s) / static_cast<float>(n);
                 add(Point3(a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f));
             }
-        }
-        if (count > 0 && (count == 1 || !lines[li].closed)) add(p[count - 1]);
+        });
+        if (last) add(lines[li].points.back());
     }
     return out;
 }
@@ -244,12 +245,10 @@ void RegionBands::FacingPairs() {
     const int rows = box.j1 - box.j0 + 1;
     const int pieces = pool && rows >= 64 ? pool->Size() * 4 : 1;
     std::vector<Pairs> nearParts(static_cast<std::size_t>(pieces)), farParts(static_cast<std::size_t>(pieces));
-    auto piece = [&](int p) {
-        FacingPairsOfRows(box.j0 + rows * p / pieces, box.j0 + rows * (p + 1) / pieces,
-                          nearParts[static_cast<std::size_t>(p)], farParts[static_cast<std::size_t>(p)]);
-    };
-    if (pieces == 1) piece(0);
-    else pool->Run(pieces, piece);
+    ForRowBands(pool, rows, pieces, [&](int p, int j0, int j1) {
+        FacingPairsOfRows(box.j0 + j0, box.j0 + j1, nearParts[static_cast<std::size_t>(p)],
+                          farParts[static_cast<std::size_t>(p)]);
+    });
     for (int p = 0; p < pieces; ++p) {
         across.insert(across.end(), nearParts[static_cast<std::size_t>(p)].begin(),
                       nearParts[static_cast<std::size_t>(p)].end());

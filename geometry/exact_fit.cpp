@@ -75,11 +75,13 @@ void Restrict(const Level& fine, Level& coarse, WorkerPool* pool) {
     });
 }
 
-// Bilinear, added to the fine level's free nodes only.
-void ProlongAdd(const Level& coarse, Level& fine, WorkerPool* pool) {
+// The coarse level's z, bilinear along the fine row j (fine.n nodes), row by
+// row over the pool: each(j, line).
+void Interpolate(const Level& coarse, const Level& fine, WorkerPool* pool,
+                 const std::function<void(int, const Real*)>& each) {
     const int fn = fine.n, cn = coarse.n;
     ForRowBands(pool, fn, RowBands(pool, fn), [&](int, int j0, int j1) {
-        // Coarse rows J and J + 1, and the correction along the fine row.
+        // Coarse rows J and J + 1, and the fine row.
         std::vector<Real> rows(2 * static_cast<std::size_t>(cn) + static_cast<std::size_t>(fn));
         Real* lower = rows.data();
         Real* upper = lower + cn;
@@ -97,17 +99,25 @@ void ProlongAdd(const Level& coarse, Level& fine, WorkerPool* pool) {
                 else if (oddJ) e = 0.5 * (e + upper[I]);
                 line[i] = e;
             }
-            for (int s = 0; s < 5; ++s) {
-                const std::size_t start = fine.RunStart(s, j);
-                Real* z = fine.z.data() + start;
-                const std::uint8_t* kind = fine.kind.data() + start;
-                const float* lo = fine.banded ? fine.cdx.data() + start : nullptr;
-                const float* hi = fine.banded ? fine.cdy.data() + start : nullptr;
-                for (int i = s, k = 0; i < fn; i += 5, ++k) {
-                    Real moved = z[k] + line[i];
-                    if (lo) moved = std::clamp<Real>(moved, lo[k], hi[k]);
-                    z[k] = kind[k] == kFitFree ? moved : z[k];
-                }
+            each(j, line);
+        }
+    });
+}
+
+// Bilinear, added to the fine level's free nodes only.
+void ProlongAdd(const Level& coarse, Level& fine, WorkerPool* pool) {
+    const int fn = fine.n;
+    Interpolate(coarse, fine, pool, [&](int j, const Real* line) {
+        for (int s = 0; s < 5; ++s) {
+            const std::size_t start = fine.RunStart(s, j);
+            Real* z = fine.z.data() + start;
+            const std::uint8_t* kind = fine.kind.data() + start;
+            const float* lo = fine.banded ? fine.cdx.data() + start : nullptr;
+            const float* hi = fine.banded ? fine.cdy.data() + start : nullptr;
+            for (int i = s, k = 0; i < fn; i += 5, ++k) {
+                Real moved = z[k] + line[i];
+                if (lo) moved = std::clamp<Real>(moved, lo[k], hi[k]);
+                z[k] = kind[k] == kFitFree ? moved : z[k];
             }
         }
     });
@@ -293,23 +303,8 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
             std::fill(L.z.begin(), L.z.end(), 0.0f);
         } else {
             // The level below seeds this one, then answers its corrections.
-            Level& below = hierarchy[static_cast<std::size_t>(top - 1)];
-            const Level& from = below;
-            ForRowBands(pool, L.n, RowBands(pool, L.n), [&](int, int j0, int j1) {
-                for (int j = j0; j < j1; ++j) {
-                    const int J = j / 2;
-                    for (int i = 0; i < L.n; ++i) {
-                        const int I = i / 2;
-                        Real e = from.z[from.At(I, J)];
-                        if ((i & 1) && (j & 1))
-                            e = 0.25 * (e + from.z[from.At(I + 1, J)] + from.z[from.At(I, J + 1)] +
-                                         from.z[from.At(I + 1, J + 1)]);
-                        else if (i & 1) e = 0.5 * (e + from.z[from.At(I + 1, J)]);
-                        else if (j & 1) e = 0.5 * (e + from.z[from.At(I, J + 1)]);
-                        L.z[L.At(i, j)] = e;
-                    }
-                }
-            });
+            Interpolate(hierarchy[static_cast<std::size_t>(top - 1)], L, pool,
+                        [&](int j, const Real* line) { L.ScatterRow(L.z, j, line); });
             for (int k = top - 1; k >= 1; --k) {
                 Level& C = hierarchy[static_cast<std::size_t>(k)];
                 CoarsenKinds(hierarchy[static_cast<std::size_t>(k + 1)], C, pool);

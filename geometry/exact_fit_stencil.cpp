@@ -65,27 +65,15 @@ template <class V, class Read>
     diag = d;
 }
 
+// Row (i, j) of the operator applied to z, split into off-diagonal sum and
+// diagonal, for the nodes the runs leave out: those of the two border rows
+// or columns on each side.
 void BorderRow(const FitLevel& L, int i, int j, FitReal& off, FitReal& diag) {
     const FitReal* z = L.z.data();
     BorderTerms(L.n, L.w, L.t, i, j, [&](int c, int r, FitReal& v) { v = z[L.At(c, r)]; }, off, diag);
 }
 
-// Row (i, j) of the operator applied to z, split into off-diagonal sum and
-// diagonal. The runs below add in this same order, so both give the same bits.
-inline void Row(const FitLevel& L, int i, int j, FitReal& off, FitReal& diag) {
-    const int n = L.n;
-    if (i < 2 || j < 2 || i > n - 3 || j > n - 3) {
-        BorderRow(L, i, j, off, diag);
-        return;
-    }
-    auto at = [&](int c, int r) { return L.z[L.At(c, r)]; };
-    const FitReal edge = at(i - 1, j) + at(i + 1, j) + at(i, j - 1) + at(i, j + 1);
-    const FitReal corner = at(i - 1, j - 1) + at(i + 1, j - 1) + at(i - 1, j + 1) + at(i + 1, j + 1);
-    const FitReal far = at(i - 2, j) + at(i + 2, j) + at(i, j - 2) + at(i, j + 2);
-    off = L.w * (-8.0 * edge + 2.0 * corner + far) - L.t * edge;
-    diag = 20.0 * L.w + 4.0 * L.t;
-}
-
+// A node the runs leave out (in a border column), or a held or pinned one.
 void UpdateNode(FitLevel& L, int i, int j) {
     const std::size_t o = L.At(i, j);
     const std::uint8_t kind = L.kind[o];
@@ -105,7 +93,7 @@ void UpdateNode(FitLevel& L, int i, int j) {
         return;
     }
     FitReal off = 0.0, diag = 0.0;
-    Row(L, i, j, off, diag);
+    BorderRow(L, i, j, off, diag);
     if (!(diag > 0.0)) return;
     L.z[o] += L.relax * (((L.rhs ? L.f[o] : 0.0) - off) / diag - L.z[o]);
     if (L.banded) L.z[o] = std::clamp<FitReal>(L.z[o], L.cdx[o], L.cdy[o]);
@@ -174,7 +162,7 @@ template <class V> [[gnu::always_inline]] inline void Splat(V& v, FitReal x) {
     else v = Four{x, x, x, x};
 }
 
-// The off-diagonal part of interior rows, in Row's order.
+// The off-diagonal part of interior rows: edge, corner and far neighbours.
 template <class V>
 [[gnu::always_inline]] inline void OffDiagonal(const FitLevel& L, const Runs& R, int k, V& off) {
     V a, b, c, d, w, t, m8, two;
@@ -340,18 +328,6 @@ int RowBands(WorkerPool* pool, int n) {
     return std::max(1, std::min(threads * 4, n / 24));
 }
 
-void ForRowBands(WorkerPool* pool, int n, int bands, const std::function<void(int, int, int)>& rows) {
-    if (bands <= 1) {
-        rows(0, 0, n);
-        return;
-    }
-    pool->Run(bands, [&](int b) {
-        const int j0 = static_cast<int>(static_cast<long long>(n) * b / bands);
-        const int j1 = static_cast<int>(static_cast<long long>(n) * (b + 1) / bands);
-        rows(b, j0, j1);
-    });
-}
-
 void RelaxLevel(FitLevel& L, WorkerPool* pool) {
     const int n = L.n;
     // A band of rows runs colour c on row J - 2c at step J, the colours of a
@@ -396,7 +372,7 @@ bool LevelResidual(FitLevel& L, WorkerPool* pool) {
             for (int i = 0; i < n; i = i == 1 ? std::max(2, n - 2) : i + 1) {
                 const std::size_t o = L.At(i, j);
                 FitReal off = 0.0, diag = 0.0;
-                Row(L, i, j, off, diag);
+                BorderRow(L, i, j, off, diag);
                 L.r[o] = (L.rhs ? L.f[o] : 0.0) - off - diag * L.z[o];
             }
             for (int s = 0; s < 5; ++s) {

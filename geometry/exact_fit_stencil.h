@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "geometry/worker_pool.h"
@@ -67,11 +66,16 @@ struct FitLevel {
         FromRowMajor(cdy);
         FromRowMajor(cval);
     }
-    // Row j of v in column order, into out[0 .. n).
+    // Row j of v in column order, into out[0 .. n), and back.
     template <class T> void GatherRow(const std::vector<T>& v, int j, T* out) const {
         const T* row = v.data() + static_cast<std::size_t>(j) * stride;
         for (int s = 0; s < 5; ++s, row += run)
             for (int i = s, k = 0; i < n; i += 5, ++k) out[i] = row[k];
+    }
+    template <class T> void ScatterRow(std::vector<T>& v, int j, const T* in) const {
+        T* row = v.data() + static_cast<std::size_t>(j) * stride;
+        for (int s = 0; s < 5; ++s, row += run)
+            for (int i = s, k = 0; i < n; i += 5, ++k) row[k] = in[i];
     }
 };
 
@@ -79,9 +83,9 @@ template <class T> void FreeVector(std::vector<T>& v) {
     std::vector<T>().swap(v);
 }
 
-// Rows split over the pool's threads, a few bands each; rows(band, j0, j1).
+// How many bands of rows a level of n rows is split into on the pool: a few
+// per thread, each of 24 rows or more (a sweep's seams need 20).
 int RowBands(WorkerPool* pool, int n);
-void ForRowBands(WorkerPool* pool, int n, int bands, const std::function<void(int, int, int)>& rows);
 
 // One Gauss-Seidel sweep over all five colours: colour by colour in effect,
 // though the colours follow each other down the rows a few apart, so the rows
@@ -100,7 +104,6 @@ template <class T> void FitLevel::FromRowMajor(std::vector<T>& v) const {
         std::copy(old, old + n, row.begin());
         T* to = v.data() + static_cast<std::size_t>(j) * stride;
         std::fill(to, to + stride, T());
-        for (int s = 0; s < 5; ++s, to += run)
-            for (int i = s, k = 0; i < n; i += 5, ++k) to[k] = row[static_cast<std::size_t>(i)];
+        ScatterRow(v, j, row.data());
     }
 }

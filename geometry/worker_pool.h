@@ -37,6 +37,11 @@ private:
     bool stopping = false;
 };
 
+// Splits the rows 0 .. n-1 into the given number of bands, as even as can be,
+// and runs rows(band, begin, end) for each on the pool's threads (in place
+// for one band or without a pool).
+void ForRowBands(WorkerPool* pool, int n, int bands, const std::function<void(int, int, int)>& rows);
+
 // Splits 0 .. count-1 into about pieces ranges of whole blocks and runs
 // range(begin, end) for each, on the pool's threads (in place without a pool).
 void RunRanges(WorkerPool* pool, std::size_t count, std::size_t block,
