@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -237,6 +238,44 @@ void BandFreeRegions(Level& L, const std::vector<LineSample>& samples, const Poi
     L.ToRunOrder();
 }
 
+// The solve ties each held node to its sample by the Taylor condition, which
+// the grid's bilinear surface (what every later stage reads) meets only where
+// the surface is a plane: across a bend it misses the sample, and a ring
+// narrower than two cells can vanish between its nodes. Each held node is
+// finally set so that the bilinear surface of its sample's square passes
+// through the sample, the square's other corners as the solve left them: a
+// snapshot, so no node reads another's new height. It stays within one
+// contour interval of its sample's height, since a node further off would
+// have a contour between itself and its sample.
+void SettleOnSquares(Level& L, Real interval, WorkerPool* pool) {
+    const int n = L.n;
+    if (n < 3) return;
+    std::vector<Real>& solved = L.r; // scratch once the cycles are done
+    solved.resize(L.z.size());
+    const int bands = RowBands(pool, n);
+    ForRowBands(pool, n, bands, [&](int, int j0, int j1) {
+        std::copy(L.z.begin() + static_cast<std::ptrdiff_t>(L.At(0, j0)),
+                  L.z.begin() + static_cast<std::ptrdiff_t>(L.At(0, j1)),
+                  solved.begin() + static_cast<std::ptrdiff_t>(L.At(0, j0)));
+    });
+    ForRowBands(pool, n, bands, [&](int, int j0, int j1) {
+        // A node held on the grid's edge already has its sample's height.
+        for (int j = std::max(j0, 1); j < std::min(j1, n - 1); ++j)
+            for (int i = 1; i + 1 < n; ++i) {
+                const std::size_t o = L.At(i, j);
+                if (L.kind[o] != kFitHeld) continue;
+                const Real dx = L.cdx[o], dy = L.cdy[o];
+                const Real a = std::fabs(dx), b = std::fabs(dy);
+                const int si = dx < 0.0 ? -1 : 1, sj = dy < 0.0 ? -1 : 1;
+                const Real across = a * (1.0 - b) * solved[L.At(i + si, j)] +
+                                    (1.0 - a) * b * solved[L.At(i, j + sj)] +
+                                    a * b * solved[L.At(i + si, j + sj)];
+                const Real v = L.cval[o];
+                L.z[o] = std::clamp((v - across) / ((1.0 - a) * (1.0 - b)), v - interval, v + interval);
+            }
+    });
+}
+
 Real LargestMove(const Level& L, const std::vector<float>& before, WorkerPool* pool) {
     const int bands = RowBands(pool, L.n);
     std::vector<Real> most(static_cast<std::size_t>(bands), 0.0);
@@ -272,9 +311,9 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
     const float start = samples.empty() ? 0.0f : static_cast<float>(sum / static_cast<double>(samples.size()));
     const float range = samples.empty() ? 0.0f : hi - lo;
     const float interval = ContourInterval(samples);
-    report.limit = settings.tolerance * (interval > 0.0f ? interval
-                                         : range > 0.0f  ? range
-                                                         : std::max(1.0f, std::fabs(start)));
+    // The height the tolerance and the settling on squares are measured in.
+    const float scale = interval > 0.0f ? interval : range > 0.0f ? range : std::max(1.0f, std::fabs(start));
+    report.limit = settings.tolerance * scale;
 
     ProgressScope bar(progress, "Surface Building");
     bar.Update(0);
@@ -358,6 +397,7 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
 
     // Only the finest heights are left when the grid's own array is made.
     Level& finestLevel = hierarchy[static_cast<std::size_t>(levels)];
+    SettleOnSquares(finestLevel, scale, pool);
     for (int k = 1; k < levels; ++k) hierarchy[static_cast<std::size_t>(k)] = Level();
     FreeVector(finestLevel.r);
     FreeVector(finestLevel.f);

@@ -6,8 +6,10 @@
 // nearest such sample by a first-order Taylor condition,
 //   z(node) + dx (z(E) - z(W)) / 2 + dy (z(N) - z(S)) / 2 = z(sample),
 // (dx, dy) the sample's offset from the node in cells, so the surface passes
-// through the sample to first order and a plane is held exactly. Every other
-// node minimises
+// through the sample to first order and a plane is held exactly. Once solved,
+// each held node is set so that the grid's bilinear surface, which is what
+// the later stages read, passes through its sample (within one contour
+// interval of the sample's height). Every other node minimises
 //   (1 - tension) * bending + tension * slope
 // measured in the cells of a grid of 10 levels over the site, whatever the
 // grid's own, so a finer grid gives the same surface in more detail: tension

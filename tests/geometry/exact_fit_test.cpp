@@ -296,6 +296,57 @@ std::vector<ContourLine> LandscapeLines() {
     return lines;
 }
 
+// Every later stage reads the grid through its bilinear surface: that
+// surface passes through the contours, not only the nodes beside them, and a
+// summit ring narrower than two cells keeps its level.
+TEST(ExactFit, TheGridsOwnSurfacePassesThroughItsContours) {
+    // Contours 5 apart, on cells of 4.3: held by the Taylor condition alone
+    // the surface misses them by 0.023 RMS.
+    const std::vector<ContourLine> lines = LandscapeLines();
+    const HeightGrid g = Fit(lines, 8, ExactFitSettings());
+    double sum = 0.0;
+    const std::vector<LineSample> samples = SampleLines(lines, 0.5f * g.cellSize);
+    for (const LineSample& s : samples) {
+        const double e = GridHeightAt(g, Point2(s.x, s.y)) - s.z;
+        sum += e * e;
+    }
+    EXPECT_LT(std::sqrt(sum / static_cast<double>(samples.size())), 0.018);
+
+    // With three contours to a cell, a node held to pass its sample through
+    // its square would overshoot (by 6.2 here); it stays within a contour
+    // interval of the sample it is held to, the nearest in its half-cell.
+    const HeightGrid coarse = Fit(lines, 5, ExactFitSettings());
+    const GridPlace place{coarse.origin.x, coarse.origin.y, coarse.cellSize, coarse.gridSize};
+    std::vector<float> nearest(coarse.heights.size(), 1e30f), held(coarse.heights.size(), 0.0f);
+    for (const LineSample& s : SampleLines(lines, 0.5f * coarse.cellSize)) {
+        int i = 0, j = 0;
+        float dx = 0.0f, dy = 0.0f;
+        if (!NodeOfSample(s, place, i, j, dx, dy)) continue;
+        const std::size_t o = static_cast<std::size_t>(j) * coarse.gridSize + i;
+        if (dx * dx + dy * dy < nearest[o]) nearest[o] = dx * dx + dy * dy, held[o] = s.z;
+    }
+    float beyond = 0.0f;
+    for (std::size_t o = 0; o < held.size(); ++o)
+        if (nearest[o] < 1e30f) beyond = std::max(beyond, std::fabs(coarse.heights[o] - held[o]));
+    EXPECT_LE(beyond, 5.0f + 1e-3f);
+
+    // A ring 1.4 cells across, off the nodes, on top of the cone: by the
+    // Taylor condition alone it sinks 0.46 below its level.
+    std::vector<ContourLine> cone = ConeRings();
+    const float c = Fit(cone, 7, ExactFitSettings()).cellSize;
+    const Point2 centre(0.37f * c, -0.21f * c);
+    const float level = 100.0f - 0.7f * c; // the cone's height there
+    ContourLine narrow = Ring(0.7f * c, level, 12);
+    for (Point3& p : narrow.points) p.x += centre.x, p.y += centre.y;
+    cone.push_back(narrow);
+    const HeightGrid h = Fit(cone, 7, ExactFitSettings());
+    ASSERT_EQ(h.cellSize, c);
+    double along = 0.0;
+    for (const Point3& p : narrow.points) along += GridHeightAt(h, Point2(p.x, p.y)) - p.z;
+    EXPECT_LT(std::fabs(along / static_cast<double>(narrow.points.size())), 0.15);
+    EXPECT_GT(GridHeightAt(h, centre), level);
+}
+
 // Two ways the cycles on the landscape's contours would not settle. A thin
 // plate presses nodes against their bands, lets them go and presses them
 // again: without pressed nodes staying pressed once the cycles stall, it
