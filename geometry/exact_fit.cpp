@@ -146,10 +146,10 @@ void CoarsenKinds(const Level& fine, Level& coarse, WorkerPool* pool) {
     });
 }
 
-void VCycle(std::vector<Level>& levels, int k, WorkerPool* pool) {
+void VCycle(std::vector<Level>& levels, int k, WorkerPool* pool, bool corrected = true) {
     Level& L = levels[static_cast<std::size_t>(k)];
-    if (k == 1) {
-        for (int s = 0; s < 20; ++s) RelaxLevel(L, pool);
+    if (k == 1 || !corrected) {
+        for (int s = 0; s < (k == 1 ? 20 : 4); ++s) RelaxLevel(L, pool);
         return;
     }
     RelaxLevel(L, pool);
@@ -361,15 +361,18 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         std::vector<float> before(L.z.size());
         Real lastMove = std::numeric_limits<Real>::infinity();
         int stalls = 0, grows = 0;
+        bool corrected = true;
+        std::vector<float> settled;
         for (int c = 0; c < maxCycles; ++c) {
             std::transform(L.z.begin(), L.z.end(), before.begin(),
                            [](Real z) { return static_cast<float>(z); });
-            VCycle(hierarchy, top, pool);
+            VCycle(hierarchy, top, pool, corrected);
             const Real move = LargestMove(L, before, pool);
             if (top == levels) {
                 report.cycles = c + 1;
                 report.lastChange = static_cast<float>(move);
-                report.converged = move <= report.limit;
+                // Relaxed alone, small moves say little of what is left.
+                report.converged = corrected && move <= report.limit;
             }
             bar.Update(((top - 1) * 100 + std::min(99, (c + 1) * 100 / maxCycles)) / levels);
             if (move <= report.limit) break;
@@ -384,8 +387,17 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
             // from the third cycle in a row whose largest move grows, every
             // level relaxes plainly.
             grows = move > lastMove ? grows + 1 : 0;
+            if (grows == 1) settled = before; // the heights the growth started from
             if (grows >= 3)
                 for (Level& each : hierarchy) each.relax = 1.0;
+            // Where a thin plate leaves an area free to turn about a line (a
+            // strip beyond the last contour), the coarse grids' corrections
+            // can grow even so: from three more growing cycles the level
+            // goes back to where the growth started and relaxes on its own.
+            if (grows >= 6 && corrected) {
+                corrected = false;
+                std::copy(settled.begin(), settled.end(), L.z.begin());
+            }
             lastMove = move;
             // A cancel only cuts the cycles: every level still gets one.
             if (bar.Cancelled()) {
