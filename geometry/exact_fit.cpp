@@ -251,14 +251,8 @@ void SettleOnSquares(Level& L, Real interval, WorkerPool* pool) {
     const int n = L.n;
     if (n < 3) return;
     std::vector<Real>& solved = L.r; // scratch once the cycles are done
-    solved.resize(L.z.size());
-    const int bands = RowBands(pool, n);
-    ForRowBands(pool, n, bands, [&](int, int j0, int j1) {
-        std::copy(L.z.begin() + static_cast<std::ptrdiff_t>(L.At(0, j0)),
-                  L.z.begin() + static_cast<std::ptrdiff_t>(L.At(0, j1)),
-                  solved.begin() + static_cast<std::ptrdiff_t>(L.At(0, j0)));
-    });
-    ForRowBands(pool, n, bands, [&](int, int j0, int j1) {
+    solved.assign(L.z.begin(), L.z.end());
+    ForRowBands(pool, n, RowBands(pool, n), [&](int, int j0, int j1) {
         // A node held on the grid's edge already has its sample's height.
         for (int j = std::max(j0, 1); j < std::min(j1, n - 1); ++j)
             for (int i = 1; i + 1 < n; ++i) {

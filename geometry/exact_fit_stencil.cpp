@@ -73,6 +73,13 @@ void BorderRow(const FitLevel& L, int i, int j, FitReal& off, FitReal& diag) {
     BorderTerms(L.n, L.w, L.t, i, j, [&](int c, int r, FitReal& v) { v = z[L.At(c, r)]; }, off, diag);
 }
 
+// A held node's height from its four edge neighbours: the Taylor condition
+// through its sample.
+inline FitReal HeldHeight(const FitLevel& L, std::size_t o, FitReal west, FitReal east, FitReal south,
+                          FitReal north) {
+    return L.cval[o] - L.cdx[o] * 0.5 * (east - west) - L.cdy[o] * 0.5 * (north - south);
+}
+
 // A node the runs leave out (in a border column), or a held or pinned one.
 void UpdateNode(FitLevel& L, int i, int j) {
     const std::size_t o = L.At(i, j);
@@ -88,8 +95,7 @@ void UpdateNode(FitLevel& L, int i, int j) {
             return;
         }
         const FitReal* z = L.z.data();
-        L.z[o] = L.cval[o] - L.cdx[o] * 0.5 * (z[L.At(i + 1, j)] - z[L.At(i - 1, j)]) -
-                 L.cdy[o] * 0.5 * (z[o + L.stride] - z[o - L.stride]);
+        L.z[o] = HeldHeight(L, o, z[L.At(i - 1, j)], z[L.At(i + 1, j)], z[o - L.stride], z[o + L.stride]);
         return;
     }
     FitReal off = 0.0, diag = 0.0;
@@ -233,20 +239,31 @@ template <bool kFrame, class V>
         const std::size_t o = at + static_cast<std::size_t>(q);
         const int m = k + q;
         if (kind[q] == kFitPinned || edge) c[q] = L.cval[o];
-        else c[q] = L.cval[o] - L.cdx[o] * 0.5 * (R.z[2][m] - R.z[1][m]) - L.cdy[o] * 0.5 * (R.z[4][m] - R.z[3][m]);
+        else c[q] = HeldHeight(L, o, R.z[1][m], R.z[2][m], R.z[3][m], R.z[4][m]);
     }
 }
 
-template <bool kFrame> [[gnu::always_inline]] inline void RelaxRunBody(FitLevel& L, int s, int j) {
+// A run's nodes four at a time, its last few one by one, through Kernel's
+// Nodes<kFrame, lanes>; inside or in a border row.
+template <class Kernel, bool kFrame> [[gnu::always_inline]] inline void RunBody(FitLevel& L, int s, int j) {
     const Runs R(L, L.z.data(), s, j);
     int k = R.k0;
-    for (; k + 4 <= R.k1; k += 4) RelaxNodes<kFrame, Four>(L, R, k);
-    for (; k < R.k1; ++k) RelaxNodes<kFrame, FitReal>(L, R, k);
+    for (; k + 4 <= R.k1; k += 4) Kernel::template Nodes<kFrame, Four>(L, R, k);
+    for (; k < R.k1; ++k) Kernel::template Nodes<kFrame, FitReal>(L, R, k);
+}
+template <class Kernel> [[gnu::always_inline]] inline void Run(FitLevel& L, int s, int j, bool frame) {
+    if (frame) RunBody<Kernel, true>(L, s, j);
+    else RunBody<Kernel, false>(L, s, j);
 }
 
+struct Relaxation {
+    template <bool kFrame, class V> [[gnu::always_inline]] static void Nodes(FitLevel& L, const Runs& R, int k) {
+        RelaxNodes<kFrame, V>(L, R, k);
+    }
+};
+
 CONTORRA_WIDE_VECTORS void RelaxRun(FitLevel& L, int s, int j, bool frame) {
-    if (frame) RelaxRunBody<true>(L, s, j);
-    else RelaxRunBody<false>(L, s, j);
+    Run<Relaxation>(L, s, j, frame);
 }
 
 // One colour of row j.
@@ -274,16 +291,14 @@ template <bool kFrame, class V>
     std::memcpy(L.r.data() + at, &r, sizeof r);
 }
 
-template <bool kFrame> [[gnu::always_inline]] inline void ResidualRunBody(FitLevel& L, int s, int j) {
-    const Runs R(L, L.z.data(), s, j);
-    int k = R.k0;
-    for (; k + 4 <= R.k1; k += 4) ResidualNodes<kFrame, Four>(L, R, k);
-    for (; k < R.k1; ++k) ResidualNodes<kFrame, FitReal>(L, R, k);
-}
+struct Residual {
+    template <bool kFrame, class V> [[gnu::always_inline]] static void Nodes(FitLevel& L, const Runs& R, int k) {
+        ResidualNodes<kFrame, V>(L, R, k);
+    }
+};
 
 CONTORRA_WIDE_VECTORS void ResidualRun(FitLevel& L, int s, int j, bool frame) {
-    if (frame) ResidualRunBody<true>(L, s, j);
-    else ResidualRunBody<false>(L, s, j);
+    Run<Residual>(L, s, j, frame);
 }
 
 // One run's residuals, held and pinned nodes' and pressed ones' cleared.
@@ -336,23 +351,18 @@ void RelaxLevel(FitLevel& L, WorkerPool* pool) {
     // colour by colour would. Next to another band a colour stops 2c rows
     // short; the seams left between bands are done after, colour by colour.
     const int bands = RowBands(pool, n);
-    auto first = [&](int b) { return static_cast<int>(static_cast<long long>(n) * b / bands); };
-    auto wavefront = [&](int b) {
-        const int j0 = first(b), j1 = first(b + 1);
+    ForRowBands(pool, n, bands, [&](int b, int j0, int j1) {
         for (int J = j0; J < j1 + 8; ++J)
             for (int c = 0; c < 5; ++c) {
                 const int j = J - 2 * c;
                 if (j >= (b == 0 ? 0 : j0 + 2 * c) && j < (b == bands - 1 ? n : j1 - 2 * c))
                     RelaxRow(L, c, j);
             }
-    };
-    if (bands <= 1) {
-        wavefront(0);
-        return;
-    }
-    pool->Run(bands, wavefront);
+    });
+    if (bands <= 1) return;
+    // Band b + 1 starts where ForRowBands puts it.
     pool->Run(bands - 1, [&](int b) {
-        const int seam = first(b + 1);
+        const int seam = static_cast<int>(static_cast<long long>(n) * (b + 1) / bands);
         for (int c = 1; c < 5; ++c)
             for (int j = seam - 2 * c; j < seam + 2 * c; ++j) RelaxRow(L, c, j);
     });

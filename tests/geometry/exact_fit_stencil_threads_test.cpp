@@ -64,8 +64,7 @@ FitLevel InRuns(const LiteralLevel& from) {
     L.cdy = from.cdy;
     L.cval = from.cval;
     for (auto* v : {&L.z, &L.f}) L.FromRowMajor(*v);
-    L.FromRowMajor(L.kind);
-    for (auto* v : {&L.cdx, &L.cdy, &L.cval}) L.FromRowMajor(*v);
+    L.ToRunOrder();
     return L;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -46,6 +47,17 @@ Point2 NodeAt(const HeightGrid& g, int i, int j) {
 
 float HeightAtNode(const HeightGrid& g, int i, int j) {
     return g.heights[static_cast<std::size_t>(j) * g.gridSize + i];
+}
+
+// Open lines from y = -50 to 50, each at its (x, height).
+std::vector<ContourLine> StraightLines(std::initializer_list<std::pair<float, float>> at) {
+    std::vector<ContourLine> lines;
+    for (const auto& [x, z] : at) {
+        ContourLine line;
+        line.points = {Point3(x, -50.0f, z), Point3(x, 50.0f, z)};
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 std::vector<ContourLine> ConeRings() {
@@ -244,12 +256,7 @@ TEST(ExactFitBands, AThinPlateStaysBetweenItsContours) {
 
     // Open lines that end where the samples end, as a cut-out of a larger
     // map: the edge of the samples closes their regions.
-    std::vector<ContourLine> open;
-    for (const auto& [x, z] : {std::pair{-50.0f, 0.0f}, {-48.0f, 10.0f}, {50.0f, 20.0f}}) {
-        ContourLine line;
-        line.points = {Point3(x, -50.0f, z), Point3(x, 50.0f, z)};
-        open.push_back(line);
-    }
+    const std::vector<ContourLine> open = StraightLines({{-50.0f, 0.0f}, {-48.0f, 10.0f}, {50.0f, 20.0f}});
     const HeightGrid h = Fit(open, 7, plate);
     float top = -1e30f, bottom = 1e30f;
     for (int j = 0; j < h.gridSize; ++j)
@@ -371,12 +378,7 @@ TEST(ExactFitBands, SettlesWhereTheCyclesWouldTurnBackAndForthOrGrow) {
 // on that turn by half again each cycle, to heights of 1e15. The fit then
 // goes back to where the growth started and relaxes on its own.
 TEST(ExactFitBands, AThinPlateFreeToTurnAboutItsOuterLinesStaysOnTheSlope) {
-    std::vector<ContourLine> lines;
-    for (const auto& [x, z] : {std::pair{-40.0f, 0.0f}, {0.0f, 10.0f}, {40.0f, 20.0f}}) {
-        ContourLine line;
-        line.points = {Point3(x, -50.0f, z), Point3(x, 50.0f, z)};
-        lines.push_back(line);
-    }
+    std::vector<ContourLine> lines = StraightLines({{-40.0f, 0.0f}, {0.0f, 10.0f}, {40.0f, 20.0f}});
     ContourLine ring = Ring(12.0f, 10.0f);
     for (Point3& p : ring.points) p.x += 17.0f;
     lines.push_back(ring);
