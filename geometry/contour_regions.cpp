@@ -97,6 +97,7 @@ struct Region {
     bool twoLines = false;
     float spotLo = kInf, spotHi = -kInf; // lines of one sample on the rim
     bool votedAbove = false, votedBelow = false;
+    int nodesAbove = 0, nodesBelow = 0; // contour nodes the votes were cast across
     bool farAbove = false, farBelow = false; // from beyond packed contours
     Side side = Side::kUnknown;
 
@@ -181,10 +182,11 @@ private:
     std::vector<std::int32_t> region;
     std::vector<Region> regions;
     // Regions facing each other across a contour node, and its level: on
-    // its two sides (across), or, past contours packed closer than a cell,
-    // two nodes away (far).
+    // its two sides (across, with the number of such nodes), or, past
+    // contours packed closer than a cell, two nodes away (far).
     using Pairs = std::vector<std::tuple<std::int32_t, std::int32_t, float>>;
     Pairs across, far;
+    std::vector<int> acrossNodes;
     WorkerPool* pool;
 
     void FacingPairsOfRows(int j0, int j1, Pairs& nearPairs, Pairs& farPairs) const;
@@ -255,10 +257,19 @@ void RegionBands::FacingPairs() {
         far.insert(far.end(), farParts[static_cast<std::size_t>(p)].begin(),
                    farParts[static_cast<std::size_t>(p)].end());
     }
-    for (auto* list : {&across, &far}) {
-        std::sort(list->begin(), list->end());
-        list->erase(std::unique(list->begin(), list->end()), list->end());
+    std::sort(far.begin(), far.end());
+    far.erase(std::unique(far.begin(), far.end()), far.end());
+    std::sort(across.begin(), across.end());
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < across.size(); ++k) {
+        if (kept > 0 && across[kept - 1] == across[k]) {
+            ++acrossNodes.back();
+            continue;
+        }
+        across[kept++] = across[k];
+        acrossNodes.push_back(1);
     }
+    across.resize(kept);
 }
 
 void RegionBands::FacingPairsOfRows(int j0, int j1, Pairs& nearPairs, Pairs& farPairs) const {
@@ -307,14 +318,17 @@ void RegionBands::ReadSides() {
         if (adjacent && R.a > R.b) std::swap(R.a, R.b);
     }
     // A region between two levels tells the one across either level its side.
-    for (const auto& [x, y, z] : across) {
+    for (std::size_t k = 0; k < across.size(); ++k) {
+        const auto& [x, y, z] = across[k];
         Region& A = regions[static_cast<std::size_t>(x)];
         Region& B = regions[static_cast<std::size_t>(y)];
         for (int turn = 0; turn < 2; ++turn) {
             const Region& from = turn ? B : A;
             Region& to = turn ? A : B;
             if (from.side != Side::kBetween || to.levels != 1) continue;
-            (z == from.a ? to.votedBelow : to.votedAbove) = true;
+            const bool below = z == from.a;
+            (below ? to.votedBelow : to.votedAbove) = true;
+            (below ? to.nodesBelow : to.nodesAbove) += acrossNodes[k];
         }
     }
     // With no region beside it, the nearest one beyond the packed contours
@@ -338,6 +352,12 @@ void RegionBands::ReadSides() {
             R.votedBelow = R.farBelow;
         }
         if (R.levels != 1 || !(R.votedAbove || R.votedBelow)) continue;
+        // A region one line bounds lies on one side of it. Its neighbours
+        // across disagree only where another line of that level passes
+        // within a cell, and the region beyond it shows through a node or
+        // two: the side most of the rim faces holds.
+        if (R.votedAbove && R.votedBelow && !R.twoLines && R.nodesAbove != R.nodesBelow)
+            (R.nodesAbove > R.nodesBelow ? R.votedBelow : R.votedAbove) = false;
         R.side = R.votedAbove && R.votedBelow ? Side::kFlat
                  : R.votedAbove              ? Side::kAbove
                                              : Side::kBelow;

@@ -6,7 +6,9 @@
 // crosses a level: one bounded by contours of two adjacent levels lies
 // between them; one bounded by a single level lies above it or below it, by
 // less than the next level, as its neighbours across that contour say (a
-// region whose neighbours say both is a terrace, flat at its level). Fitted
+// region between two lines or more whose neighbours say both is a terrace,
+// flat at its level; one inside a single line takes the side most of its
+// rim faces). Fitted
 // heights kept inside these bands never contradict the contours, which is what
 // stops a smooth surface from overshooting past them.
 #include <algorithm>

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <utility>
@@ -290,6 +291,54 @@ TEST(ExactFitBands, SummitsRiseAndPitsFallWithinAnInterval) {
     EXPECT_GE(top.first, 20.0f);
     EXPECT_LE(top.second, 30.0f);
     EXPECT_GT(HeightAtNode(hill, hill.gridSize / 2, hill.gridSize / 2), 21.0f);
+}
+
+// Lines x + y = c across the square [-50, 50]^2, each at its (c, height).
+std::vector<ContourLine> DiagonalLines(std::initializer_list<std::pair<float, float>> at) {
+    std::vector<ContourLine> lines;
+    for (const auto& [c, z] : at) {
+        ContourLine line;
+        const float x0 = std::max(-50.0f, c - 50.0f), x1 = std::min(50.0f, c + 50.0f);
+        line.points = {Point3(x0, c - x0, z), Point3(x1, c - x1, z)};
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A ring pinched against a line of its own level, less than a cell away:
+// across the line's diagonal steps, the region beyond that line touches the
+// ring's nodes too, and says the opposite side. It stays a pit or a summit,
+// as the rest of its rim says, not a flat.
+TEST(ExactFitBands, ARingPinchedAgainstALineOfItsLevelKeepsItsSide) {
+    ExactFitSettings plate;
+    plate.tension = 0.0f;
+    // Lines rising to the north-east, 10 at x + y = -20.
+    for (const float side : {1.0f, -1.0f}) {
+        std::vector<ContourLine> lines = DiagonalLines({{-70.0f, 0.0f}, {-20.0f, 10.0f}, {70.0f, 20.0f}});
+        const float r = 12.0f, d = (r + 0.4f) / std::sqrt(2.0f);
+        const Point2 centre(-10.0f + side * d, -10.0f + side * d);
+        ContourLine ring = Ring(r, 10.0f);
+        for (Point3& p : ring.points) p.x += centre.x, p.y += centre.y;
+        lines.push_back(ring);
+        const HeightGrid g = Fit(lines, 7, plate);
+        ASSERT_GT(g.cellSize, 0.4f * std::sqrt(2.0f));
+        float lo = 1e30f, hi = -1e30f;
+        for (int j = 0; j < g.gridSize; ++j)
+            for (int i = 0; i < g.gridSize; ++i) {
+                const Point2 p = NodeAt(g, i, j);
+                if (std::hypot(p.x - centre.x, p.y - centre.y) > r - g.cellSize) continue;
+                lo = std::min(lo, HeightAtNode(g, i, j));
+                hi = std::max(hi, HeightAtNode(g, i, j));
+            }
+        // Above the line the ring is a pit; below it, a summit.
+        if (side > 0.0f) {
+            EXPECT_LE(hi, 10.0f);
+            EXPECT_LT(GridHeightAt(g, centre), 9.9f);
+        } else {
+            EXPECT_GE(lo, 10.0f);
+            EXPECT_GT(GridHeightAt(g, centre), 10.1f);
+        }
+    }
 }
 
 // The generated landscape's contours, a line per segment.
