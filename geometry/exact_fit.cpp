@@ -4,6 +4,7 @@
 #include "geometry/exact_fit.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -222,20 +223,25 @@ void HoldSamples(Level& L, const std::vector<LineSample>& samples, const Point2&
 void BandFreeRegions(Level& L, const std::vector<LineSample>& samples, const Point2& origin,
                      float cellSize, float base, const NodeTies& ties, WorkerPool* pool) {
     BandFreeNodes({origin.x, origin.y, cellSize, L.n}, ties, samples, L.cdx, L.cdy, pool);
-    L.banded = false;
-    for (std::size_t o = 0; o < L.kind.size(); ++o) {
-        if (L.kind[o] != kFitFree) continue;
-        const float lo = L.cdx[o], hi = L.cdy[o];
-        if (lo == hi) {
-            L.kind[o] = kFitPinned;
-            L.cval[o] = lo - base;
-            continue;
+    std::atomic<bool> banded{false};
+    RunRanges(pool, L.kind.size(), 4096, [&](std::size_t begin, std::size_t end) {
+        bool any = false;
+        for (std::size_t o = begin; o < end; ++o) {
+            if (L.kind[o] != kFitFree) continue;
+            const float lo = L.cdx[o], hi = L.cdy[o];
+            if (lo == hi) {
+                L.kind[o] = kFitPinned;
+                L.cval[o] = lo - base;
+                continue;
+            }
+            L.cdx[o] = lo - base;
+            L.cdy[o] = hi - base;
+            any = any || std::isfinite(lo) || std::isfinite(hi);
         }
-        L.cdx[o] = lo - base;
-        L.cdy[o] = hi - base;
-        L.banded = L.banded || std::isfinite(lo) || std::isfinite(hi);
-    }
-    L.ToRunOrder();
+        if (any) banded.store(true, std::memory_order_relaxed);
+    });
+    L.banded = banded.load();
+    L.ToRunOrder(pool);
 }
 
 // The solve ties each held node to its sample by the Taylor condition, which
@@ -327,7 +333,7 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         // The levels below only give the finest its start: the cycles there
         // settle it as well without bands, and each band costs a flood.
         if (top == levels) BandFreeRegions(L, here, grid.origin, cell, start, ties, pool);
-        else L.ToRunOrder();
+        else L.ToRunOrder(pool);
         FreeVector(ties.owner);
         FreeVector(ties.shared);
         L.rhs = false;
@@ -358,8 +364,12 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         bool corrected = true;
         std::vector<float> settled;
         for (int c = 0; c < maxCycles; ++c) {
-            std::transform(L.z.begin(), L.z.end(), before.begin(),
-                           [](Real z) { return static_cast<float>(z); });
+            ForRowBands(pool, L.n, RowBands(pool, L.n), [&](int, int j0, int j1) {
+                std::transform(L.z.begin() + static_cast<std::ptrdiff_t>(L.At(0, j0)),
+                               L.z.begin() + static_cast<std::ptrdiff_t>(L.At(0, j1)),
+                               before.begin() + static_cast<std::ptrdiff_t>(L.At(0, j0)),
+                               [](Real z) { return static_cast<float>(z); });
+            });
             VCycle(hierarchy, top, pool, corrected);
             const Real move = LargestMove(L, before, pool);
             if (top == levels) {

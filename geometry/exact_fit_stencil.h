@@ -57,14 +57,15 @@ struct FitLevel {
     std::size_t RunStart(int s, int j) const {
         return static_cast<std::size_t>(j) * stride + static_cast<std::size_t>(s) * static_cast<std::size_t>(run);
     }
-    // Moves an array filled row-major, n to a row, into the level's order.
-    template <class T> void FromRowMajor(std::vector<T>& v) const;
+    // Moves an array filled row-major, n to a row, into the level's order;
+    // the pool, when given, takes bands of rows.
+    template <class T> void FromRowMajor(std::vector<T>& v, WorkerPool* pool = nullptr) const;
     // The kinds, offsets, bands and pinned heights, filled row-major.
-    void ToRunOrder() {
-        FromRowMajor(kind);
-        FromRowMajor(cdx);
-        FromRowMajor(cdy);
-        FromRowMajor(cval);
+    void ToRunOrder(WorkerPool* pool = nullptr) {
+        FromRowMajor(kind, pool);
+        FromRowMajor(cdx, pool);
+        FromRowMajor(cdy, pool);
+        FromRowMajor(cval, pool);
     }
     // Row j of v in column order, into out[0 .. n), and back.
     template <class T> void GatherRow(const std::vector<T>& v, int j, T* out) const {
@@ -95,15 +96,11 @@ void RelaxLevel(FitLevel& L, WorkerPool* pool);
 // against their band, which take no correction; true when any turned.
 bool LevelResidual(FitLevel& L, WorkerPool* pool);
 
-template <class T> void FitLevel::FromRowMajor(std::vector<T>& v) const {
-    v.resize(Nodes());
-    std::vector<T> row(static_cast<std::size_t>(n));
-    // Back to front: a row's new place never lies below its old one.
-    for (int j = n - 1; j >= 0; --j) {
-        const T* old = v.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(n);
-        std::copy(old, old + n, row.begin());
-        T* to = v.data() + static_cast<std::size_t>(j) * stride;
-        std::fill(to, to + stride, T());
-        ScatterRow(v, j, row.data());
-    }
+template <class T> void FitLevel::FromRowMajor(std::vector<T>& v, WorkerPool* pool) const {
+    std::vector<T> moved(Nodes()); // the runs' padding stays zero
+    ForRowBands(pool, n, RowBands(pool, n), [&](int, int j0, int j1) {
+        for (int j = j0; j < j1; ++j)
+            ScatterRow(moved, j, v.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(n));
+    });
+    v.swap(moved);
 }
