@@ -96,8 +96,7 @@ struct Region {
     int line = -1;
     bool twoLines = false;
     float spotLo = kInf, spotHi = -kInf; // lines of one sample on the rim
-    bool votedAbove = false, votedBelow = false;
-    int nodesAbove = 0, nodesBelow = 0; // contour nodes the votes were cast across
+    int votesAbove = 0, votesBelow = 0; // contour nodes the regions across say so over
     bool farAbove = false, farBelow = false; // from beyond packed contours
     Side side = Side::kUnknown;
 
@@ -326,9 +325,7 @@ void RegionBands::ReadSides() {
             const Region& from = turn ? B : A;
             Region& to = turn ? A : B;
             if (from.side != Side::kBetween || to.levels != 1) continue;
-            const bool below = z == from.a;
-            (below ? to.votedBelow : to.votedAbove) = true;
-            (below ? to.nodesBelow : to.nodesAbove) += acrossNodes[k];
+            (z == from.a ? to.votesBelow : to.votesAbove) += acrossNodes[k];
         }
     }
     // With no region beside it, the nearest one beyond the packed contours
@@ -337,8 +334,8 @@ void RegionBands::ReadSides() {
         for (int turn = 0; turn < 2; ++turn) {
             const Region& from = regions[static_cast<std::size_t>(turn ? y : x)];
             Region& to = regions[static_cast<std::size_t>(turn ? x : y)];
-            if (from.side != Side::kBetween || to.levels != 1 || to.a != z || to.votedAbove ||
-                to.votedBelow)
+            if (from.side != Side::kBetween || to.levels != 1 || to.a != z || to.votesAbove ||
+                to.votesBelow)
                 continue;
             if (from.b <= z) to.farAbove = true;
             if (from.a >= z) to.farBelow = true;
@@ -347,19 +344,19 @@ void RegionBands::ReadSides() {
     std::vector<std::int32_t> known;
     for (std::size_t r = 0; r < regions.size(); ++r) {
         Region& R = regions[r];
-        if (R.levels == 1 && !R.votedAbove && !R.votedBelow && R.farAbove != R.farBelow) {
-            R.votedAbove = R.farAbove;
-            R.votedBelow = R.farBelow;
+        if (R.levels == 1 && !R.votesAbove && !R.votesBelow && R.farAbove != R.farBelow) {
+            R.votesAbove = R.farAbove;
+            R.votesBelow = R.farBelow;
         }
-        if (R.levels != 1 || !(R.votedAbove || R.votedBelow)) continue;
+        if (R.levels != 1 || !(R.votesAbove || R.votesBelow)) continue;
         // A region one line bounds lies on one side of it. Its neighbours
         // across disagree only where another line of that level passes
         // within a cell, and the region beyond it shows through a node or
         // two: the side most of the rim faces holds.
-        if (R.votedAbove && R.votedBelow && !R.twoLines && R.nodesAbove != R.nodesBelow)
-            (R.nodesAbove > R.nodesBelow ? R.votedBelow : R.votedAbove) = false;
-        R.side = R.votedAbove && R.votedBelow ? Side::kFlat
-                 : R.votedAbove              ? Side::kAbove
+        if (R.votesAbove && R.votesBelow && !R.twoLines && R.votesAbove != R.votesBelow)
+            (R.votesAbove > R.votesBelow ? R.votesBelow : R.votesAbove) = 0;
+        R.side = R.votesAbove && R.votesBelow ? Side::kFlat
+                 : R.votesAbove              ? Side::kAbove
                                              : Side::kBelow;
         if (R.side != Side::kFlat) known.push_back(static_cast<std::int32_t>(r));
     }

@@ -364,11 +364,8 @@ ExactFitReport FitExactHeightField(HeightGrid& grid, const std::vector<ContourLi
         bool corrected = true;
         std::vector<float> settled;
         for (int c = 0; c < maxCycles; ++c) {
-            ForRowBands(pool, L.n, RowBands(pool, L.n), [&](int, int j0, int j1) {
-                std::transform(L.z.begin() + static_cast<std::ptrdiff_t>(L.At(0, j0)),
-                               L.z.begin() + static_cast<std::ptrdiff_t>(L.At(0, j1)),
-                               before.begin() + static_cast<std::ptrdiff_t>(L.At(0, j0)),
-                               [](Real z) { return static_cast<float>(z); });
+            RunRanges(pool, L.z.size(), 4096, [&](std::size_t begin, std::size_t end) {
+                for (std::size_t o = begin; o < end; ++o) before[o] = static_cast<float>(L.z[o]);
             });
             VCycle(hierarchy, top, pool, corrected);
             const Real move = LargestMove(L, before, pool);

@@ -360,9 +360,8 @@ void RelaxLevel(FitLevel& L, WorkerPool* pool) {
             }
     });
     if (bands <= 1) return;
-    // Band b + 1 starts where ForRowBands puts it.
     pool->Run(bands - 1, [&](int b) {
-        const int seam = static_cast<int>(static_cast<long long>(n) * (b + 1) / bands);
+        const int seam = RowBandStart(n, bands, b + 1);
         for (int c = 1; c < 5; ++c)
             for (int j = seam - 2 * c; j < seam + 2 * c; ++j) RelaxRow(L, c, j);
     });

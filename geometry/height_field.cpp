@@ -380,7 +380,7 @@ void SmoothGrid(float* heights, int n, WorkerPool* pool) {
         return;
     }
     std::vector<int> start(bands + 1);
-    for (int b = 0; b <= bands; ++b) start[b] = static_cast<int>(static_cast<long long>(n) * b / bands);
+    for (int b = 0; b <= bands; ++b) start[b] = RowBandStart(n, bands, b);
     // Rows start[b]-2 .. start[b]+1 of every inner boundary b.
     std::vector<float> copies(static_cast<std::size_t>(bands) * 4 * un);
     auto copyOf = [&](int b, int r) { return copies.data() + (static_cast<std::size_t>(b) * 4 + (r - start[b] + 2)) * un; };

@@ -79,8 +79,7 @@ void RunRanges(WorkerPool* pool, std::size_t count, std::size_t block,
 void ForRowBands(WorkerPool* pool, int n, int bands, const std::function<void(int, int, int)>& rows) {
     bands = std::max(bands, 1);
     auto band = [&](int b) {
-        rows(b, static_cast<int>(static_cast<long long>(n) * b / bands),
-             static_cast<int>(static_cast<long long>(n) * (b + 1) / bands));
+        rows(b, RowBandStart(n, bands, b), RowBandStart(n, bands, b + 1));
     };
     if (!pool || bands == 1) {
         for (int b = 0; b < bands; ++b) band(b);

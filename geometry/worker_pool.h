@@ -41,6 +41,10 @@ private:
 // and runs rows(band, begin, end) for each on the pool's threads (in place
 // for one band or without a pool).
 void ForRowBands(WorkerPool* pool, int n, int bands, const std::function<void(int, int, int)>& rows);
+// The first row of band b of those.
+inline int RowBandStart(int n, int bands, int b) {
+    return static_cast<int>(static_cast<long long>(n) * b / bands);
+}
 
 // Splits 0 .. count-1 into about pieces ranges of whole blocks and runs
 // range(begin, end) for each, on the pool's threads (in place without a pool).
