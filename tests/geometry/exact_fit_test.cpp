@@ -15,13 +15,13 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-ContourLine Ring(float radius, float z, int points = 360) {
+ContourLine Ring(float radius, float z, int points = 360, Point2 centre = Point2(0.0f, 0.0f)) {
     ContourLine line;
     line.closed = true;
     for (int k = 0; k < points; ++k) {
         const double a = 2.0 * kPi * k / points;
-        line.points.emplace_back(static_cast<float>(radius * std::cos(a)),
-                                 static_cast<float>(radius * std::sin(a)), z);
+        line.points.emplace_back(static_cast<float>(radius * std::cos(a)) + centre.x,
+                                 static_cast<float>(radius * std::sin(a)) + centre.y, z);
     }
     return line;
 }
@@ -317,9 +317,7 @@ TEST(ExactFitBands, ARingPinchedAgainstALineOfItsLevelKeepsItsSide) {
         std::vector<ContourLine> lines = DiagonalLines({{-70.0f, 0.0f}, {-20.0f, 10.0f}, {70.0f, 20.0f}});
         const float r = 12.0f, d = (r + 0.4f) / std::sqrt(2.0f);
         const Point2 centre(-10.0f + side * d, -10.0f + side * d);
-        ContourLine ring = Ring(r, 10.0f);
-        for (Point3& p : ring.points) p.x += centre.x, p.y += centre.y;
-        lines.push_back(ring);
+        lines.push_back(Ring(r, 10.0f, 360, centre));
         const HeightGrid g = Fit(lines, 7, plate);
         ASSERT_GT(g.cellSize, 0.4f * std::sqrt(2.0f));
         float lo = 1e30f, hi = -1e30f;
@@ -392,8 +390,7 @@ TEST(ExactFit, TheGridsOwnSurfacePassesThroughItsContours) {
     const float c = Fit(cone, 7, ExactFitSettings()).cellSize;
     const Point2 centre(0.37f * c, -0.21f * c);
     const float level = 100.0f - 0.7f * c; // the cone's height there
-    ContourLine narrow = Ring(0.7f * c, level, 12);
-    for (Point3& p : narrow.points) p.x += centre.x, p.y += centre.y;
+    const ContourLine narrow = Ring(0.7f * c, level, 12, centre);
     cone.push_back(narrow);
     const HeightGrid h = Fit(cone, 7, ExactFitSettings());
     ASSERT_EQ(h.cellSize, c);
@@ -428,9 +425,7 @@ TEST(ExactFitBands, SettlesWhereTheCyclesWouldTurnBackAndForthOrGrow) {
 // goes back to where the growth started and relaxes on its own.
 TEST(ExactFitBands, AThinPlateFreeToTurnAboutItsOuterLinesStaysOnTheSlope) {
     std::vector<ContourLine> lines = StraightLines({{-40.0f, 0.0f}, {0.0f, 10.0f}, {40.0f, 20.0f}});
-    ContourLine ring = Ring(12.0f, 10.0f);
-    for (Point3& p : ring.points) p.x += 17.0f;
-    lines.push_back(ring);
+    lines.push_back(Ring(12.0f, 10.0f, 360, Point2(17.0f, 0.0f)));
     ExactFitSettings plate;
     plate.tension = 0.0f;
     for (const int levels : {7, 9}) {
