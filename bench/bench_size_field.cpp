@@ -1,6 +1,7 @@
 // BuildSizeField on generated terrains at the default grid of ten refinement
 // levels (N = 1025) on one and two threads (two directions at a time, or each
-// direction split over both), plus its growth-limiting sweeps alone.
+// direction split over both), at twelve levels (N = 4097, where the field
+// splits each direction), plus its growth-limiting sweeps alone.
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -30,6 +31,7 @@ BENCHMARK(BM_BuildSizeField)
     ->Args({1025, static_cast<int>(terrain::Kind::Contours), 2, 0})
     ->Args({1025, static_cast<int>(terrain::Kind::Flat), 1, 1})
     ->Args({513, static_cast<int>(terrain::Kind::Contours), 1, 1})
+    ->Args({4097, static_cast<int>(terrain::Kind::Contours), 2, 1})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
