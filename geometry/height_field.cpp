@@ -48,6 +48,15 @@ void InitHeightGrid(HeightGrid& grid) {
     grid.cellSize = grid.extent / static_cast<float>(grid.gridSize - 1);
 }
 
+float CellSizeForLevels(const HeightGrid& grid, int levels) {
+    HeightGrid start;
+    start.extent = grid.extent;
+    InitHeightGrid(start);
+    float cellSize = start.cellSize;
+    for (int i = 0; i < levels; ++i) cellSize *= 0.5f; // as RefineGrid halves it
+    return cellSize;
+}
+
 // In place, last row first: fine row 2r starts past the end of old row r, so
 // every old row is read before a fine row lands on it. The odd rows, means
 // of finished even rows, then go to the pool.

@@ -30,6 +30,8 @@ int RefinedGridSize(int n);
 int GridSizeForLevels(int levels);
 
 void InitHeightGrid(HeightGrid& grid);
+// The cell size of the grid after InitHeightGrid and that many refinements.
+float CellSizeForLevels(const HeightGrid& grid, int levels);
 // One refinement, in place when the heights have the room reserved.
 void RefineGrid(HeightGrid& grid, WorkerPool* pool = nullptr);
 // Four passes pulling the grid towards every stride-th sample.

@@ -16,6 +16,13 @@
 
 namespace {
 
+std::string PlatformTitle(const PlatformInput& platform) {
+    return "Platform Building: " + platform.name;
+}
+std::string SlopeTitle(const PlatformInput& platform) {
+    return "Slope Building: " + platform.name;
+}
+
 // trunc(v) limited to [lo, hi]; a value that is not a number gives lo. Clamping
 // before the conversion keeps huge grid coordinates from overflowing an int.
 int TruncInto(float v, int lo, int hi) {
@@ -129,7 +136,7 @@ void PlatformBounds::AddPlatform(const PlatformInput& platform, BuildProgress* p
                                  WorkerPool* pool) {
     const int faceCount = static_cast<int>(platform.faces.size());
     {
-        const std::string title = "Platform Building: " + platform.name;
+        const std::string title = PlatformTitle(platform);
         ProgressScope bar(progress, title.c_str());
         StartPlatform(platform.settings);
         int last = 0;
@@ -146,11 +153,17 @@ void PlatformBounds::AddPlatform(const PlatformInput& platform, BuildProgress* p
         }
     }
     {
-        const std::string title = "Slope Building: " + platform.name;
+        const std::string title = SlopeTitle(platform);
         ProgressScope bar(progress, title.c_str());
         SpreadSlopes(bar, pool);
     }
     MergePlatform();
+}
+
+void PlatformBounds::ShowAdded(const PlatformInput& platform, BuildProgress* progress) {
+    for (const std::string& title : {PlatformTitle(platform), SlopeTitle(platform)}) {
+        const ProgressScope bar(progress, title.c_str());
+    }
 }
 
 void PlatformBounds::RasterizeTriangle(const Point3& p0, const Point3& p1, const Point3& p2,

@@ -60,6 +60,9 @@ struct PlatformBounds {
     // The pool, when given, spreads the lower and the upper bounds side by side.
     void AddPlatform(const PlatformInput& platform, BuildProgress* progress,
                      WorkerPool* pool = nullptr);
+    // A platform added without progress (beside other work) shows its two
+    // bars opened and closed, so the host still sees it go by in its place.
+    static void ShowAdded(const PlatformInput& platform, BuildProgress* progress);
     void ClampHeights(float* heights, std::int32_t* ids) const;
     void FreeBounds();
 

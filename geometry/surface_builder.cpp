@@ -27,19 +27,44 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
     if (built) ReleaseWorkData();
     const int levels = inputs.levels;
     if (!PrepareSamples(inputs, levels)) return false;
-    if (inputs.exactFit) {
-        ExactFitSettings settings;
-        settings.tension = inputs.tension;
-        FitExactHeightField(grid, inputs.contours, levels, settings, progress, pool);
+    grid.baseMatId = inputs.baseMatId;
+    // The smooth fit is mostly one chain of samples on one thread, and the
+    // platforms do not read the heights until they clamp them: the first
+    // platform is laid out on another thread meanwhile. The exact fit keeps
+    // the whole pool.
+    const bool beside = !inputs.exactFit && !inputs.platforms.empty() && pool && pool->Size() > 1;
+    const auto fit = [&](WorkerPool* fitPool) {
+        if (inputs.exactFit) {
+            ExactFitSettings settings;
+            settings.tension = inputs.tension;
+            FitExactHeightField(grid, inputs.contours, levels, settings, progress, fitPool);
+        } else {
+            FitHeightField(grid, samples, levels, progress, fitPool);
+        }
+    };
+    PlatformBounds bounds;
+    if (beside) {
+        // On the grid the fit will leave.
+        bounds.InitBounds(grid.origin, CellSizeForLevels(grid, levels), GridSizeForLevels(levels),
+                          grid.baseMatId);
+        pool->RunBeside([&] { bounds.AddPlatform(inputs.platforms.front(), nullptr); },
+                        [&] { fit(nullptr); });
     } else {
-        FitHeightField(grid, samples, levels, progress, pool);
+        fit(pool);
+        bounds.InitBounds(grid.origin, grid.cellSize, grid.gridSize, grid.baseMatId);
     }
     Release(samples.samples); // nothing after the fit reads them
 
-    grid.baseMatId = inputs.baseMatId;
     grid.matIds.assign(static_cast<std::size_t>(grid.gridSize) * static_cast<std::size_t>(grid.gridSize),
                        grid.baseMatId);
-    BuildPlatforms(inputs);
+    for (std::size_t i = 0; i < inputs.platforms.size(); ++i) {
+        if (beside && i == 0)
+            PlatformBounds::ShowAdded(inputs.platforms[i], progress);
+        else
+            bounds.AddPlatform(inputs.platforms[i], progress, pool);
+    }
+    bounds.ClampHeights(grid.heights.data(), grid.matIds.data());
+    bounds.FreeBounds();
     // The passes soften the platforms' edges; an exact fit without platforms
     // keeps the heights it solved for.
     if (!inputs.exactFit || !inputs.platforms.empty())
@@ -49,15 +74,6 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
     BuildFront();
     Release(sizeField); // only the front reads it; mesh output needs the room
     return true;
-}
-
-void SurfaceBuilder::BuildPlatforms(const SurfaceInputs& inputs) {
-    PlatformBounds bounds;
-    bounds.InitBounds(grid.origin, grid.cellSize, grid.gridSize, grid.baseMatId);
-    for (const PlatformInput& platform : inputs.platforms)
-        bounds.AddPlatform(platform, progress, pool);
-    bounds.ClampHeights(grid.heights.data(), grid.matIds.data());
-    bounds.FreeBounds();
 }
 
 void SurfaceBuilder::BuildFront() {

@@ -55,6 +55,5 @@ private:
     InsertOutlines insertOutlines; // mesh_output
     std::uint8_t built = 0;
 
-    void BuildPlatforms(const SurfaceInputs& inputs);
     void BuildFront();
 };

@@ -38,6 +38,21 @@ void WorkerPool::Work() {
     }
 }
 
+void WorkerPool::Post(const std::function<void(int)>& piece, int count) {
+    job = &piece;
+    jobCount = count;
+    next = 0;
+    finished = 0;
+    ++generation;
+}
+
+void WorkerPool::Finish(std::unique_lock<std::mutex>& lock) {
+    Drain(lock); // what no thread has taken yet
+    done.wait(lock, [&] { return finished == jobCount; });
+    job = nullptr;
+    jobCount = 0;
+}
+
 void WorkerPool::Run(int count, const std::function<void(int)>& piece) {
     if (count <= 0) return;
     if (workers.empty() || count == 1) {
@@ -45,16 +60,25 @@ void WorkerPool::Run(int count, const std::function<void(int)>& piece) {
         return;
     }
     std::unique_lock<std::mutex> lock(mutex);
-    job = &piece;
-    jobCount = count;
-    next = 0;
-    finished = 0;
-    ++generation;
+    Post(piece, count);
     wake.notify_all();
-    Drain(lock);
-    done.wait(lock, [&] { return finished == jobCount; });
-    job = nullptr;
-    jobCount = 0;
+    Finish(lock);
+}
+
+void WorkerPool::RunBeside(const std::function<void()>& aside, const std::function<void()>& here) {
+    if (workers.empty()) {
+        here();
+        aside();
+        return;
+    }
+    const std::function<void(int)> piece = [&aside](int) { aside(); };
+    std::unique_lock<std::mutex> lock(mutex);
+    Post(piece, 1);
+    wake.notify_one();
+    lock.unlock();
+    here();
+    lock.lock();
+    Finish(lock);
 }
 
 void RunRanges(WorkerPool* pool, std::size_t count, std::size_t block,

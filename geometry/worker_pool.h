@@ -21,10 +21,18 @@ public:
     // Runs piece(i) for every i in 0 .. count-1, spread over the threads, and
     // returns when all have run. Pieces must not share what they write.
     void Run(int count, const std::function<void(int)>& piece);
+    // Runs aside on another thread while the caller runs here, and returns
+    // when both have run (one after the other on a pool of one). Neither may
+    // use the pool, and they must not share what they write.
+    void RunBeside(const std::function<void()>& aside, const std::function<void()>& here);
 
 private:
     void Work();
     void Drain(std::unique_lock<std::mutex>& lock);
+    // Under the lock: piece becomes the job of count pieces, for the workers
+    // to wake to; Finish takes what is left and waits for the rest.
+    void Post(const std::function<void(int)>& piece, int count);
+    void Finish(std::unique_lock<std::mutex>& lock);
 
     std::vector<std::thread> workers;
     std::mutex mutex;

@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "geometry/size_field.h"
+#include "geometry/surface_builder.h"
 #include "tests/support/contour_fixtures.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/stage_parts.h"
 
 namespace {
@@ -37,6 +45,78 @@ TEST(RunRanges, CoversTheRangeWithoutOverlapInWholeBlocks) {
             });
             EXPECT_EQ(hits, std::vector<int>(count, 1)) << count;
         }
+}
+
+// With a second thread, aside runs while the caller is still in here: here
+// waits for it (a pool that ran the two in turn would time out).
+TEST(WorkerPool, RunBesideRunsBothTheCallerTakingHere) {
+    for (int threads : {1, 2, 3}) {
+        WorkerPool pool(threads);
+        std::mutex m;
+        std::condition_variable started;
+        bool asideRan = false, sawAside = false;
+        std::thread::id hereOn, asideOn;
+        int hereRuns = 0;
+        pool.RunBeside(
+            [&] {
+                const std::lock_guard<std::mutex> lock(m);
+                asideOn = std::this_thread::get_id();
+                asideRan = true;
+                started.notify_all();
+            },
+            [&] {
+                hereOn = std::this_thread::get_id();
+                ++hereRuns;
+                if (threads == 1) return;
+                std::unique_lock<std::mutex> lock(m);
+                sawAside = started.wait_for(lock, std::chrono::seconds(30), [&] { return asideRan; });
+            });
+        EXPECT_TRUE(asideRan) << threads;
+        EXPECT_EQ(hereRuns, 1);
+        EXPECT_EQ(hereOn, std::this_thread::get_id()) << threads;
+        if (threads > 1) {
+            EXPECT_TRUE(sawAside) << threads;
+            EXPECT_NE(asideOn, hereOn) << threads;
+        }
+        // The pool takes whole jobs again afterwards.
+        std::vector<std::atomic<int>> runs(50);
+        pool.Run(50, [&](int i) { runs[static_cast<std::size_t>(i)]++; });
+        for (const std::atomic<int>& r : runs) ASSERT_EQ(r.load(), 1) << threads;
+    }
+}
+
+// On a pool the first platform is laid out beside the smooth fit: the grid,
+// its material IDs and the order of the bars are those of one thread.
+TEST(SurfaceBuilder, APlatformLaidOutBesideTheFitGivesTheSameGrid) {
+    SurfaceInputs in;
+    in.levels = 6;
+    for (const auto& [radius, z] : {std::pair{60.0f, 0.0f}, std::pair{25.0f, 12.0f}}) {
+        ContourLine ring;
+        ring.closed = true;
+        for (int i = 0; i < 24; ++i)
+            ring.points.emplace_back(radius * std::cos(0.2617994f * i), radius * std::sin(0.2617994f * i), z);
+        in.contours.push_back(ring);
+    }
+    auto pad = [](const char* name, float x0, float y0, float z) {
+        const Point3 q[4] = {{x0, y0, z}, {x0 + 12, y0, z}, {x0 + 12, y0 + 9, z}, {x0, y0 + 9, z}};
+        return PlatformInput{name, PlatformSettings{}, {{{q[0], q[1], q[2]}, true}, {{q[0], q[2], q[3]}, true}}};
+    };
+    in.platforms = {pad("first", -30, -20, 4.0f), pad("second", 10, 5, 20.0f)};
+
+    RecordingProgress alone, shared;
+    SurfaceBuilder one(&alone);
+    ASSERT_TRUE(one.BuildSurface(in));
+    WorkerPool two(2);
+    SurfaceBuilder beside(&shared, kDefaultTuning, &two);
+    ASSERT_TRUE(beside.BuildSurface(in));
+
+    EXPECT_EQ(beside.Grid().heights, one.Grid().heights);
+    EXPECT_EQ(beside.Grid().matIds, one.Grid().matIds);
+    // Both pads (and their slopes) are on the grid.
+    for (std::int32_t id : {2, 3, 4})
+        EXPECT_NE(std::count(one.Grid().matIds.begin(), one.Grid().matIds.end(), id), 0) << id;
+    EXPECT_EQ(shared.Titles(), alone.Titles());
+    EXPECT_EQ(shared.Titles()[1], "Platform Building: first");
 }
 
 // The stages that use the pool, run under the thread checker: the same grid
