@@ -1,6 +1,8 @@
 #include "geometry/worker_pool.h"
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 WorkerPool::WorkerPool(int threads) {
     for (int i = 1; i < threads; ++i) workers.emplace_back([this] { Work(); });
@@ -21,8 +23,14 @@ void WorkerPool::Drain(std::unique_lock<std::mutex>& lock) {
         const int i = next++;
         const std::function<void(int)>& piece = *job;
         lock.unlock();
-        piece(i);
+        std::exception_ptr error;
+        try {
+            piece(i);
+        } catch (...) {
+            error = std::current_exception();
+        }
         lock.lock();
+        if (error && !failure) failure = error;
         if (++finished == jobCount) done.notify_all();
     }
 }
@@ -51,6 +59,7 @@ void WorkerPool::Finish(std::unique_lock<std::mutex>& lock) {
     done.wait(lock, [&] { return finished == jobCount; });
     job = nullptr;
     jobCount = 0;
+    if (failure) std::rethrow_exception(std::exchange(failure, nullptr));
 }
 
 void WorkerPool::Run(int count, const std::function<void(int)>& piece) {
@@ -76,9 +85,16 @@ void WorkerPool::RunBeside(const std::function<void()>& aside, const std::functi
     Post(piece, 1);
     wake.notify_one();
     lock.unlock();
-    here();
+    // aside reads what here's caller owns: it must end before anything unwinds.
+    std::exception_ptr failed;
+    try {
+        here();
+    } catch (...) {
+        failed = std::current_exception();
+    }
     lock.lock();
     Finish(lock);
+    if (failed) std::rethrow_exception(failed);
 }
 
 void RunRanges(WorkerPool* pool, std::size_t count, std::size_t block,

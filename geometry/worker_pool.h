@@ -5,6 +5,7 @@
 // gives the same bytes whatever the count.
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -19,11 +20,14 @@ public:
 
     int Size() const { return static_cast<int>(workers.size()) + 1; }
     // Runs piece(i) for every i in 0 .. count-1, spread over the threads, and
-    // returns when all have run. Pieces must not share what they write.
+    // returns when all have run. Pieces must not share what they write. What
+    // a piece throws (the first of them) is thrown again here, once every
+    // piece has run.
     void Run(int count, const std::function<void(int)>& piece);
     // Runs aside on another thread while the caller runs here, and returns
-    // when both have run (one after the other on a pool of one). Neither may
-    // use the pool, and they must not share what they write.
+    // (or throws what either threw) when both have run, one after the other
+    // on a pool of one. Neither may use the pool, and they must not share
+    // what they write.
     void RunBeside(const std::function<void()>& aside, const std::function<void()>& here);
 
 private:
@@ -43,6 +47,7 @@ private:
     int finished = 0; // pieces done
     unsigned generation = 0;
     bool stopping = false;
+    std::exception_ptr failure; // the first a piece of the current job threw
 };
 
 // Splits the rows 0 .. n-1 into the given number of bands, as even as can be,

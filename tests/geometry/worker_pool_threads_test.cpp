@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -82,6 +83,35 @@ TEST(WorkerPool, RunBesideRunsBothTheCallerTakingHere) {
         std::vector<std::atomic<int>> runs(50);
         pool.Run(50, [&](int i) { runs[static_cast<std::size_t>(i)]++; });
         for (const std::atomic<int>& r : runs) ASSERT_EQ(r.load(), 1) << threads;
+    }
+}
+
+// A throw on any thread reaches the caller, not before the other pieces are
+// done with what the caller owns, and leaves the pool usable.
+TEST(WorkerPool, WhatAPieceThrowsReachesTheCallerAfterTheRest) {
+    for (int threads : {1, 2, 3}) {
+        WorkerPool pool(threads);
+        std::atomic<int> runs{0};
+        EXPECT_THROW(pool.Run(40,
+                              [&](int i) {
+                                  ++runs;
+                                  if (i == 7 || i == 30) throw std::runtime_error("piece");
+                              }),
+                     std::runtime_error);
+        // In place the pieces after the throw never start.
+        EXPECT_EQ(runs.load(), threads == 1 ? 8 : 40) << threads;
+
+        bool hereRan = false, asideRan = false;
+        EXPECT_THROW(pool.RunBeside([] { throw std::length_error("aside"); }, [&] { hereRan = true; }),
+                     std::length_error);
+        EXPECT_THROW(pool.RunBeside([&] { asideRan = true; }, [] { throw std::domain_error("here"); }),
+                     std::domain_error);
+        EXPECT_TRUE(hereRan);
+        EXPECT_EQ(asideRan, threads > 1); // in place aside would come after here
+
+        runs = 0;
+        pool.Run(40, [&](int) { ++runs; });
+        EXPECT_EQ(runs.load(), 40) << threads;
     }
 }
 
