@@ -30,8 +30,9 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
     grid.baseMatId = inputs.baseMatId;
     // The smooth fit is mostly one chain of samples on one thread, and the
     // platforms do not read the heights until they clamp them: the first
-    // platform is laid out on another thread meanwhile. The exact fit keeps
-    // the whole pool.
+    // platform is laid out on another thread meanwhile, which joins the fit's
+    // pool work once it is done. The exact fit, whose relaxation is most of
+    // its time and splits over the pool, keeps the whole pool.
     const bool beside = !inputs.exactFit && !inputs.platforms.empty() && pool && pool->Size() > 1;
     const auto fit = [&](WorkerPool* fitPool) {
         if (inputs.exactFit) {
@@ -48,7 +49,7 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
         bounds.InitBounds(grid.origin, CellSizeForLevels(grid, levels), GridSizeForLevels(levels),
                           grid.baseMatId);
         pool->RunBeside([&] { bounds.AddPlatform(inputs.platforms.front(), nullptr); },
-                        [&] { fit(nullptr); });
+                        [&] { fit(pool); });
     } else {
         fit(pool);
         bounds.InitBounds(grid.origin, grid.cellSize, grid.gridSize, grid.baseMatId);

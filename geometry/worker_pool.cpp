@@ -17,49 +17,57 @@ WorkerPool::~WorkerPool() {
     for (std::thread& t : workers) t.join();
 }
 
+namespace {
+
+// What f throws, caught to be thrown again on the caller's thread.
+template <class F> std::exception_ptr Attempt(const F& f) {
+    try {
+        f();
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+} // namespace
+
 // Takes pieces of the current job until none is left.
 void WorkerPool::Drain(std::unique_lock<std::mutex>& lock) {
     while (next < jobCount) {
         const int i = next++;
         const std::function<void(int)>& piece = *job;
         lock.unlock();
-        std::exception_ptr error;
-        try {
-            piece(i);
-        } catch (...) {
-            error = std::current_exception();
-        }
+        const std::exception_ptr error = Attempt([&] { piece(i); });
         lock.lock();
         if (error && !failure) failure = error;
         if (++finished == jobCount) done.notify_all();
     }
 }
 
+// Runs the job set aside, if no thread has taken it yet.
+void WorkerPool::TakeAside(std::unique_lock<std::mutex>& lock) {
+    if (!asidePending) return;
+    asidePending = false;
+    const std::function<void()>& run = *aside;
+    lock.unlock();
+    const std::exception_ptr error = Attempt(run);
+    lock.lock();
+    asideFailure = error;
+    asideDone = true;
+    done.notify_all();
+}
+
 void WorkerPool::Work() {
     unsigned seen = 0;
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        wake.wait(lock, [&] { return stopping || generation != seen; });
+        wake.wait(lock, [&] { return stopping || asidePending || generation != seen; });
         if (stopping) return;
+        TakeAside(lock);
+        if (generation == seen) continue;
         seen = generation;
         Drain(lock);
     }
-}
-
-void WorkerPool::Post(const std::function<void(int)>& piece, int count) {
-    job = &piece;
-    jobCount = count;
-    next = 0;
-    finished = 0;
-    ++generation;
-}
-
-void WorkerPool::Finish(std::unique_lock<std::mutex>& lock) {
-    Drain(lock); // what no thread has taken yet
-    done.wait(lock, [&] { return finished == jobCount; });
-    job = nullptr;
-    jobCount = 0;
-    if (failure) std::rethrow_exception(std::exchange(failure, nullptr));
 }
 
 void WorkerPool::Run(int count, const std::function<void(int)>& piece) {
@@ -69,31 +77,39 @@ void WorkerPool::Run(int count, const std::function<void(int)>& piece) {
         return;
     }
     std::unique_lock<std::mutex> lock(mutex);
-    Post(piece, count);
+    job = &piece;
+    jobCount = count;
+    next = 0;
+    finished = 0;
+    ++generation;
     wake.notify_all();
-    Finish(lock);
+    Drain(lock); // a thread busy aside joins in once it is done
+    done.wait(lock, [&] { return finished == jobCount; });
+    job = nullptr;
+    jobCount = 0;
+    if (failure) std::rethrow_exception(std::exchange(failure, nullptr));
 }
 
-void WorkerPool::RunBeside(const std::function<void()>& aside, const std::function<void()>& here) {
+void WorkerPool::RunBeside(const std::function<void()>& asideJob, const std::function<void()>& here) {
     if (workers.empty()) {
         here();
-        aside();
+        asideJob();
         return;
     }
-    const std::function<void(int)> piece = [&aside](int) { aside(); };
     std::unique_lock<std::mutex> lock(mutex);
-    Post(piece, 1);
+    aside = &asideJob;
+    asidePending = true;
+    asideDone = false;
     wake.notify_one();
     lock.unlock();
-    // aside reads what here's caller owns: it must end before anything unwinds.
-    std::exception_ptr failed;
-    try {
-        here();
-    } catch (...) {
-        failed = std::current_exception();
-    }
+    // The aside job reads what here's caller owns: it must end before
+    // anything unwinds.
+    const std::exception_ptr failed = Attempt(here);
     lock.lock();
-    Finish(lock);
+    TakeAside(lock);
+    done.wait(lock, [&] { return asideDone; });
+    aside = nullptr;
+    if (const std::exception_ptr error = std::exchange(asideFailure, nullptr)) std::rethrow_exception(error);
     if (failed) std::rethrow_exception(failed);
 }
 

@@ -26,17 +26,15 @@ public:
     void Run(int count, const std::function<void(int)>& piece);
     // Runs aside on another thread while the caller runs here, and returns
     // (or throws what either threw) when both have run, one after the other
-    // on a pool of one. Neither may use the pool, and they must not share
-    // what they write.
+    // on a pool of one. here may run jobs on the pool: their pieces go to
+    // the other threads, and to the one that runs aside once it is done.
+    // aside must not use the pool, and the two must not share what they write.
     void RunBeside(const std::function<void()>& aside, const std::function<void()>& here);
 
 private:
     void Work();
     void Drain(std::unique_lock<std::mutex>& lock);
-    // Under the lock: piece becomes the job of count pieces, for the workers
-    // to wake to; Finish takes what is left and waits for the rest.
-    void Post(const std::function<void(int)>& piece, int count);
-    void Finish(std::unique_lock<std::mutex>& lock);
+    void TakeAside(std::unique_lock<std::mutex>& lock);
 
     std::vector<std::thread> workers;
     std::mutex mutex;
@@ -48,6 +46,10 @@ private:
     unsigned generation = 0;
     bool stopping = false;
     std::exception_ptr failure; // the first a piece of the current job threw
+    // The job of RunBeside, apart from the pieces of Run.
+    const std::function<void()>* aside = nullptr;
+    bool asidePending = false, asideDone = false;
+    std::exception_ptr asideFailure;
 };
 
 // Splits the rows 0 .. n-1 into the given number of bands, as even as can be,
