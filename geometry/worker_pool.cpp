@@ -46,14 +46,14 @@ void WorkerPool::Drain(std::unique_lock<std::mutex>& lock) {
 
 // Runs the job set aside, if no thread has taken it yet.
 void WorkerPool::TakeAside(std::unique_lock<std::mutex>& lock) {
-    if (!asidePending) return;
-    asidePending = false;
-    const std::function<void()>& run = *aside;
+    if (!sidePending) return;
+    sidePending = false;
+    const std::function<void()>& run = *sideJob;
     lock.unlock();
     const std::exception_ptr error = Attempt(run);
     lock.lock();
-    asideFailure = error;
-    asideDone = true;
+    sideFailure = error;
+    sideDone = true;
     done.notify_all();
 }
 
@@ -61,7 +61,7 @@ void WorkerPool::Work() {
     unsigned seen = 0;
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        wake.wait(lock, [&] { return stopping || asidePending || generation != seen; });
+        wake.wait(lock, [&] { return stopping || sidePending || generation != seen; });
         if (stopping) return;
         TakeAside(lock);
         if (generation == seen) continue;
@@ -90,16 +90,16 @@ void WorkerPool::Run(int count, const std::function<void(int)>& piece) {
     if (failure) std::rethrow_exception(std::exchange(failure, nullptr));
 }
 
-void WorkerPool::RunBeside(const std::function<void()>& asideJob, const std::function<void()>& here) {
+void WorkerPool::RunBeside(const std::function<void()>& aside, const std::function<void()>& here) {
     if (workers.empty()) {
         here();
-        asideJob();
+        aside();
         return;
     }
     std::unique_lock<std::mutex> lock(mutex);
-    aside = &asideJob;
-    asidePending = true;
-    asideDone = false;
+    sideJob = &aside;
+    sidePending = true;
+    sideDone = false;
     wake.notify_one();
     lock.unlock();
     // The aside job reads what here's caller owns: it must end before
@@ -107,9 +107,9 @@ void WorkerPool::RunBeside(const std::function<void()>& asideJob, const std::fun
     const std::exception_ptr failed = Attempt(here);
     lock.lock();
     TakeAside(lock);
-    done.wait(lock, [&] { return asideDone; });
-    aside = nullptr;
-    if (const std::exception_ptr error = std::exchange(asideFailure, nullptr)) std::rethrow_exception(error);
+    done.wait(lock, [&] { return sideDone; });
+    sideJob = nullptr;
+    if (const std::exception_ptr error = std::exchange(sideFailure, nullptr)) std::rethrow_exception(error);
     if (failed) std::rethrow_exception(failed);
 }
 

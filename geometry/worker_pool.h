@@ -46,10 +46,10 @@ private:
     unsigned generation = 0;
     bool stopping = false;
     std::exception_ptr failure; // the first a piece of the current job threw
-    // The job of RunBeside, apart from the pieces of Run.
-    const std::function<void()>* aside = nullptr;
-    bool asidePending = false, asideDone = false;
-    std::exception_ptr asideFailure;
+    // The job run beside, apart from the pieces of Run.
+    const std::function<void()>* sideJob = nullptr;
+    bool sidePending = false, sideDone = false;
+    std::exception_ptr sideFailure;
 };
 
 // Splits the rows 0 .. n-1 into the given number of bands, as even as can be,
