@@ -34,13 +34,13 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
     // pool work once it is done. The exact fit, whose relaxation is most of
     // its time and splits over the pool, keeps the whole pool.
     const bool beside = !inputs.exactFit && !inputs.platforms.empty() && pool && pool->Size() > 1;
-    const auto fit = [&](WorkerPool* fitPool) {
+    const auto fit = [&] {
         if (inputs.exactFit) {
             ExactFitSettings settings;
             settings.tension = inputs.tension;
-            FitExactHeightField(grid, inputs.contours, levels, settings, progress, fitPool);
+            FitExactHeightField(grid, inputs.contours, levels, settings, progress, pool);
         } else {
-            FitHeightField(grid, samples, levels, progress, fitPool);
+            FitHeightField(grid, samples, levels, progress, pool);
         }
     };
     PlatformBounds bounds;
@@ -48,10 +48,9 @@ bool SurfaceBuilder::BuildSurface(const SurfaceInputs& inputs) {
         // On the grid the fit will leave.
         bounds.InitBounds(grid.origin, CellSizeForLevels(grid, levels), GridSizeForLevels(levels),
                           grid.baseMatId);
-        pool->RunBeside([&] { bounds.AddPlatform(inputs.platforms.front(), nullptr); },
-                        [&] { fit(pool); });
+        pool->RunBeside([&] { bounds.AddPlatform(inputs.platforms.front(), nullptr); }, fit);
     } else {
-        fit(pool);
+        fit();
         bounds.InitBounds(grid.origin, grid.cellSize, grid.gridSize, grid.baseMatId);
     }
     Release(samples.samples); // nothing after the fit reads them
